@@ -1,0 +1,97 @@
+// iconv implementation of the text conversions.
+#include <errno.h>
+#include <iconv.h>
+
+#include <cstring>
+
+#include "platform/TextCodec.h"
+
+namespace quotrix {
+
+namespace {
+
+// One converter per direction and code page per thread: iconv_open is costly and a descriptor
+// is not safe to share between threads.
+class Converter {
+  public:
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~Converter() {
+        if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    // Converts all of `in`; on an invalid or unconvertible sequence skips `skipUnit` bytes and
+    // appends `replacement` (or stops when `strict`). Returns true when nothing was replaced.
+    bool Run(const char* in, std::size_t inLen, std::string& out, std::size_t skipUnit, std::string_view replacement,
+             bool strict) {
+        out.clear();
+        if (cd_ == reinterpret_cast<iconv_t>(-1)) return false;
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        bool clean = true;
+        char* src = const_cast<char*>(in);
+        std::size_t srcLeft = inLen;
+        char buffer[4096];
+        while (true) {
+            char* dst = buffer;
+            std::size_t dstLeft = sizeof buffer;
+            std::size_t rc =
+                srcLeft > 0 ? iconv(cd_, &src, &srcLeft, &dst, &dstLeft) : iconv(cd_, nullptr, nullptr, &dst, &dstLeft);
+            out.append(buffer, dst - buffer);
+            if (rc != static_cast<std::size_t>(-1)) {
+                if (rc > 0) clean = false;  // irreversible conversions (glibc counts them here)
+                if (srcLeft == 0) {
+                    if (dst == buffer) break;  // flushed
+                    continue;
+                }
+                continue;
+            }
+            if (errno == E2BIG) continue;
+            // EILSEQ or EINVAL (incomplete sequence at the end).
+            clean = false;
+            if (strict) return false;
+            out.append(replacement);
+            std::size_t skip = std::min(skipUnit, srcLeft);
+            src += skip;
+            srcLeft -= skip;
+            iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        }
+        return clean;
+    }
+
+  private:
+    iconv_t cd_;
+};
+
+Converter& ToUtf16Converter(CodePage cp) {
+    thread_local Converter sjis("UTF-16LE", "CP932");
+    thread_local Converter utf7("UTF-16LE", "UTF-7");
+    thread_local Converter utf8("UTF-16LE", "UTF-8");
+    return cp == CodePage::Sjis ? sjis : cp == CodePage::Utf7 ? utf7 : utf8;
+}
+
+Converter& FromUtf16Converter(CodePage cp) {
+    thread_local Converter sjis("CP932", "UTF-16LE");
+    thread_local Converter utf7("UTF-7", "UTF-16LE");
+    thread_local Converter utf8("UTF-8", "UTF-16LE");
+    return cp == CodePage::Sjis ? sjis : cp == CodePage::Utf7 ? utf7 : utf8;
+}
+
+}  // namespace
+
+bool ToUtf16(CodePage cp, std::string_view in, std::u16string& out, bool strict) {
+    std::string bytes;
+    // Windows shows an undecodable Shift-JIS byte as the middle dot, other code pages as U+FFFD.
+    const std::string_view replacement =
+        cp == CodePage::Sjis ? std::string_view("\xFB\x30", 2) : std::string_view("\xFD\xFF", 2);
+    bool ok = ToUtf16Converter(cp).Run(in.data(), in.size(), bytes, 1, replacement, strict);
+    out.resize(bytes.size() / 2);
+    if (!out.empty()) std::memcpy(out.data(), bytes.data(), out.size() * 2);
+    return ok;
+}
+
+bool FromUtf16(CodePage cp, std::u16string_view in, std::string& out) {
+    return FromUtf16Converter(cp).Run(reinterpret_cast<const char*>(in.data()), in.size() * 2, out, 2, "?", false);
+}
+
+}  // namespace quotrix

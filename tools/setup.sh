@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the two builds and their tests need, and the
+# ja_JP.UTF-8 locale Wine needs for code page 932. Does nothing when all is there.
+set -euo pipefail
+
+packages=(cmake g++ make clang libclang-rt-dev libgtest-dev libbenchmark-dev
+          libcurl4-openssl-dev libcpp-httplib-dev nlohmann-json3-dev
+          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 xvfb xauth locales clang-format)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "setup: installing ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    $SUDO apt-get update -qq
+    $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+    echo "setup: generating the ja_JP.UTF-8 locale"
+    $SUDO sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+    $SUDO locale-gen >/dev/null
+fi

@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine and returns its exit status.
+#
+#   tools/wine-run.sh [--x] PROGRAM.exe [ARGS...]
+#
+# The Wine prefix lives in the build folder ($QUOTRIX_BUILD/wineprefix, else beside the program's
+# build folder), is created on first use and reused after. LANG=ja_JP.UTF-8 makes Wine's ANSI code
+# page 932. --x gives the program a display: the user's, or a private Xvfb when there is none.
+set -euo pipefail
+
+need_x=0
+if [ "${1:-}" = "--x" ]; then
+    need_x=1
+    shift
+fi
+program=$1
+shift
+
+wine=/usr/lib/wine/wine64
+[ -x "$wine" ] || wine=$(command -v wine64 || command -v wine || true)
+wineserver=$(dirname "$wine")/wineserver
+[ -x "$wineserver" ] || wineserver=$(command -v wineserver || echo wineserver)
+if [ -z "$wine" ]; then
+    echo "wine-run: wine64 is not installed (run tools/setup.sh)" >&2
+    exit 127
+fi
+
+build=${QUOTRIX_BUILD:-$(cd "$(dirname "$program")" && while [ ! -f CMakeCache.txt ] && [ "$PWD" != / ]; do cd ..; done; pwd)}
+export WINEPREFIX=${WINEPREFIX:-$build/wineprefix}
+export WINEARCH=win64
+export WINEDEBUG=${WINEDEBUG:--all}
+# No Mono or Gecko installer dialogs when the prefix is made.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
+export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+    echo "wine-run: the ja_JP.UTF-8 locale is missing, Wine would use code page 1252 (run tools/setup.sh)" >&2
+    exit 127
+fi
+
+# Tests may run in parallel: one of them makes the prefix, the others wait for it.
+mkdir -p "$(dirname "$WINEPREFIX")"
+(
+    flock 9
+    if [ ! -f "$WINEPREFIX/.quotrix-ready" ]; then
+        echo "wine-run: creating the Wine prefix $WINEPREFIX" >&2
+        "$wine" wineboot --init >/dev/null 2>&1 || true
+        "$wineserver" -w 2>/dev/null || true
+        touch "$WINEPREFIX/.quotrix-ready"
+    fi
+) 9>"$WINEPREFIX.lock"
+
+if [ "$need_x" = 1 ] && [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" --x "$program" "$@"
+fi
+
+# Wine's desktop process belongs to the first program of a session and keeps that program's
+# display, so every run ends its session: the next run starts clean on its own display.
+# ctest runs the Wine tests one at a time (RESOURCE_LOCK wine).
+set +e
+"$wine" "$program" "$@"
+rc=$?
+"$wineserver" -k 2>/dev/null
+"$wineserver" -w 2>/dev/null
+exit $rc
