@@ -1,25 +1,45 @@
-// The diagnostic log: numbered, rotating text files. One instance serves the whole process;
-// every CStockMan carries one more for its own update log.
+// The diagnostic log: numbered, rotating text files. One instance serves the whole process
+// (AppLog()); every CStockMan carries one more for its own update log.
 //
-// The fields are laid out here for the classes that derive from CErrLog; the file writing,
-// rotation and ThreadLog come with the settings-and-log work.
+// Threads: Log and WriteRaw may be called from any thread (WriteRaw is serialised); the
+// configuration calls (SetPath, SetLevel, ...) belong to the main thread at start-up.
+// Failures are silent: logging never stops the program.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#if defined(__GNUC__)
+#define QUOTRIX_PRINTF(fmt, args) __attribute__((format(printf, fmt, args)))
+#else
+#define QUOTRIX_PRINTF(fmt, args)
+#endif
+
 namespace quotrix {
 
+// Levels of a line: 1 errors ("ERR"), 2 internal events ("INT"), 3 details ("DTL").
+enum LogLevel : int { LOG_ERR = 1, LOG_INT = 2, LOG_DTL = 3 };
+
 class CErrLog {
-  public:
+public:
     CErrLog() = default;
     CErrLog(const CErrLog&) = delete;
     CErrLog& operator=(const CErrLog&) = delete;
+    virtual ~CErrLog() = default;
 
-  protected:
+    // Writes one line when the threshold admits `level`.
+    void Log(int level, const char* format, ...) QUOTRIX_PRINTF(3, 4);
+    // A level-1 line with the last system error (errno / GetLastError) and its text.
+    void LogLastError(const char* format, ...) QUOTRIX_PRINTF(2, 3);
+    void SetPath(const std::string& fullPath);
+    void SetLevel(int configuredLevel);
+    // Appends bytes to the current file, rotating when it has grown too large.
+    bool WriteRaw(const char* bytes, std::size_t length);
+
+protected:
     std::string currentPath_;  // folder + base + four-digit number + extension now written
     std::string logPath_;      // folder + base + extension
-    std::string folder_;       // ends with "\\" unless empty
+    std::string folder_;       // ends with "\\" (or "/") unless empty
     std::string baseName_ = "Quotrix";
     std::string extension_ = ".log";
     std::uint32_t maxSize_ = 512000;  // bytes
@@ -29,5 +49,8 @@ class CErrLog {
     std::uint8_t threshold_ = 0;
     std::uint8_t configuredLevel_ = 0;
 };
+
+// The process-wide log.
+CErrLog& AppLog();
 
 }  // namespace quotrix
