@@ -57,6 +57,8 @@ class CStockMan : public CStock, public CStockIconCtrl, public CStockParams, pub
     std::uint8_t newMarks = 0;  // bit 0 a new board post, bit 1 new news
     std::uint8_t displayFlag = 1;
     std::uint16_t displayWord = 0;
+    // The last lines of this stock's update log (at most 7000 bytes, whole CR LF lines).
+    std::string updateLog;
 
   protected:
     // For the stock-file reader: the record and settings are filled before registering.

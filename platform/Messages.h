@@ -4,6 +4,9 @@
 
 namespace quotrix {
 
+// WM_TIMER's number; the portable owner delivers timer ticks that are posted as messages with it.
+inline constexpr unsigned kWmTimer = 0x0113;
+
 inline constexpr unsigned WM_APP_TRAY_NOTIFY = 0x8078;
 inline constexpr unsigned WM_APP_EXIT = 0x8079;
 inline constexpr unsigned WM_APP_CHECK_START = 0x807A;
