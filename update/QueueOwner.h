@@ -19,7 +19,7 @@
 namespace quotrix {
 
 class QueueOwner : public UpdateOwner {
-public:
+  public:
     using Clock = std::chrono::steady_clock;
 
     explicit QueueOwner(UpdateMessageSink* sink = nullptr);
@@ -43,7 +43,7 @@ public:
     void Close();
     bool TimerRunning(unsigned timerId) const;
 
-private:
+  private:
     struct Message {
         unsigned message;
         std::uintptr_t wParam;

@@ -35,7 +35,9 @@ std::int32_t LocalSecondsOfDay() {
 }
 
 // A pointer as Windows prints "%p": sixteen upper-case hex digits.
-unsigned long long PointerBits(const void* p) { return static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(p)); }
+unsigned long long PointerBits(const void* p) {
+    return static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(p));
+}
 
 }  // namespace
 

@@ -9,8 +9,8 @@
 #pragma once
 
 #include <atomic>
-#include <deque>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -50,9 +50,9 @@ struct CheckSettings {
     bool activeHoursOn = false;  // "自動更新する時間帯を指定する"
     TimeOfDay start = TimeOfDay::Hms(9, 0, 0);
     TimeOfDay end = TimeOfDay::Hms(15, 30, 0);
-    bool checkAtStartup = false;    // "起動時は、時間外でも自動更新する"
-    bool autoReleaseCheck = false;  // "新バージョンのリリースを、通知する"
-    int logLevel = 0;               // the configured LogLevel, 0 to 5
+    bool checkAtStartup = false;     // "起動時は、時間外でも自動更新する"
+    bool autoReleaseCheck = false;   // "新バージョンのリリースを、通知する"
+    int logLevel = 0;                // the configured LogLevel, 0 to 5
     std::uint8_t boardNewsMask = 0;  // bit 0 check the board, bit 1 the news
 };
 
@@ -76,7 +76,7 @@ struct EngineServices {
 
 // What the engine asks of the window that shows the stocks. May be absent.
 class UpdateView {
-public:
+  public:
     virtual ~UpdateView() = default;
     // Redraw a stock's icon and tip; `updated` after a successful merge.
     virtual void RedrawStock(CStockMan& stock, bool updated) = 0;
@@ -99,7 +99,7 @@ struct WorkerRequest {
 };
 
 class UpdateEngine : public UpdateMessageSink {
-public:
+  public:
     UpdateEngine(UpdateOwner& owner, StockList& stocks, EngineServices services, UpdateView* view = nullptr);
     ~UpdateEngine() override;
     UpdateEngine(const UpdateEngine&) = delete;
@@ -135,7 +135,7 @@ public:
     // The ThreadLog level for a configured log level.
     static std::uint8_t WorkerLogLevel(int configuredLevel);
 
-private:
+  private:
     void Merge(WorkerRequest& request, std::intptr_t result);
     void FlushWorkerLog(CStockMan& stock, ThreadLog& log, std::intptr_t result);
     void FreeDeferred();

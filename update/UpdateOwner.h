@@ -12,14 +12,14 @@ namespace quotrix {
 
 // Receives what the owner's thread takes off its queue: worker messages and timer ticks.
 class UpdateMessageSink {
-public:
+  public:
     virtual ~UpdateMessageSink() = default;
     virtual std::intptr_t OnOwnerMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) = 0;
     virtual void OnOwnerTimer(unsigned timerId) = 0;
 };
 
 class UpdateOwner {
-public:
+  public:
     virtual ~UpdateOwner() = default;
     // Any thread. Blocks until the owner's thread has handled the message (handled at once when
     // called on the owner's thread). False when the owner is gone; the message is then dropped.
