@@ -1,0 +1,24 @@
+// The reader for the quote site's current page shape: the page's whole state is one JSON object
+// assigned to window.__PRELOADED_STATE__ in a script element. It fills the same stock copy as
+// the classic reader and follows the same parse mask: a value the mask asks for and the page
+// lacks rejects the page or reads as 0, exactly as with the classic pages.
+//
+// Pure functions over the page text; any thread.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "log/ThreadLog.h"
+#include "model/Stock.h"
+
+namespace quotrix {
+
+// Whether the body carries the state object at all (cheap; no parsing).
+bool HasPreloadedState(std::string_view body);
+
+// Reads a UTF-8 page into `copy` following `mask`. False (copy partly written, to be discarded)
+// when the state object is missing or malformed or lacks a value the mask requires.
+bool ParseCurrentQuotePage(std::string_view utf8Body, CStock& copy, std::uint32_t mask, ThreadLog* log);
+
+}  // namespace quotrix
