@@ -1,7 +1,7 @@
 // Quotrix.exe: start-up and the message loop.
 #include <windows.h>
 
-#include "app/QuotrixDlg.h"
+#include "app/win32/QuotrixDlg.h"
 
 namespace quotrix {
 

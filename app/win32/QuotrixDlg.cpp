@@ -1,4 +1,4 @@
-#include "app/QuotrixDlg.h"
+#include "app/win32/QuotrixDlg.h"
 
 #include "platform/Messages.h"
 #include "resources/resource.h"
