@@ -1,0 +1,75 @@
+// The HTTP layer under the Internet session: WinINet on Windows, libcurl on Linux.
+//
+// The operations mirror what the session logic needs of WinINet (open a session, connect to a
+// host, open a GET request, send it, read the status, ask what is available, read). Handles
+// close when their object is destroyed; a request keeps its connection and session alive, so
+// closing in any order is safe.
+//
+// Threads: a session may be used by many threads at once; a connection and a request belong to
+// the one thread that opened them. Failures are reported as false/empty; the reason is in
+// LastHttpError() on the same thread. No call throws.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace quotrix {
+
+struct HttpSessionOptions {
+    std::string userAgent;
+    // A WinINet proxy list ("http=http://host:port", or "host:port" for every scheme).
+    // Empty: the system's own configuration (Internet settings on Windows, http_proxy on Linux).
+    std::string proxyList;
+    std::uint32_t connectTimeoutMs = 0;  // 0: the layer's default
+    std::uint32_t receiveTimeoutMs = 0;  // longest wait for incoming bytes
+    std::uint32_t sendTimeoutMs = 0;     // longest wait for the request to go out
+};
+
+class HttpRequest {
+  public:
+    virtual ~HttpRequest() = default;
+    // A number that names the request in log lines.
+    virtual std::uintptr_t Handle() const = 0;
+    // Sends the request (again, when called a second time) and waits for the response headers.
+    virtual bool Send() = 0;
+    virtual bool QueryStatus(std::uint32_t& status) = 0;
+    // Waits until body bytes are there or the body has ended; `bytes` 0 means the end.
+    virtual bool QueryDataAvailable(std::uint32_t& bytes) = 0;
+    // Reads up to `size` bytes; `read` 0 means the end of the body.
+    virtual bool Read(char* buffer, std::uint32_t size, std::uint32_t& read) = 0;
+    // Credentials for a proxy that asks for them (used by the next Send).
+    virtual bool SetProxyUserName(std::string_view user) = 0;
+    virtual bool SetProxyPassword(std::string_view password) = 0;
+};
+
+class HttpConnection {
+  public:
+    virtual ~HttpConnection() = default;
+    virtual std::uintptr_t Handle() const = 0;
+    // `object` is the path and query ("/q?s=7203"); `http10` asks for HTTP/1.0 instead of 1.1.
+    // The request always goes to the server, never to a cache.
+    virtual std::unique_ptr<HttpRequest> OpenRequest(const std::string& object, bool http10) = 0;
+};
+
+class HttpSession {
+  public:
+    virtual ~HttpSession() = default;
+    virtual std::uintptr_t Handle() const = 0;
+    // No traffic yet: the connection is made when a request is sent. `secure` selects TLS.
+    virtual std::unique_ptr<HttpConnection> Connect(const std::string& host, std::uint16_t port, bool secure) = 0;
+};
+
+// The proxy a WinINet proxy list names for `scheme` ("http", "https"): the "scheme=" entry, else
+// an entry without "=", else empty (no proxy). Entries are separated by blanks or ";".
+std::string ProxyForScheme(std::string_view list, std::string_view scheme);
+
+// Opens a session; empty on failure.
+std::shared_ptr<HttpSession> OpenHttpSession(const HttpSessionOptions& options);
+
+// The reason of the calling thread's last failure (GetLastError on Windows, a CURLcode or errno
+// on Linux), for log lines.
+unsigned long LastHttpError();
+
+}  // namespace quotrix

@@ -1,0 +1,415 @@
+// libcurl behind the HTTP transport interface.
+//
+// WinINet hands the body out by pulling (ask what is available, read); libcurl pushes it into a
+// callback. Each request therefore drives its own multi handle and runs the transfer only while
+// the reader waits for bytes, so at most one network read is buffered at a time. Easy and multi
+// handles are kept in the session and reused, so that kept-alive connections (they live in the
+// multi handle's cache) carry the next request.
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "platform/HttpTransport.h"
+
+namespace quotrix {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+thread_local unsigned long t_lastError = 0;
+
+void SetError(unsigned long error) { t_lastError = error; }
+
+bool GlobalInit() {
+    static const bool ok = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    return ok;
+}
+
+struct Handles {
+    CURLM* multi = nullptr;
+    CURL* easy = nullptr;
+};
+
+class CurlSession : public HttpSession, public std::enable_shared_from_this<CurlSession> {
+  public:
+    explicit CurlSession(const HttpSessionOptions& options) : options_(options) {}
+    ~CurlSession() override {
+        for (Handles& h : idle_) Destroy(h);
+    }
+
+    std::uintptr_t Handle() const override { return reinterpret_cast<std::uintptr_t>(this); }
+    std::unique_ptr<HttpConnection> Connect(const std::string& host, std::uint16_t port, bool secure) override;
+
+    const HttpSessionOptions& Options() const { return options_; }
+
+    bool Take(Handles& handles) {
+        {
+            std::lock_guard lock(poolLock_);
+            if (!idle_.empty()) {
+                handles = idle_.back();
+                idle_.pop_back();
+                curl_easy_reset(handles.easy);
+                return true;
+            }
+        }
+        handles.multi = curl_multi_init();
+        handles.easy = curl_easy_init();
+        if (handles.multi && handles.easy) return true;
+        Destroy(handles);
+        return false;
+    }
+
+    void Give(Handles handles) {
+        std::lock_guard lock(poolLock_);
+        if (idle_.size() < kIdleLimit)
+            idle_.push_back(handles);
+        else
+            Destroy(handles);
+    }
+
+  private:
+    static constexpr std::size_t kIdleLimit = 32;
+
+    static void Destroy(Handles& h) {
+        if (h.easy) curl_easy_cleanup(h.easy);
+        if (h.multi) curl_multi_cleanup(h.multi);
+        h = Handles();
+    }
+
+    HttpSessionOptions options_;
+    std::mutex poolLock_;
+    std::vector<Handles> idle_;
+};
+
+class CurlRequest : public HttpRequest {
+  public:
+    CurlRequest(std::shared_ptr<CurlSession> session, std::string url, bool secure, bool http10)
+        : session_(std::move(session)), url_(std::move(url)), secure_(secure), http10_(http10) {}
+
+    ~CurlRequest() override {
+        Detach();
+        if (headers_) curl_slist_free_all(headers_);
+        if (handles_.easy) session_->Give(handles_);
+    }
+
+    std::uintptr_t Handle() const override { return reinterpret_cast<std::uintptr_t>(this); }
+
+    bool Send() override {
+        Detach();
+        if (!handles_.easy && !session_->Take(handles_)) {
+            SetError(CURLE_OUT_OF_MEMORY);
+            return false;
+        }
+        if (!Prepare()) return false;
+        if (curl_multi_add_handle(handles_.multi, handles_.easy) != CURLM_OK) {
+            SetError(CURLE_FAILED_INIT);
+            return false;
+        }
+        attached_ = true;
+        lastByteAt_ = Clock::now();
+        if (!Pump([this] { return headersDone_; })) return false;
+        return headersDone_;
+    }
+
+    bool QueryStatus(std::uint32_t& status) override {
+        if (status_ == 0) {
+            SetError(done_ ? result_ : CURLE_GOT_NOTHING);
+            return false;
+        }
+        status = status_;
+        return true;
+    }
+
+    bool QueryDataAvailable(std::uint32_t& bytes) override {
+        bytes = 0;
+        if (!attached_ && !done_) {
+            SetError(CURLE_SEND_ERROR);
+            return false;
+        }
+        Pump([this] { return Pending() > 0; });
+        if (Pending() == 0 && done_ && result_ != CURLE_OK) {
+            SetError(result_);
+            return false;
+        }
+        bytes = static_cast<std::uint32_t>(std::min<std::size_t>(Pending(), 0xFFFFFFFFu));
+        return true;
+    }
+
+    bool Read(char* buffer, std::uint32_t size, std::uint32_t& read) override {
+        read = 0;
+        if (!attached_ && !done_) {
+            SetError(CURLE_SEND_ERROR);
+            return false;
+        }
+        Pump([this] { return Pending() > 0; });
+        if (Pending() == 0) {
+            if (done_ && result_ != CURLE_OK) {
+                SetError(result_);
+                return false;
+            }
+            return true;
+        }
+        const std::size_t n = std::min<std::size_t>(Pending(), size);
+        std::copy_n(body_.data() + readAt_, n, buffer);
+        readAt_ += n;
+        if (readAt_ == body_.size()) {
+            body_.clear();
+            readAt_ = 0;
+        }
+        read = static_cast<std::uint32_t>(n);
+        return true;
+    }
+
+    bool SetProxyUserName(std::string_view user) override {
+        proxyUser_.assign(user);
+        hasCredentials_ = true;
+        return true;
+    }
+
+    bool SetProxyPassword(std::string_view password) override {
+        proxyPassword_.assign(password);
+        hasCredentials_ = true;
+        return true;
+    }
+
+  private:
+    std::size_t Pending() const { return body_.size() - readAt_; }
+
+    bool Prepare() {
+        CURL* e = handles_.easy;
+        const HttpSessionOptions& o = session_->Options();
+        status_ = 0;
+        headersDone_ = done_ = false;
+        blockStatus_ = 0;
+        blockHasLocation_ = false;
+        result_ = CURLE_OK;
+        requestOut_ = false;
+        connectedAt_.reset();
+        body_.clear();
+        readAt_ = 0;
+        if (!headers_) {
+            // What WinINet's reload flag amounts to on the wire: no cache on the way may answer.
+            headers_ = curl_slist_append(headers_, "Pragma: no-cache");
+            headers_ = curl_slist_append(headers_, "Cache-Control: no-cache");
+        }
+        bool ok = curl_easy_setopt(e, CURLOPT_URL, url_.c_str()) == CURLE_OK;
+        curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
+        curl_easy_setopt(e, CURLOPT_MAXREDIRS, 10L);
+        curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(e, CURLOPT_HTTP_VERSION, http10_ ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1);
+        curl_easy_setopt(e, CURLOPT_USERAGENT, o.userAgent.c_str());
+        curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers_);
+        if (o.connectTimeoutMs > 0) curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, long(o.connectTimeoutMs));
+        if (!o.proxyList.empty()) {
+            // A list that names no proxy for this scheme means a direct connection, not the
+            // environment's proxy.
+            proxy_ = ProxyForScheme(o.proxyList, secure_ ? "https" : "http");
+            curl_easy_setopt(e, CURLOPT_PROXY, proxy_.c_str());
+        }
+        if (hasCredentials_) {
+            curl_easy_setopt(e, CURLOPT_PROXYUSERNAME, proxyUser_.c_str());
+            curl_easy_setopt(e, CURLOPT_PROXYPASSWORD, proxyPassword_.c_str());
+            // Sent with the request itself, as WinINet does once the credentials are set.
+            curl_easy_setopt(e, CURLOPT_PROXYAUTH, CURLAUTH_BASIC);
+        }
+        curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &CurlRequest::OnBody);
+        curl_easy_setopt(e, CURLOPT_WRITEDATA, this);
+        curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &CurlRequest::OnHeader);
+        curl_easy_setopt(e, CURLOPT_HEADERDATA, this);
+        // The two moments the send time-out lies between: connected, and the request written.
+        curl_easy_setopt(e, CURLOPT_PREREQFUNCTION, &CurlRequest::OnConnected);
+        curl_easy_setopt(e, CURLOPT_PREREQDATA, this);
+        curl_easy_setopt(e, CURLOPT_DEBUGFUNCTION, &CurlRequest::OnDebug);
+        curl_easy_setopt(e, CURLOPT_DEBUGDATA, this);
+        curl_easy_setopt(e, CURLOPT_VERBOSE, 1L);
+        if (!ok) SetError(CURLE_URL_MALFORMAT);
+        return ok;
+    }
+
+    void Detach() {
+        if (attached_) curl_multi_remove_handle(handles_.multi, handles_.easy);
+        attached_ = false;
+    }
+
+    void Finish(CURLcode result) {
+        done_ = true;
+        result_ = result;
+        Detach();
+    }
+
+    // Runs the transfer until `ready` holds or it has ended; false when it ended in a failure
+    // or a time-out before `ready` held.
+    template <typename Ready>
+    bool Pump(Ready ready) {
+        const HttpSessionOptions& o = session_->Options();
+        while (!ready()) {
+            if (done_) return false;
+            int running = 0;
+            if (curl_multi_perform(handles_.multi, &running) != CURLM_OK) {
+                Finish(CURLE_RECV_ERROR);
+                break;
+            }
+            int queued = 0;
+            while (CURLMsg* message = curl_multi_info_read(handles_.multi, &queued))
+                if (message->msg == CURLMSG_DONE && message->easy_handle == handles_.easy) Finish(message->data.result);
+            if (done_) {
+                // The last header block may end with the transfer (a body-less answer).
+                if (blockStatus_ != 0 && !headersDone_) EndHeaderBlock();
+                break;
+            }
+            if (ready()) break;
+
+            const auto now = Clock::now();
+            auto since = [now](Clock::time_point t) {
+                return static_cast<std::uint64_t>(
+                    std::chrono::duration_cast<std::chrono::milliseconds>(now - t).count());
+            };
+            if (connectedAt_ && !requestOut_ && o.sendTimeoutMs > 0 && since(*connectedAt_) > o.sendTimeoutMs) {
+                Finish(CURLE_OPERATION_TIMEDOUT);
+                break;
+            }
+            if (requestOut_ && o.receiveTimeoutMs > 0 && since(lastByteAt_) > o.receiveTimeoutMs) {
+                Finish(CURLE_OPERATION_TIMEDOUT);
+                break;
+            }
+            curl_multi_poll(handles_.multi, nullptr, 0, 50, nullptr);
+        }
+        if (!ready()) {
+            if (done_ && result_ != CURLE_OK) SetError(result_);
+            return false;
+        }
+        return true;
+    }
+
+    void EndHeaderBlock() {
+        // A redirect that libcurl follows is not the answer; neither is an interim 1xx.
+        const bool followed = blockHasLocation_ && (blockStatus_ == 301 || blockStatus_ == 302 || blockStatus_ == 303 ||
+                                                    blockStatus_ == 307 || blockStatus_ == 308);
+        if (blockStatus_ >= 200 && !followed) {
+            status_ = blockStatus_;
+            headersDone_ = true;
+        }
+    }
+
+    static size_t OnBody(char* data, size_t size, size_t count, void* self) {
+        auto* r = static_cast<CurlRequest*>(self);
+        const size_t n = size * count;
+        if (!r->headersDone_ && r->blockStatus_ != 0) r->EndHeaderBlock();
+        r->body_.append(data, n);
+        r->lastByteAt_ = Clock::now();
+        return n;
+    }
+
+    static size_t OnHeader(char* data, size_t size, size_t count, void* self) {
+        auto* r = static_cast<CurlRequest*>(self);
+        const size_t n = size * count;
+        const std::string_view line(data, n);
+        r->lastByteAt_ = Clock::now();
+        if (line.starts_with("HTTP/")) {
+            const auto blank = line.find(' ');
+            unsigned status = 0;
+            for (size_t i = blank == std::string_view::npos ? line.size() : blank + 1;
+                 i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i)
+                status = status * 10 + static_cast<unsigned>(line[i] - '0');
+            r->blockStatus_ = status;
+            r->blockHasLocation_ = false;
+        } else if (line == "\r\n" || line == "\n") {
+            r->EndHeaderBlock();
+        } else if (line.size() > 9 && (line.starts_with("Location:") || line.starts_with("location:"))) {
+            r->blockHasLocation_ = true;
+        }
+        return n;
+    }
+
+    static int OnConnected(void* self, char*, char*, int, int) {
+        auto* r = static_cast<CurlRequest*>(self);
+        r->connectedAt_ = Clock::now();
+        return CURL_PREREQFUNC_OK;
+    }
+
+    static int OnDebug(CURL*, curl_infotype type, char*, size_t, void* self) {
+        auto* r = static_cast<CurlRequest*>(self);
+        if (type == CURLINFO_HEADER_OUT && !r->requestOut_) {
+            r->requestOut_ = true;
+            r->lastByteAt_ = Clock::now();
+        }
+        return 0;
+    }
+
+    std::shared_ptr<CurlSession> session_;
+    std::string url_;
+    bool secure_;
+    bool http10_;
+    Handles handles_;
+    curl_slist* headers_ = nullptr;
+    std::string proxy_;
+    std::string proxyUser_;
+    std::string proxyPassword_;
+    bool hasCredentials_ = false;
+
+    bool attached_ = false;
+    bool done_ = false;
+    CURLcode result_ = CURLE_OK;
+    bool headersDone_ = false;
+    std::uint32_t status_ = 0;
+    unsigned blockStatus_ = 0;
+    bool blockHasLocation_ = false;
+    bool requestOut_ = false;
+    std::optional<Clock::time_point> connectedAt_;
+    Clock::time_point lastByteAt_;
+    std::string body_;
+    std::size_t readAt_ = 0;
+};
+
+class CurlConnection : public HttpConnection {
+  public:
+    CurlConnection(std::shared_ptr<CurlSession> session, std::string host, std::uint16_t port, bool secure)
+        : session_(std::move(session)), host_(std::move(host)), port_(port), secure_(secure) {}
+
+    std::uintptr_t Handle() const override { return reinterpret_cast<std::uintptr_t>(this); }
+
+    std::unique_ptr<HttpRequest> OpenRequest(const std::string& object, bool http10) override {
+        const bool ipv6 = host_.find(':') != std::string::npos;
+        std::string url = secure_ ? "https://" : "http://";
+        url += ipv6 ? "[" + host_ + "]" : host_;
+        url += ":" + std::to_string(port_);
+        url += object.empty() || object.front() != '/' ? "/" + object : object;
+        return std::make_unique<CurlRequest>(session_, std::move(url), secure_, http10);
+    }
+
+  private:
+    std::shared_ptr<CurlSession> session_;
+    std::string host_;
+    std::uint16_t port_;
+    bool secure_;
+};
+
+std::unique_ptr<HttpConnection> CurlSession::Connect(const std::string& host, std::uint16_t port, bool secure) {
+    if (host.empty() || port == 0) {
+        SetError(CURLE_URL_MALFORMAT);
+        return nullptr;
+    }
+    return std::make_unique<CurlConnection>(shared_from_this(), host, port, secure);
+}
+
+}  // namespace
+
+std::shared_ptr<HttpSession> OpenHttpSession(const HttpSessionOptions& options) {
+    if (!GlobalInit()) {
+        SetError(CURLE_FAILED_INIT);
+        return nullptr;
+    }
+    return std::make_shared<CurlSession>(options);
+}
+
+unsigned long LastHttpError() { return t_lastError; }
+
+}  // namespace quotrix
