@@ -6,7 +6,9 @@
 // Failures are silent: logging never stops the program.
 #pragma once
 
+#include <cstdarg>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 #if defined(__GNUC__)
@@ -21,7 +23,7 @@ namespace quotrix {
 enum LogLevel : int { LOG_ERR = 1, LOG_INT = 2, LOG_DTL = 3 };
 
 class CErrLog {
-public:
+  public:
     CErrLog() = default;
     CErrLog(const CErrLog&) = delete;
     CErrLog& operator=(const CErrLog&) = delete;
@@ -36,7 +38,26 @@ public:
     // Appends bytes to the current file, rotating when it has grown too large.
     bool WriteRaw(const char* bytes, std::size_t length);
 
-protected:
+    // Configuration read from the settings (LoadLogSettings) and written back at exit.
+    void SetMaxSize(std::uint32_t bytes);
+    void SetFileCount(std::uint32_t count);       // at least 1
+    void SetCurrentNumber(std::uint32_t number);  // wrapped into the number of files
+    std::uint32_t MaxSize() const;
+    std::uint32_t FileCount() const;
+    std::uint32_t CurrentNumber() const;
+    int ConfiguredLevel() const;
+    int Threshold() const;
+    std::string LogPath() const;      // folder + base + extension, the "LogPath" setting
+    std::string CurrentPath() const;  // the file now written
+    // The level each worker's ThreadLog gets under the configured level.
+    std::uint8_t ThreadLogLevel() const;
+    // Whether a worker's ThreadLog is copied into the file: for failed outcomes from level 1,
+    // for every outcome from level 4.
+    bool CopiesWorkerLog(bool failedOutcome) const;
+    // Log with a va_list, for callers that wrap it.
+    void LogV(int level, const char* format, std::va_list args);
+
+  protected:
     std::string currentPath_;  // folder + base + four-digit number + extension now written
     std::string logPath_;      // folder + base + extension
     std::string folder_;       // ends with "\\" (or "/") unless empty
@@ -48,7 +69,21 @@ protected:
     std::uint8_t writeCounter_ = 0;
     std::uint8_t threshold_ = 0;
     std::uint8_t configuredLevel_ = 0;
+
+  private:
+    void RebuildCurrentPath();  // callers hold lock_
+    mutable std::mutex lock_;   // around the fields above and every file access
 };
+
+// The block that opens every rotated file (Shift-JIS).
+const std::string& LogRotationBlock();
+
+// Builds the file line "%04d/%02d/%02d %02d:%02d:%02d.%03d %s <message>\r\n" in `line` from the
+// local time. Levels 0 and above 3 count as 1. False when the message does not fit the
+// 1024-byte line (the line is then not written).
+bool FormatLogLine(std::string& line, int level, const char* format, std::va_list args);
+// A level outside 1 to 3 is written as 1.
+int NormalizeLogLevel(int level);
 
 // The process-wide log.
 CErrLog& AppLog();
