@@ -7,16 +7,19 @@
 namespace quotrix {
 
 CStockMan::CStockMan(std::uint32_t code, std::uint32_t market, const CStockDefaults* defaults) : CStock(code, market) {
+    ResetBookkeeping();
     FinishSetup(defaults);
 }
 
 CStockMan::CStockMan(const std::string& identityText, const CStockDefaults* defaults) : CStock(identityText) {
+    ResetBookkeeping();
     FinishSetup(defaults);
 }
 
 CStockMan::CStockMan(const std::string& identityText, const std::string& stockName, const CStockDefaults* defaults)
     : CStock(identityText) {
     name = stockName;
+    ResetBookkeeping();
     FinishSetup(defaults);
 }
 
@@ -35,7 +38,6 @@ void CStockMan::ResetBookkeeping() {
 }
 
 void CStockMan::FinishSetup(const CStockDefaults* defaults) {
-    ResetBookkeeping();
     StockRegistry::Instance().Register(*this);
     BuildUrls();
     if (defaults) ApplyDefaults(*defaults);

@@ -57,6 +57,12 @@ class CStockMan : public CStock, public CStockIconCtrl, public CStockParams, pub
     std::uint8_t newMarks = 0;  // bit 0 a new board post, bit 1 new news
     std::uint8_t displayFlag = 1;
     std::uint16_t displayWord = 0;
+    // The desktop icon window's screen position and text placement (0 to 2) as the stock file
+    // records them. They are kept here while the stock has no window, so that loading and saving
+    // a file (also by the position and header updates, which never make windows) keeps them.
+    std::int32_t desktopLeft = 0;
+    std::int32_t desktopTop = 0;
+    std::uint8_t desktopTxtMode = 0;
     // The last lines of this stock's update log (at most 7000 bytes, whole CR LF lines).
     std::string updateLog;
 
@@ -64,7 +70,8 @@ class CStockMan : public CStock, public CStockIconCtrl, public CStockParams, pub
     // For the stock-file reader: the record and settings are filled before registering.
     struct FromRecord {};
     explicit CStockMan(FromRecord);
-    // Registers the stock and builds its addresses; the last step of every constructor.
+    // Registers the stock and builds its addresses; the last step of every constructor. It leaves
+    // the bookkeeping alone, so that a stock built from a record keeps the record's values.
     void FinishSetup(const CStockDefaults* defaults);
 
   private:
