@@ -1,0 +1,200 @@
+#include "net/BoardNews.h"
+
+#include <bit>
+#include <cstdio>
+#include <new>
+
+#include "model/SiteHosts.h"
+#include "net/Html.h"
+#include "net/InetSession.h"
+#include "net/JapaneseText.h"
+#include "platform/TextCodec.h"
+
+namespace quotrix {
+
+namespace {
+
+enum class BoardDecoding { AsIs, Euc, Jis };
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::size_t FindNoCase(const std::string& text, std::string_view needle, std::size_t from) {
+    for (std::size_t i = from; i + needle.size() <= text.size(); ++i) {
+        std::size_t k = 0;
+        while (k < needle.size() && LowerAscii(text[i + k]) == needle[k]) ++k;
+        if (k == needle.size()) return i;
+    }
+    return std::string::npos;
+}
+
+// The number behind "mid=": blanks, a sign, digits with "," ignored; a "-" inside the number
+// spoils it.
+std::uint32_t ReadMessageNumber(const std::string& text, std::size_t i) {
+    while (i < text.size() && text[i] == ' ') ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    std::uint32_t value = 0;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == ',') continue;
+        if (c < '0' || c > '9') {
+            if (c == '-') return 0;
+            break;
+        }
+        value = value * 10u + static_cast<std::uint32_t>(c - '0');
+    }
+    return negative ? 0u - value : value;
+}
+
+// One decoded board page: links kept, everything else reduced to text.
+bool ReadBoardText(std::string& text, std::uint32_t& id) {
+    text.resize(StripTags(text.data(), text.size(), 'A', 'a', true));
+
+    const std::size_t title = FindNoCase(text, "<title", 0);
+    if (title != std::string::npos) {
+        const std::size_t close = FindNoCase(text, "/title", title + 1);
+        const std::size_t end = close == std::string::npos ? close : text.find('>', close);
+        if (end != std::string::npos) text.erase(title, end + 1 - title);
+    }
+
+    std::size_t out = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        if (text.compare(i, 5, "&nbsp") == 0) {
+            text[out++] = ' ';
+            i += 5;
+            if (i < text.size() && text[i] == ';') ++i;
+            continue;
+        }
+        text[out++] = text[i++];
+    }
+    text.resize(out);
+
+    const std::size_t newest = text.find(SJIS("最新"));
+    if (newest == std::string::npos || newest == 0) return false;
+    const std::size_t link = text.rfind('<', newest - 1);
+    if (link == std::string::npos) return false;
+    const std::size_t mid = text.find("mid=", link);
+    if (mid == std::string::npos) return false;
+    id = ReadMessageNumber(text, mid + 4);
+    return true;
+}
+
+std::string Format04(const char* format, std::uint32_t code) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, format, code);
+    return buffer;
+}
+
+bool Download(const std::string& url, FetchContext& context) {
+    context.response.clear();
+    if (url.empty()) return false;
+    try {
+        return DownloadUrl(url, context.response, context.log) && !context.response.empty();
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+}  // namespace
+
+std::string DefaultPaidNewsPrefix() { return CurrentSiteHosts().premiumNews + "/vip/news/"; }
+
+std::uint32_t NewsLinkHash(std::string_view link) {
+    std::uint32_t hash = 0;
+    std::uint32_t mix = 0;
+    int shift = 0;
+    for (char byte : link) {
+        const std::uint32_t c = static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<signed char>(byte)));
+        hash ^= std::rotl(c, shift);
+        shift += 6;
+        mix ^= c;
+        if (shift >= 32) shift = static_cast<int>(mix & 7);
+    }
+    return hash;
+}
+
+std::uint32_t BoardIdFromPage(std::string_view body) {
+    using D = BoardDecoding;
+    static constexpr D kOrders[4][3] = {
+        {D::AsIs, D::Jis, D::Jis}, {D::AsIs, D::Euc, D::Jis}, {D::Euc, D::AsIs, D::AsIs}, {D::AsIs, D::Euc, D::Jis}};
+    static constexpr int kCounts[4] = {2, 3, 2, 3};
+    const int detected = DetectJapaneseEncoding(body.data(), body.size());
+    try {
+        std::string work;
+        for (int k = 0; k < kCounts[detected]; ++k) {
+            work.assign(body.data(), body.size());
+            if (kOrders[detected][k] == D::Euc) EucToSjis(work);
+            if (kOrders[detected][k] == D::Jis) JisToSjis(work);
+            std::uint32_t id = 0;
+            if (ReadBoardText(work, id)) return id;
+        }
+    } catch (const std::bad_alloc&) {
+    }
+    return 0;
+}
+
+std::uint32_t NewsIdFromPage(std::string_view body, std::uint32_t code, std::string_view paidNewsPrefix) {
+    try {
+        std::string text(body);
+        text.resize(StripTags(text.data(), text.size(), 'A', 'a', true));
+        const std::string ownNews = Format04("/news?s=%04u&p=", code);
+        for (std::string_view prefix : {std::string_view("/hl?a="), std::string_view(ownNews), paidNewsPrefix}) {
+            if (prefix.empty()) continue;
+            const std::size_t start = text.find(prefix);
+            if (start == std::string::npos) continue;
+            const std::size_t quote = text.find('"', start);
+            if (quote == std::string::npos) continue;
+            return NewsLinkHash(std::string_view(text).substr(start, quote - start));
+        }
+    } catch (const std::bad_alloc&) {
+    }
+    return 0;
+}
+
+std::uint32_t CheckBoard(FetchContext& context) {
+    if (context.stock == nullptr || !Download(context.stock->boardUrl, context)) return 0;
+    return BoardIdFromPage(context.response);
+}
+
+std::uint32_t CheckNews(FetchContext& context, const std::string& paidNewsPrefix) {
+    if (context.stock == nullptr || !Download(context.stock->newsUrl, context)) return 0;
+    return NewsIdFromPage(context.response, context.stock->code, paidNewsPrefix);
+}
+
+std::uint32_t CheckBoard(const CStock& stock, ThreadLog& log) {
+    CStock copy(stock);
+    FetchContext context;
+    context.log = &log;
+    context.stock = &copy;
+    return CheckBoard(context);
+}
+
+std::uint32_t CheckNews(const CStock& stock, ThreadLog& log) {
+    CStock copy(stock);
+    FetchContext context;
+    context.log = &log;
+    context.stock = &copy;
+    return CheckNews(context);
+}
+
+bool TakeOverBoardId(std::uint32_t found, std::uint32_t& lastBoardId, std::uint8_t& newMarks) {
+    if (found == 0 || found == lastBoardId) return false;
+    lastBoardId = found;
+    newMarks |= kNewBoardMark;
+    return true;
+}
+
+bool TakeOverNewsId(std::uint32_t found, std::uint32_t& lastNewsId, std::uint8_t& newMarks) {
+    if (found == 0 || found == lastNewsId) return false;
+    lastNewsId = found;
+    newMarks |= kNewNewsMark;
+    return true;
+}
+
+bool ClearNewMarks(std::uint8_t& newMarks, std::uint8_t marks) {
+    const bool wasSet = (newMarks & marks) != 0;
+    newMarks = static_cast<std::uint8_t>(newMarks & ~marks);
+    return wasSet;
+}
+
+}  // namespace quotrix

@@ -1,0 +1,94 @@
+#include "net/Html.h"
+
+namespace quotrix {
+
+namespace {
+
+bool IsBlank16(char16_t c) { return c == u' ' || c == u'\t' || c == u'\v'; }
+bool IsSpaceByte(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t' || c == '\v'; }
+
+}  // namespace
+
+std::size_t NormalizePageText(char16_t* text, std::size_t length) {
+    if (text == nullptr) return 0;
+    // Two passes, each writing behind its read position. Line ends go first, so blanks on both
+    // sides of a line break make one run; "&nbsp" is matched on the result, so a line break
+    // inside it does not hide it.
+    std::size_t out = 0;
+    bool inBlank = false;
+    for (std::size_t i = 0; i < length; ++i) {
+        const char16_t c = text[i];
+        if (c == u'\r' || c == u'\n') continue;
+        if (IsBlank16(c)) {
+            if (!inBlank) text[out++] = u' ';
+            inBlank = true;
+            continue;
+        }
+        inBlank = false;
+        text[out++] = c;
+    }
+    const std::size_t end = out;
+    out = 0;
+    for (std::size_t i = 0; i < end;) {
+        const char16_t c = text[i];
+        if (c == u'&' && end - i >= 5 && text[i + 1] == u'n' && text[i + 2] == u'b' && text[i + 3] == u's' &&
+            text[i + 4] == u'p') {
+            text[out++] = u' ';
+            i += 5;
+            if (i < end && text[i] == u';') ++i;
+            continue;
+        }
+        text[out++] = (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A') : c;
+        ++i;
+    }
+    return out;
+}
+
+std::size_t StripTags(char* bytes, std::size_t length, char keepUpper, char keepLower, bool keepAttributes) {
+    if (bytes == nullptr) return 0;
+    std::size_t out = 0;
+    std::size_t i = 0;
+    bool inBlank = false;
+    while (i < length && bytes[i] != 0) {
+        const char c = bytes[i];
+        if (c != '<') {
+            if (IsSpaceByte(c)) {
+                if (!inBlank) bytes[out++] = ' ';
+                inBlank = true;
+            } else {
+                bytes[out++] = c;
+                inBlank = false;
+            }
+            ++i;
+            continue;
+        }
+        inBlank = false;
+        // A tag: "<", an optional "/", the name, then attributes up to ">".
+        std::size_t j = i + 1;
+        const bool closing = j < length && bytes[j] == '/';
+        if (closing) ++j;
+        const bool keep = j < length && bytes[j] != 0 && (bytes[j] == keepUpper || bytes[j] == keepLower);
+        if (!keep) {
+            while (j < length && bytes[j] != 0 && bytes[j] != '>') ++j;
+            i = (j < length && bytes[j] == '>') ? j + 1 : j;
+            continue;
+        }
+        // The output never overtakes the input: each byte written was read at or after it.
+        bytes[out++] = '<';
+        if (closing) bytes[out++] = '/';
+        while (j < length && bytes[j] != 0 && bytes[j] != '>' && !IsSpaceByte(bytes[j])) bytes[out++] = bytes[j++];
+        if (j < length && IsSpaceByte(bytes[j])) ++j;
+        while (j < length && bytes[j] != 0 && bytes[j] != '>') {
+            if (keepAttributes) bytes[out++] = bytes[j];
+            ++j;
+        }
+        if (j < length && bytes[j] == '>') {
+            bytes[out++] = '>';
+            ++j;
+        }
+        i = j;
+    }
+    return out;
+}
+
+}  // namespace quotrix

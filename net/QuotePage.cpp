@@ -1,0 +1,305 @@
+#include "net/QuotePage.h"
+
+#include <charconv>
+#include <cinttypes>
+#include <new>
+
+#include "model/Price.h"
+#include "net/CurrentQuotePage.h"
+#include "net/Html.h"
+#include "net/InetSession.h"
+#include "net/JapaneseText.h"
+#include "net/PageLog.h"
+#include "platform/TextCodec.h"
+
+namespace quotrix {
+
+namespace {
+
+using View = std::u16string_view;
+constexpr std::size_t npos = View::npos;
+constexpr View kNumberChars = u"0123456789,.+-";
+
+// A "株価" this close behind the quote time belongs to the price; farther away it is some other
+// figure and the price is the first <SPAN behind the time.
+constexpr std::size_t kPriceLabelReach = 150;
+
+enum class Form { Price, Count, Ratio };
+
+struct LabeledValue {
+    std::uint32_t flag;
+    View label;
+    Form form;
+    bool required;
+    PriceValue CBasicStock::*price;
+    std::uint32_t CBasicStock::*count;
+    double CBasicStock::*ratio;
+};
+
+// In the order the values are read.
+const LabeledValue kLabeledValues[] = {
+    {PARSE_PREV_CLOSE, u"前日終値", Form::Price, true, &CBasicStock::prevClose, nullptr, nullptr},
+    {PARSE_VOLUME, u"出来高", Form::Count, false, nullptr, &CBasicStock::volume, nullptr},
+    {PARSE_OPEN, u"始値", Form::Price, true, &CBasicStock::open, nullptr, nullptr},
+    {PARSE_HIGH, u"高値", Form::Price, true, &CBasicStock::high, nullptr, nullptr},
+    {PARSE_LOW, u"安値", Form::Price, true, &CBasicStock::low, nullptr, nullptr},
+    {PARSE_YIELD, u"配当利回り", Form::Ratio, false, nullptr, nullptr, &CBasicStock::dividendYield},
+    {PARSE_PER, u"株価収益率", Form::Ratio, false, nullptr, nullptr, &CBasicStock::per},
+    {PARSE_EPS, u"株利益", Form::Price, false, &CBasicStock::eps, nullptr, nullptr},
+    {PARSE_PBR, u"純資産倍率", Form::Ratio, false, nullptr, nullptr, &CBasicStock::pbr},
+};
+
+bool IsTimeChar(char16_t c) { return (c >= u'0' && c <= u'9') || c == u':' || c == u'/'; }
+
+// A share count: blanks, a sign, digits. Counts do not go negative and saturate rather than
+// wrap, so a hostile page cannot turn a huge number into a small one.
+std::uint32_t ParseCount(View text) {
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == u' ') ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
+    std::uint64_t value = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+        value = value * 10 + static_cast<std::uint64_t>(text[i] - u'0');
+        if (value > UINT32_MAX) value = UINT32_MAX;
+    }
+    return negative ? 0 : static_cast<std::uint32_t>(value);
+}
+
+// A decimal number with optional fraction and exponent; 0.0 when there is none.
+double ParseRatio(View text) {
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == u' ') ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
+    char narrow[64];
+    std::size_t n = 0;
+    for (; i < text.size() && n < sizeof narrow; ++i) {
+        const char16_t c = text[i];
+        if (!((c >= u'0' && c <= u'9') || c == u'.' || c == u'e' || c == u'E' || c == u'+' || c == u'-')) break;
+        narrow[n++] = static_cast<char>(c);
+    }
+    double value = 0.0;
+    if (std::from_chars(narrow, narrow + n, value).ec != std::errc()) return 0.0;
+    return negative ? -value : value;
+}
+
+std::u16string WithoutCommas(View text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (char16_t c : text)
+        if (c != u',') out += c;
+    return out;
+}
+
+// The price block behind `label`: the quote time behind its <STRONG>, then the number behind
+// the next <SPAN>. The time is stored only once the price has been read.
+bool ReadPriceBlock(View page, std::size_t from, View label, bool usePriceLabel, CStock& stock) {
+    std::size_t p = page.find(label, from);
+    if (p == npos) return false;
+    p = page.find(u"<STRONG", p);
+    if (p == npos) return false;
+    p = page.find(u'>', p);
+    if (p == npos) return false;
+    const std::size_t timePoint = p + 1;
+    std::size_t timeStart = timePoint;
+    while (timeStart < page.size() && page[timeStart] == u' ') ++timeStart;
+    std::size_t timeEnd = timeStart;
+    while (timeEnd < page.size() && IsTimeChar(page[timeEnd])) ++timeEnd;
+
+    std::size_t spanFrom = timePoint;
+    if (usePriceLabel) {
+        const std::size_t k = page.find(u"株価", timePoint);
+        if (k != npos && k - timePoint < kPriceLabelReach) spanFrom = k;
+    }
+    std::size_t span = page.find(u"<SPAN", spanFrom);
+    if (span == npos) return false;
+    span = page.find(u'>', span);
+    if (span == npos) return false;
+    stock.price = ParsePrice(page.data() + span + 1, page.size() - span - 1);
+    stock.updateTime.assign(page.begin() + timeStart, page.begin() + timeEnd);
+    return true;
+}
+
+}  // namespace
+
+std::uint32_t ParseMaskFor(const CStock& stock) {
+    std::uint32_t mask = (stock.status & kNamePending) ? std::uint32_t{PARSE_NAME} : 0u;
+    if (stock.market == MARKET_CURRENCY) return mask | PARSE_PRICE;
+    if (stock.market == MARKET_UNKNOWN) return mask | PARSE_CHANGE | PARSE_FUND_PRICE;
+    return mask | 0x1FF6;
+}
+
+DivList CollectDivs(View text, std::size_t from) {
+    DivList list;
+    ForwardFinder<char16_t> opens(text, u"<DIV");
+    ForwardFinder<char16_t> tagEnds(text, u">");
+    ForwardFinder<char16_t> divs(text, u"DIV");
+    std::size_t open = opens.Find(from);
+    while (open != npos) {
+        const std::size_t tagEnd = tagEnds.Find(open + 4);
+        if (tagEnd == npos) break;
+        const std::size_t content = tagEnd + 1;
+        std::size_t next = npos;
+        for (std::size_t look = content;;) {
+            const std::size_t d = divs.Find(look);
+            if (d == npos) return list;
+            const char16_t before = text[d - 1];  // d > tagEnd >= 0
+            if (before == u'<' && d - 1 >= content) {
+                next = d - 1;  // a nested DIV: the outer one is dropped
+                break;
+            }
+            if (before == u'/' && d - 1 >= content) {
+                std::size_t end = d - 1;
+                if (end > content && text[end - 1] == u'<') --end;
+                list.push_back(text.substr(content, end - content));
+                next = opens.Find(content);
+                break;
+            }
+            look = d + 1;
+        }
+        open = next;
+    }
+    return list;
+}
+
+bool FindLabeledValue(View label, View& value, DivList& list) {
+    for (auto it = list.begin(); it != list.end(); ++it) {
+        const std::size_t title = it->find(u"\"TITLE\">");
+        if (title == npos || it->find(label, title) == npos) continue;
+        const View entry = *it;
+        list.erase(it);
+        const std::size_t strong = entry.find(u"<STRONG");
+        if (strong == npos) return false;
+        const std::size_t first = entry.find_first_of(kNumberChars, strong);
+        if (first == npos) return false;
+        const std::size_t end = entry.find_first_not_of(kNumberChars, first);
+        if (end == npos) return false;
+        value = entry.substr(first, end - first);
+        return true;
+    }
+    return false;
+}
+
+bool ParseQuotePage(FetchContext& context, char16_t* text, std::size_t length, std::uint32_t mask) {
+    PageLog(context.log, LOG_DTL, "Buffer: 0x%08" PRIXPTR " / %d bytes / Parse Flags: 0x%08X",
+            reinterpret_cast<std::uintptr_t>(text), static_cast<int>(length), mask);
+    if (text == nullptr || context.stock == nullptr) {
+        PageLog(context.log, LOG_ERR, "Invalid buffer");
+        return false;
+    }
+    CStock& stock = *context.stock;
+    const View page(text, NormalizePageText(text, length));
+
+    std::size_t start = page.find(u"<!--MAIN START-->");
+    if (start == npos) start = page.find(u"<DIV ID=\"CONTENTS-BODY\">");
+    if (start == npos) return false;
+
+    std::size_t anchor;
+    if (stock.codeText == "998405") {
+        anchor = page.find(u"TOPIX", start);
+    } else if (stock.codeText == "998407") {
+        anchor = page.find(u"日経平均", start);
+    } else {
+        // Without a code text any "】" would do, and the name would be someone else's.
+        if (stock.codeText.empty()) return false;
+        const std::u16string key = ToUtf16(CodePage::Sjis, stock.codeText) + u"】";
+        anchor = page.find(key, start);
+        if (anchor != npos) anchor += key.size();
+    }
+    if (anchor == npos) return false;
+
+    std::size_t position = anchor;
+    if (mask & PARSE_NAME) {
+        const std::size_t cut = page.find(u'<', anchor);
+        if (cut == npos) return false;
+        const std::size_t tagEnd = page.find(u'>', cut);
+        if (tagEnd == npos) return false;
+        FromUtf16(CodePage::Sjis, page.substr(anchor, cut - anchor), stock.name);
+        position = tagEnd + 1;
+        PageLog(context.log, LOG_INT, "Parse success / Name: %s", stock.name.c_str());
+    }
+
+    DivList divs = CollectDivs(page, position);
+
+    if (mask & PARSE_PRICE) {
+        if (!ReadPriceBlock(page, position, u"現在値", true, stock)) return false;
+    } else if (mask & PARSE_FUND_PRICE) {
+        if (!ReadPriceBlock(page, position, u"基準価額", false, stock)) return false;
+    }
+
+    if (mask & PARSE_CHANGE) {
+        std::size_t p = page.find(u"前日比", position);
+        if (p == npos) return false;
+        p = page.find_first_of(kNumberChars, p);
+        if (p == npos) return false;
+        const std::size_t cut = page.find(u'<', p);
+        if (cut == npos) return false;
+        stock.change = ParsePrice(page.data() + p, cut - p);
+    }
+
+    for (const LabeledValue& item : kLabeledValues) {
+        if (!(mask & item.flag)) continue;
+        View found;
+        const bool ok = FindLabeledValue(item.label, found, divs);
+        if (!ok && item.required) return false;
+        const std::u16string number = ok ? WithoutCommas(found) : std::u16string();
+        switch (item.form) {
+            case Form::Price:
+                stock.*item.price = ParsePrice(number);
+                break;
+            case Form::Count:
+                stock.*item.count = ParseCount(number);
+                break;
+            case Form::Ratio:
+                stock.*item.ratio = ParseRatio(number);
+                break;
+        }
+    }
+    return true;
+}
+
+bool ParseQuoteBody(FetchContext& context, std::string_view body, std::uint32_t mask, int* decodingIndex) {
+    if (decodingIndex != nullptr) *decodingIndex = -1;
+    PageLog(context.log, LOG_DTL, "Char type: %s", kPageDecodings[0].name);
+    std::string work;
+    std::u16string text;
+    try {
+        work.reserve(body.size());
+    } catch (const std::bad_alloc&) {
+        PageLog(context.log, LOG_ERR, "Memory allocation failure. %d bytes", static_cast<int>(body.size()));
+        return false;
+    }
+    try {
+        for (std::size_t i = 0; i < kPageDecodings.size(); ++i) {
+            if (!DecodePage(kPageDecodings[i], body, work, text, context.log)) continue;
+            if (ParseQuotePage(context, text.data(), text.size(), mask)) {
+                if (decodingIndex != nullptr) *decodingIndex = static_cast<int>(i);
+                return true;
+            }
+        }
+        // The site's current pages carry their values in a JSON state object instead of the
+        // marked-up blocks; they are read when no decoding found the markers.
+        if (context.stock != nullptr && HasPreloadedState(body) &&
+            ParseCurrentQuotePage(body, *context.stock, mask, context.log)) {
+            if (decodingIndex != nullptr) *decodingIndex = kCurrentPageReader;
+            return true;
+        }
+    } catch (const std::bad_alloc&) {
+        PageLog(context.log, LOG_ERR, "Memory allocation failure. %d bytes", static_cast<int>(body.size() * 2));
+    }
+    return false;
+}
+
+bool FetchQuote(FetchContext& context, std::uint32_t mask) {
+    if (context.stock == nullptr) return false;
+    std::string body;
+    try {
+        if (!DownloadUrl(context.stock->quoteUrl, body, context.log) || body.empty()) return false;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return ParseQuoteBody(context, body, mask);
+}
+
+}  // namespace quotrix
