@@ -48,14 +48,15 @@ std::uint32_t ReadMessageNumber(const std::string& text, std::size_t i) {
 
 // One decoded board page: links kept, everything else reduced to text.
 bool ReadBoardText(std::string& text, std::uint32_t& id) {
-    text.resize(StripTags(text.data(), text.size(), 'A', 'a', true));
-
+    // The title goes first: stripping would leave its words behind, and a title that says
+    // "最新" would then be taken for the link to the newest post.
     const std::size_t title = FindNoCase(text, "<title", 0);
     if (title != std::string::npos) {
         const std::size_t close = FindNoCase(text, "/title", title + 1);
         const std::size_t end = close == std::string::npos ? close : text.find('>', close);
         if (end != std::string::npos) text.erase(title, end + 1 - title);
     }
+    text.resize(StripTags(text.data(), text.size(), 'A', 'a', true));
 
     std::size_t out = 0;
     for (std::size_t i = 0; i < text.size();) {
