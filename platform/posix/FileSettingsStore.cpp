@@ -110,18 +110,26 @@ void FileSettingsStore::Refresh() {
         now.size = st.st_size;
         now.mtimeNs = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
     }
-    if (now == stamp_) return;
+    if (now == stamp_ && !stale_) return;
     SettingsData data;
     Stamp stamp;
-    if (!Load(data, stamp)) return;  // keep what was read last
+    if (!Load(data, stamp)) {
+        // Keep what was read last, unless it holds values that never reached the file.
+        if (!stale_) return;
+        data = SettingsData();
+        stamp = now;
+    }
     for (const Change& change : pending_) data.Set(change.section, change.key, change.value);
     data_ = std::move(data);
     stamp_ = stamp;
+    stale_ = false;
 }
 
 bool FileSettingsStore::Commit() {
     std::vector<Change> changes;
     changes.swap(pending_);
+    // Until the file holds them, the changes must not read as stored.
+    stale_ = true;
     if (path_.empty() || !MakeFolders(FolderOf(path_))) return false;
     FileLock fileLock(path_ + ".lock");
     if (!fileLock.Held()) return false;
@@ -147,7 +155,7 @@ bool FileSettingsStore::Commit() {
         fsync(dir);
         close(dir);
     }
-    Load(data_, stamp_);
+    stale_ = !Load(data_, stamp_);
     return true;
 }
 

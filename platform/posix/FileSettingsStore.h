@@ -64,6 +64,7 @@ class FileSettingsStore : public SettingsStore {
     Stamp stamp_;
     std::vector<Change> pending_;  // written in this batch, not yet in the file
     int batchDepth_ = 0;
+    bool stale_ = false;  // data_ may hold values the file does not: read it again
 };
 
 // <config>/<product>/settings.ini with <config> = $XDG_CONFIG_HOME when it is an absolute path,
