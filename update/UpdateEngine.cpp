@@ -7,21 +7,13 @@
 #include <thread>
 
 #include "log/ErrLog.h"
+#include "net/BoardNews.h"
 #include "net/InetSession.h"
 #include "platform/Messages.h"
 
 namespace quotrix {
 
 namespace {
-
-constexpr std::size_t kUpdateLogLimit = 7000;
-
-// Keeps the last whole CR LF lines of `text` within `limit` bytes.
-void KeepLastLines(std::string& text, std::size_t limit) {
-    if (text.size() <= limit) return;
-    const std::size_t cut = text.find("\r\n", text.size() - limit - 2);
-    if (cut != std::string::npos && cut + 2 <= text.size()) text.erase(0, cut + 2);
-}
 
 std::int32_t LocalSecondsOfDay() {
     std::time_t now = std::time(nullptr);
@@ -280,10 +272,7 @@ void UpdateEngine::FlushWorkerLog(CStockMan& stock, ThreadLog& log, std::intptr_
         flush = result != ACQ_SUCCESS && result != ACQ_OFFLINE;
     else if (settings.logLevel == 4 || settings.logLevel == 5)
         flush = true;
-    if (!flush || log.text.empty()) return;
-    stock.updateLog += log.text;
-    KeepLastLines(stock.updateLog, kUpdateLogLimit);
-    AppLog().WriteRaw(log.text.data(), log.text.size());
+    if (flush && !log.text.empty()) log.Flush(stock.updateLog, AppLog());
 }
 
 void UpdateEngine::Merge(WorkerRequest& request, std::intptr_t result) {
@@ -312,14 +301,8 @@ void UpdateEngine::Merge(WorkerRequest& request, std::intptr_t result) {
             stock->boardUrl = copy.boardUrl;
             stock->newsUrl = copy.newsUrl;
             if (stock->status & kNamePending) stock->name = copy.name;
-            if (request.boardId != 0 && request.boardId != stock->lastBoardId) {
-                stock->lastBoardId = request.boardId;
-                stock->newMarks |= 1;
-            }
-            if (request.newsId != 0 && request.newsId != stock->lastNewsId) {
-                stock->lastNewsId = request.newsId;
-                stock->newMarks |= 2;
-            }
+            TakeOverBoardId(request.boardId, stock->lastBoardId, stock->newMarks);
+            TakeOverNewsId(request.newsId, stock->lastNewsId, stock->newMarks);
             stock->status = STATUS_UPDATED;
             AppLog().Log(LOG_DTL, "Item: %d / Update: success", request.item);
             break;
