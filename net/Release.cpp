@@ -7,12 +7,17 @@
 #include <thread>
 
 #include "net/InetSession.h"
+#include "net/UrlParts.h"
+#include "platform/HttpTransport.h"
 
 namespace quotrix {
 
 namespace {
 
 constexpr std::chrono::milliseconds kDayLockWait{50};
+constexpr std::uint32_t kReadPiece = 1024;
+// A release file is a line or two; anything near this size is not one, and is not read further.
+constexpr std::size_t kLargestReleaseFile = 1u << 20;
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
@@ -68,15 +73,35 @@ void ParseReleaseNotice(ReleaseNotice& notice, const char* buffer, std::size_t l
     notice.remoteMinor = 0;
 }
 
-bool FetchReleaseNotice(ReleaseNotice& notice, const std::string& url) {
-    std::string body;
+std::string ReleaseCheckUserAgent(const std::string& osName) {
+    return osName.empty() ? std::string("Mozilla/4.0 (compatible;)") : "Mozilla/4.0 (compatible; " + osName + ")";
+}
+
+bool FetchReleaseNotice(ReleaseNotice& notice, const std::string& url, const std::string& osName) {
     try {
-        if (!DownloadUrl(url, body, nullptr) || body.empty()) return false;
+        UrlParts parts;
+        if (!CrackUrl(url, parts)) return false;
+        // A session of its own, with the system's proxy configuration: the program's proxy
+        // settings are for the quote site.
+        HttpSessionOptions options;
+        options.userAgent = ReleaseCheckUserAgent(osName);
+        const std::shared_ptr<HttpSession> session = OpenHttpSession(options);
+        if (!session) return false;
+        const std::unique_ptr<HttpConnection> connection = session->Connect(parts.host, parts.port, parts.secure);
+        if (!connection) return false;
+        const std::unique_ptr<HttpRequest> request = connection->OpenRequest(parts.path + parts.extra, false);
+        if (!request || !request->Send()) return false;
+        std::string body;
+        char piece[kReadPiece];
+        std::uint32_t read = 0;
+        while (body.size() < kLargestReleaseFile && request->Read(piece, kReadPiece, read) && read > 0)
+            body.append(piece, read);
+        if (body.empty()) return false;
+        ParseReleaseNotice(notice, body.data(), body.size());
+        return notice.remoteMajor != 0 || notice.remoteMinor != 0;
     } catch (const std::bad_alloc&) {
         return false;
     }
-    ParseReleaseNotice(notice, body.data(), body.size());
-    return notice.remoteMajor != 0 || notice.remoteMinor != 0;
 }
 
 bool NoteNewerRelease(ReleaseCheckWindow& window, std::uint32_t major, std::uint32_t minor) {
@@ -109,7 +134,7 @@ void RunReleaseCheck(ReleaseCheckWindow& window, bool manual) {
     std::lock_guard lock(window.releaseCheckLock, std::adopt_lock);
     try {
         ReleaseNotice notice(window.localMajor, window.localMinor);
-        if (!FetchReleaseNotice(notice, window.releaseFileUrl)) return;
+        if (!FetchReleaseNotice(notice, window.releaseFileUrl, window.osName)) return;
         if (notice.IsNewer()) {
             const bool first = NoteNewerRelease(window, notice.remoteMajor, notice.remoteMinor);
             if (first || manual) ShowReleaseNotice(window, notice.text);

@@ -46,6 +46,7 @@ class ReleaseCheckWindow {
     const std::uint32_t localMajor;  // the running program's version
     const std::uint32_t localMinor;
     const std::string releaseFileUrl;
+    std::string osName;                   // for the user agent ("Windows XP"); empty when unknown
     std::uint32_t lastNotifiedMajor = 0;  // the newest pair announced in this run
     std::uint32_t lastNotifiedMinor = 0;
     std::int32_t lastCheckDay = 0;      // day of the month of the last successful fetch; 0 none
@@ -53,7 +54,8 @@ class ReleaseCheckWindow {
     std::timed_mutex dayLock;           // lastCheckDay and the version-up icon
 };
 
-// Takes a place in the Internet session and starts the check thread; `manual` for a check the
+// Takes a place in the Internet session (so that shutdown waits for the thread) and starts the
+// check thread; `manual` for a check the
 // user asked for (shows a newer release every time, not only once per run). False when nothing
 // started.
 bool StartReleaseCheck(ReleaseCheckWindow& window, bool manual);
@@ -61,9 +63,13 @@ bool StartReleaseCheck(ReleaseCheckWindow& window, bool manual);
 // run the check on a thread of their own.
 void RunReleaseCheck(ReleaseCheckWindow& window, bool manual);
 
+// "Mozilla/4.0 (compatible; " + the operating system's name + ")", or "Mozilla/4.0 (compatible;)"
+// when the name is not known.
+std::string ReleaseCheckUserAgent(const std::string& osName);
+
 // Fetches the release file with a short session of its own and parses it. True when the file
 // names a version pair other than 0.0.
-bool FetchReleaseNotice(ReleaseNotice& notice, const std::string& url);
+bool FetchReleaseNotice(ReleaseNotice& notice, const std::string& url, const std::string& osName = {});
 // Reads the pair in front of the first ">" (one that is not among the last two bytes) and the
 // notice text behind it. Leaves the pair 0.0 when there is none.
 void ParseReleaseNotice(ReleaseNotice& notice, const char* buffer, std::size_t length);
