@@ -331,6 +331,10 @@ bool ChangeLogLevel(SettingsStore& store, CErrLog& log, int level) {
     return SetSigned(store, "LogLevel", log.ConfiguredLevel());
 }
 
+void LimitLogLevelAfterStartup(SettingsStore& store, CErrLog& log) {
+    if (log.ConfiguredLevel() > 2) ChangeLogLevel(store, log, 2);
+}
+
 std::string ReadLastest(SettingsStore& store) { return store.GetString(S, "Lastest", std::string()); }
 
 bool WriteLastest(SettingsStore& store, const std::string& path) { return store.SetString(S, "Lastest", path); }

@@ -190,6 +190,8 @@ bool SaveSettings(SettingsStore& store, const AppSettings& settings, CErrLog& lo
 bool SaveLogFileNumber(SettingsStore& store, const CErrLog& log);
 // The user chose another log level: logs "Log level changed to %d", applies and stores it.
 bool ChangeLogLevel(SettingsStore& store, CErrLog& log, int level);
+// At the end of start-up: levels 3 to 5 last one run, after which the level drops to 2.
+void LimitLogLevelAfterStartup(SettingsStore& store, CErrLog& log);
 
 // "Lastest": the stock file last used (also written by the wizard).
 std::string ReadLastest(SettingsStore& store);

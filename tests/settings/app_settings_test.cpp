@@ -277,9 +277,13 @@ TEST_P(SettingsStoreSuite, LogKeys) {
     EXPECT_EQ(log.CurrentPath(), folder + "my0012.log");
     EXPECT_EQ(log.Threshold(), 3);
 
-    ASSERT_TRUE(ChangeLogLevel(store(), log, 2));
+    // Levels above 2 last one run.
+    LimitLogLevelAfterStartup(store(), log);
     EXPECT_EQ(store().GetInt(S, "LogLevel", 0), 2u);
     EXPECT_EQ(log.Threshold(), 1);
+    ASSERT_TRUE(ChangeLogLevel(store(), log, 1));
+    LimitLogLevelAfterStartup(store(), log);
+    EXPECT_EQ(store().GetInt(S, "LogLevel", 0), 1u);
     ASSERT_TRUE(SaveLogFileNumber(store(), log));
     EXPECT_EQ(Reopen()->GetInt(S, "LogCurNo", 0), 12u);
 
