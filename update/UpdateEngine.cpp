@@ -329,6 +329,7 @@ void UpdateEngine::FreeDeferred() { deferredDeletes_.clear(); }
 void UpdateEngine::OnCheckTimer(unsigned timerId) {
     if (timerId == kCheckTimerId) {
         AppLog().Log(LOG_DTL, "[TIMER] CHECK EVENT");
+        ++checkEvents_;
         if (!InetSession::Instance().IsInUse()) FreeDeferred();
         if (!IsActiveTime()) {
             StatusChange(STATUS_OUT_OF_HOURS);
@@ -378,7 +379,7 @@ void UpdateEngine::StatusChange(std::uint32_t status) {
     if (view_) view_->RefreshViews(changed > 0);
 }
 
-void UpdateEngine::Shutdown() {
+void UpdateEngine::Halt() {
     owner_.KillTimer(kCheckTimerId);
     AppLog().Log(LOG_INT, "[TIMER] KILL Check timer");
     if (delayTimerInstalled_) {
@@ -391,7 +392,6 @@ void UpdateEngine::Shutdown() {
     queueHalt_ = true;
     line_.clear();
     AppLog().Log(LOG_INT, "[CHECK] SET Check halt flag for queue");
-    WaitForWorkers();
 }
 
 void UpdateEngine::WaitForWorkers() {

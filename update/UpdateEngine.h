@@ -109,9 +109,15 @@ class UpdateEngine : public UpdateMessageSink {
 
     // Installs the check timer and posts the first check so that it runs at once.
     bool StartChecks();
-    // Kills the timers, sets the halt flags, and waits for every worker (Pump keeps their
-    // messages flowing meanwhile). The stocks stay in the list.
-    void Shutdown();
+    // Shutting down, in two steps so that the owner can save in between (the stocks are still
+    // there): Halt kills the timers and sets the halt flags; WaitForWorkers waits for every
+    // worker (Pump keeps their messages flowing meanwhile), then frees the stocks.
+    void Halt();
+    void WaitForWorkers();
+    void Shutdown() {
+        Halt();
+        WaitForWorkers();
+    }
 
     void QueueAll();
     void QueueOne(CStockMan& stock);
@@ -132,6 +138,7 @@ class UpdateEngine : public UpdateMessageSink {
     std::size_t DeferredCount() const { return deferredDeletes_.size(); }
     bool DelayTimerInstalled() const { return delayTimerInstalled_; }
     int LiveWorkers() const { return liveWorkers_->load(); }
+    unsigned CheckEvents() const { return checkEvents_; }
     // The ThreadLog level for a configured log level.
     static std::uint8_t WorkerLogLevel(int configuredLevel);
 
@@ -139,7 +146,6 @@ class UpdateEngine : public UpdateMessageSink {
     void Merge(WorkerRequest& request, std::intptr_t result);
     void FlushWorkerLog(CStockMan& stock, ThreadLog& log, std::intptr_t result);
     void FreeDeferred();
-    void WaitForWorkers();
 
     UpdateOwner& owner_;
     StockList& stocks_;
@@ -151,6 +157,7 @@ class UpdateEngine : public UpdateMessageSink {
     StockList deferredDeletes_;
     bool delayTimerInstalled_ = false;
     bool oneShot_ = false;
+    unsigned checkEvents_ = 0;
     std::shared_ptr<std::atomic<int>> liveWorkers_ = std::make_shared<std::atomic<int>>(0);
 };
 
