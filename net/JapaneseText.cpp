@@ -148,15 +148,18 @@ int DetectJapaneseEncoding(const char* bytes, std::size_t length) {
 
 bool DecodePage(const PageDecoding& decoding, std::string_view body, std::string& work, std::u16string& text,
                 ThreadLog* log) {
-    work.assign(body.data(), body.size());
+    std::string_view bytes = body;
+    // Only the conversions to Shift-JIS need a copy of the page to work on.
     if (decoding.code == ENC_JIS || decoding.code == ENC_EUC) {
+        work.assign(body.data(), body.size());
         if (decoding.code == ENC_JIS)
             JisToSjis(work);
         else
             EucToSjis(work);
         PageLog(log, LOG_DTL, "%s -> SJIS: %d bytes", decoding.name, static_cast<int>(body.size()));
+        bytes = work;
     }
-    ToUtf16(decoding.codePage, work, text);
+    ToUtf16(decoding.codePage, bytes, text);
     PageLog(log, LOG_DTL, "MBCS -> UTF16: %d WORDS", static_cast<int>(text.size()));
     return !text.empty();
 }

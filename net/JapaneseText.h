@@ -58,8 +58,8 @@ inline constexpr std::array<PageDecoding, 6> kPageDecodings = {{
     {"ASCII", ENC_ASCII, CodePage::Sjis},
 }};
 
-// One decoding attempt: `body` is copied into `work` (converted to Shift-JIS for EUC and JIS)
-// and read into `text`. Both buffers are reused from attempt to attempt. False when the
+// One decoding attempt: `body` (for EUC and JIS a copy of it in `work`, converted to Shift-JIS)
+// is read into `text`. Both buffers are reused from attempt to attempt. False when the
 // decoding yields no text. Lines go to `log`, or to the application log when it is null.
 bool DecodePage(const PageDecoding& decoding, std::string_view body, std::string& work, std::u16string& text,
                 ThreadLog* log);

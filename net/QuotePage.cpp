@@ -265,7 +265,7 @@ bool ParseQuoteBody(FetchContext& context, std::string_view body, std::uint32_t 
     std::string work;
     std::u16string text;
     try {
-        work.reserve(body.size());
+        text.reserve(body.size() + 1);
     } catch (const std::bad_alloc&) {
         PageLog(context.log, LOG_ERR, "Memory allocation failure. %d bytes", static_cast<int>(body.size()));
         return false;

@@ -1,0 +1,155 @@
+// The quote page reader runs up to six times per page for every stock at every check: a page in
+// Shift-JIS is decoded as UTF-8 and UTF-7 first and only parses on the third attempt.
+//
+// Pages are the hand-made Toyota page of the tests, padded to 40 KB and 200 KB with the kind of
+// chrome a portal page carries (half in front of the main block, half behind it). Besides the
+// time, each benchmark reports the peak heap use of one decode-and-parse as a multiple of the
+// page size.
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <new>
+#include <sstream>
+#include <string>
+
+#include "model/Stock.h"
+#include "net/JapaneseText.h"
+#include "net/QuotePage.h"
+#include "net/Search.h"
+#include "platform/TextCodec.h"
+
+namespace {
+
+std::atomic<std::size_t> g_inUse{0};
+std::atomic<std::size_t> g_peak{0};
+
+void Note(std::size_t bytes) {
+    const std::size_t now = g_inUse.fetch_add(bytes) + bytes;
+    std::size_t peak = g_peak.load();
+    while (now > peak && !g_peak.compare_exchange_weak(peak, now)) {
+    }
+}
+
+}  // namespace
+
+// Every allocation carries its size in front, so that the peak in use can be followed.
+void* operator new(std::size_t bytes) {
+    void* block = std::malloc(bytes + 16);
+    if (block == nullptr) throw std::bad_alloc();
+    *static_cast<std::size_t*>(block) = bytes;
+    Note(bytes);
+    return static_cast<char*>(block) + 16;
+}
+void operator delete(void* p) noexcept {
+    if (p == nullptr) return;
+    void* block = static_cast<char*>(p) - 16;
+    g_inUse.fetch_sub(*static_cast<std::size_t*>(block));
+    std::free(block);
+}
+void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+
+namespace quotrix {
+namespace {
+
+std::string ReadFile(const std::string& relative) {
+    std::string path = __FILE__;
+    path = path.substr(0, path.rfind('/') + 1) + "../tests/data/pages/" + relative;
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// A side column of rankings and a news list: links, DIVs, Japanese text and numbers.
+std::string Chrome(std::size_t bytes) {
+    std::string chrome;
+    for (int i = 0; chrome.size() < bytes; ++i) {
+        chrome +=
+            "<div class=\"ranking\"><div class=\"item\"><span class=\"rank\">" + std::to_string(i) +
+            "</span><a href=\"/stocks/detail/?code=" + std::to_string(1300 + i) +
+            ".t\">値上がり率ランキング銘柄</a> <strong>+" + std::to_string(i % 17) +
+            ".25%</strong></div>\n<ul><li><a href=\"/hl?a=20081226-000" + std::to_string(i) +
+            "-jij-bus_all\">市況：日経平均は続伸、輸出関連株に買い</a>&nbsp;<span>12/26 15:00</span></li></ul></div>\n";
+    }
+    return chrome;
+}
+
+std::string Page(std::size_t bytes) {
+    std::string page = ReadFile("quote/stock-7203.utf8.html");
+    if (page.empty()) std::abort();
+    const std::string chrome = Chrome(bytes > page.size() ? (bytes - page.size()) / 2 : 0);
+    page.insert(page.find("<!--MAIN START-->"), chrome);
+    page.insert(page.find("<!--MAIN END-->"), chrome);
+    return page;
+}
+
+// args: page size in KB, 0 UTF-8 / 1 Shift-JIS
+void BM_ParseQuoteBody(benchmark::State& state) {
+    const std::string utf8 = Page(static_cast<std::size_t>(state.range(0)) * 1024);
+    const std::string body = state.range(1) == 0 ? utf8 : Utf8ToSjis(utf8);
+    CStock stock("7203.t");
+    stock.BuildUrls();
+    FetchContext context;
+    ThreadLog log(3);
+    context.log = &log;
+    context.stock = &stock;
+    int decoding = -1;
+    const std::size_t base = g_inUse.load();
+    g_peak = base;
+    if (!ParseQuoteBody(context, body, ParseMaskFor(stock), &decoding)) state.SkipWithError("page did not parse");
+    const double peak = static_cast<double>(g_peak.load() - base);
+    for (auto _ : state) {
+        log.text.clear();
+        benchmark::DoNotOptimize(ParseQuoteBody(context, body, ParseMaskFor(stock), &decoding));
+    }
+    state.counters["decoding"] = decoding;
+    state.counters["page_bytes"] = static_cast<double>(body.size());
+    state.counters["peak_heap_x_page"] = peak / static_cast<double>(body.size());
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * body.size()));
+}
+BENCHMARK(BM_ParseQuoteBody)->ArgsProduct({{40, 200}, {0, 1}})->ArgNames({"KB", "sjis"})->Unit(benchmark::kMicrosecond);
+
+// The parse of one decoded page alone (normalisation, markers, DIV list, values).
+void BM_ParseQuotePage(benchmark::State& state) {
+    const std::u16string text = ToUtf16(CodePage::Utf8, Page(static_cast<std::size_t>(state.range(0)) * 1024));
+    std::u16string work;
+    CStock stock("7203.t");
+    stock.BuildUrls();
+    FetchContext context;
+    ThreadLog log(0);
+    context.log = &log;
+    context.stock = &stock;
+    for (auto _ : state) {
+        work = text;
+        benchmark::DoNotOptimize(ParseQuotePage(context, work.data(), work.size(), 0x1FF7));
+    }
+}
+BENCHMARK(BM_ParseQuotePage)->Arg(40)->Arg(200)->ArgName("KB")->Unit(benchmark::kMicrosecond);
+
+void BM_EucToSjis(benchmark::State& state) {
+    const std::string euc = ReadFile("quote/stock-7203.euc.html");
+    std::string work;
+    for (auto _ : state) {
+        work = euc;
+        EucToSjis(work);
+        benchmark::DoNotOptimize(work.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * euc.size()));
+}
+BENCHMARK(BM_EucToSjis);
+
+void BM_ParseSearchResults(benchmark::State& state) {
+    const std::u16string text = ToUtf16(CodePage::Utf8, ReadFile("search/toyota.utf8.html"));
+    std::u16string work;
+    for (auto _ : state) {
+        work = text;
+        SearchResults results;
+        benchmark::DoNotOptimize(ParseSearchResults(results, work.data(), work.size()));
+    }
+}
+BENCHMARK(BM_ParseSearchResults)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace quotrix
