@@ -22,9 +22,11 @@ int Help() {
     std::vector<quotrix::cli::Command> commands = quotrix::cli::Commands();
     std::sort(commands.begin(), commands.end(),
               [](const auto& a, const auto& b) { return std::string(a.name) < b.name; });
+    std::size_t width = 0;
+    for (const auto& command : commands) width = std::max(width, std::string(command.usage).size());
     for (const auto& command : commands) {
         std::string usage = command.usage;
-        usage.resize(std::max<std::size_t>(usage.size(), 28), ' ');
+        usage.resize(width, ' ');
         text += "  " + usage + "  " + command.summary + "\n";
     }
     quotrix::WriteConsoleText(quotrix::ConsoleStream::Err, text);
