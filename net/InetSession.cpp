@@ -309,7 +309,9 @@ bool DownloadUrl(InetSession& session, const std::string& url, std::string& body
     ChunkChain chunks;
     std::uint32_t available = 0;
     std::uint32_t firstCapacity = 10240;
-    if (request->QueryDataAvailable(available)) {
+    if (!request->QueryDataAvailable(available)) {
+        available = 0;
+    } else {
         NET_LOG(log, LOG_DTL, "Query data available: %d bytes", static_cast<int>(available));
         firstCapacity = std::max<std::uint32_t>(std::min<std::uint32_t>(available, 1u << 24) + 1024, 10240);
     }
@@ -317,13 +319,17 @@ bool DownloadUrl(InetSession& session, const std::string& url, std::string& body
     if (chunks.Add(firstCapacity) && !CheckHalt) {
         while (true) {
             ChunkChain::Chunk* chunk = chunks.Current();
+            // Asking for no more than is there keeps a read from blocking until a slow server
+            // has filled the whole chunk, so that CheckHalt is seen while the body trickles in.
+            std::uint32_t want = chunk->capacity - chunk->used;
+            if (available > 0) want = std::min(want, available);
             std::uint32_t read = 0;
-            if (!request->Read(chunk->data.get() + chunk->used, chunk->capacity - chunk->used, read) || read == 0)
-                break;
+            if (!request->Read(chunk->data.get() + chunk->used, want, read) || read == 0) break;
             chunk->used += read;
             received += read;
 
             std::uint32_t next = 1024;
+            available = 0;
             if (request->QueryDataAvailable(available)) {
                 if (available == 0) break;
                 next = std::max<std::uint32_t>(std::min<std::uint32_t>(available, 1u << 24) + 128, 1024);

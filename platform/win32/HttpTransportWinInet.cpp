@@ -19,15 +19,32 @@ void CloseKeepingError(HINTERNET handle) {
     SetLastError(error);
 }
 
+void SetTimeout(HINTERNET handle, DWORD option, std::uint32_t ms) {
+    if (ms == 0) return;
+    DWORD value = ms;
+    InternetSetOptionW(handle, option, &value, sizeof value);
+}
+
+// Windows hands the session's time-outs down to its connections and requests; Wine does so only
+// for the connect time-out. Setting them on each handle again gives both the same behaviour.
+void SetTimeouts(HINTERNET handle, const HttpSessionOptions& options) {
+    SetTimeout(handle, INTERNET_OPTION_CONNECT_TIMEOUT, options.connectTimeoutMs);
+    SetTimeout(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, options.receiveTimeoutMs);
+    SetTimeout(handle, INTERNET_OPTION_SEND_TIMEOUT, options.sendTimeoutMs);
+}
+
 class WinInetSession : public HttpSession, public std::enable_shared_from_this<WinInetSession> {
   public:
-    explicit WinInetSession(HINTERNET handle) : handle_(handle) {}
+    WinInetSession(HINTERNET handle, const HttpSessionOptions& options) : handle_(handle), options_(options) {}
     ~WinInetSession() override { CloseKeepingError(handle_); }
     std::uintptr_t Handle() const override { return Id(handle_); }
     std::unique_ptr<HttpConnection> Connect(const std::string& host, std::uint16_t port, bool secure) override;
 
+    const HttpSessionOptions& Options() const { return options_; }
+
   private:
     HINTERNET handle_;
+    HttpSessionOptions options_;
 };
 
 // A connection handle, shared by the connection object and its requests: WinINet closes the
@@ -104,6 +121,7 @@ std::unique_ptr<HttpConnection> WinInetSession::Connect(const std::string& host,
     HINTERNET connection =
         InternetConnectW(handle_, Wide(host).c_str(), port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
     if (connection == nullptr) return nullptr;
+    SetTimeouts(connection, options_);
     return std::make_unique<WinInetConnection>(shared_from_this(), connection, secure);
 }
 
@@ -113,13 +131,8 @@ std::unique_ptr<HttpRequest> WinInetConnection::OpenRequest(const std::string& o
     HINTERNET request = HttpOpenRequestW(handle_->handle, L"GET", Wide(object).c_str(),
                                          http10 ? L"HTTP/1.0" : L"HTTP/1.1", nullptr, nullptr, flags, 0);
     if (request == nullptr) return nullptr;
+    SetTimeouts(request, session_->Options());
     return std::make_unique<WinInetRequest>(session_, handle_, request);
-}
-
-void SetTimeout(HINTERNET handle, DWORD option, std::uint32_t ms) {
-    if (ms == 0) return;
-    DWORD value = ms;
-    InternetSetOptionW(handle, option, &value, sizeof value);
 }
 
 }  // namespace
@@ -131,10 +144,8 @@ std::shared_ptr<HttpSession> OpenHttpSession(const HttpSessionOptions& options) 
                            ? InternetOpenW(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)
                            : InternetOpenW(agent.c_str(), INTERNET_OPEN_TYPE_PROXY, proxy.c_str(), nullptr, 0);
     if (handle == nullptr) return nullptr;
-    SetTimeout(handle, INTERNET_OPTION_CONNECT_TIMEOUT, options.connectTimeoutMs);
-    SetTimeout(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, options.receiveTimeoutMs);
-    SetTimeout(handle, INTERNET_OPTION_SEND_TIMEOUT, options.sendTimeoutMs);
-    return std::make_shared<WinInetSession>(handle);
+    SetTimeouts(handle, options);
+    return std::make_shared<WinInetSession>(handle, options);
 }
 
 unsigned long LastHttpError() { return GetLastError(); }
