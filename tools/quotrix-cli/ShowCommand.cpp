@@ -79,7 +79,7 @@ int RunShow(const std::vector<std::string>& args) {
         }
         out += line + "\n";
     }
-    out += std::to_string(file.stocks.size()) + " stocks\n";
+    out += std::to_string(file.stocks.size()) + (file.stocks.size() == 1 ? " stock\n" : " stocks\n");
     Print(out);
     return file.complete ? kExitOk : kExitFailure;
 }
