@@ -35,7 +35,7 @@ void ApplyNetworkSettings(const AppSettings& settings) {
     SetSiteHosts(settings.hosts);
 }
 
-CheckSettings CheckSettingsFrom(const AppSettings& settings, int configuredLogLevel) {
+CheckSettings CheckSettingsFrom(const AppSettings& settings) {
     CheckSettings check;
     check.intervalMs = settings.interval;
     check.activeHoursOn = (settings.boolFlags1 & BF1_ACTIVE_HOURS) != 0;
@@ -43,7 +43,6 @@ CheckSettings CheckSettingsFrom(const AppSettings& settings, int configuredLogLe
     check.end = ToTimeOfDay(settings.endTime);
     check.checkAtStartup = (settings.boolFlags1 & BF1_CHECK_AT_START) != 0;
     check.autoReleaseCheck = (settings.boolFlags1 & kReleaseCheckFlag) != 0;
-    check.logLevel = configuredLogLevel;
     check.boardNewsMask = static_cast<std::uint8_t>(settings.checkMask & (CHECK_BOARD | CHECK_NEWS));
     return check;
 }

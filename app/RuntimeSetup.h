@@ -9,6 +9,6 @@
 namespace quotrix {
 
 void ApplyNetworkSettings(const AppSettings& settings);
-CheckSettings CheckSettingsFrom(const AppSettings& settings, int configuredLogLevel);
+CheckSettings CheckSettingsFrom(const AppSettings& settings);
 
 }  // namespace quotrix

@@ -54,21 +54,6 @@ bool IsActiveTimeAt(const TimeOfDay& start, const TimeOfDay& end, std::int32_t n
     return now >= start.seconds || now <= end.seconds;
 }
 
-std::uint8_t UpdateEngine::WorkerLogLevel(int configuredLevel) {
-    switch (configuredLevel) {
-        case 1:
-            return 1;
-        case 2:
-        case 4:
-            return 2;
-        case 3:
-        case 5:
-            return 3;
-        default:
-            return 0;
-    }
-}
-
 UpdateEngine::UpdateEngine(UpdateOwner& owner, StockList& stocks, EngineServices services, UpdateView* view)
     : owner_(owner), stocks_(stocks), services_(std::move(services)), view_(view) {}
 
@@ -136,7 +121,7 @@ bool UpdateEngine::StartWorker(CStockMan* stock) {
     request->item = item;
     request->stock = stock;
     request->copy = static_cast<const CStock&>(*stock);
-    request->log.level = WorkerLogLevel(settings.logLevel);
+    request->log.level = AppLog().ThreadLogLevel();
     request->checkMask = settings.boardNewsMask;
     request->services = services_;
     request->liveWorkers = liveWorkers_;
@@ -267,17 +252,17 @@ std::intptr_t UpdateEngine::OnOwnerMessage(unsigned message, std::uintptr_t wPar
 }
 
 void UpdateEngine::FlushWorkerLog(CStockMan& stock, ThreadLog& log, std::intptr_t result) {
-    bool flush = false;
-    if (settings.logLevel >= 1 && settings.logLevel <= 3)
-        flush = result != ACQ_SUCCESS && result != ACQ_OFFLINE;
-    else if (settings.logLevel == 4 || settings.logLevel == 5)
-        flush = true;
-    if (flush && !log.text.empty()) log.Flush(stock.updateLog, AppLog());
+    const bool failed = result != ACQ_SUCCESS && result != ACQ_OFFLINE;
+    if (AppLog().CopiesWorkerLog(failed) && !log.text.empty()) log.Flush(stock.updateLog, AppLog());
 }
 
 void UpdateEngine::Merge(WorkerRequest& request, std::intptr_t result) {
     CStockMan* stock = StockRegistry::Instance().Find(static_cast<std::uint32_t>(request.item));
-    if (!stock) return;
+    if (!stock) {
+        ++dropped_;
+        return;
+    }
+    ++merges_;
     FlushWorkerLog(*stock, request.log, result);
     const CStock& copy = request.copy;
     switch (result) {

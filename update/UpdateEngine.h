@@ -52,7 +52,6 @@ struct CheckSettings {
     TimeOfDay end = TimeOfDay::Hms(15, 30, 0);
     bool checkAtStartup = false;     // "起動時は、時間外でも自動更新する"
     bool autoReleaseCheck = false;   // "新バージョンのリリースを、通知する"
-    int logLevel = 0;                // the configured LogLevel, 0 to 5
     std::uint8_t boardNewsMask = 0;  // bit 0 check the board, bit 1 the news
 };
 
@@ -139,8 +138,9 @@ class UpdateEngine : public UpdateMessageSink {
     bool DelayTimerInstalled() const { return delayTimerInstalled_; }
     int LiveWorkers() const { return liveWorkers_->load(); }
     unsigned CheckEvents() const { return checkEvents_; }
-    // The ThreadLog level for a configured log level.
-    static std::uint8_t WorkerLogLevel(int configuredLevel);
+    // Outcomes merged into a stock, and outcomes dropped because their stock was gone.
+    std::uint64_t Merges() const { return merges_; }
+    std::uint64_t DroppedOutcomes() const { return dropped_; }
 
   private:
     void Merge(WorkerRequest& request, std::intptr_t result);
@@ -158,6 +158,8 @@ class UpdateEngine : public UpdateMessageSink {
     bool delayTimerInstalled_ = false;
     bool oneShot_ = false;
     unsigned checkEvents_ = 0;
+    std::uint64_t merges_ = 0;
+    std::uint64_t dropped_ = 0;
     std::shared_ptr<std::atomic<int>> liveWorkers_ = std::make_shared<std::atomic<int>>(0);
 };
 

@@ -191,7 +191,7 @@ int RunWatch(const std::vector<std::string>& args) {
 
     UpdateEngine engine(owner, file.stocks, DefaultEngineServices(), &view);
     owner.SetSink(&engine);
-    engine.settings = CheckSettingsFrom(settings, AppLog().ConfiguredLevel());
+    engine.settings = CheckSettingsFrom(settings);
     if (options.intervalSeconds > 0) engine.settings.intervalMs = static_cast<unsigned>(options.intervalSeconds) * 1000;
     if (options.ignoreHours) engine.settings.activeHoursOn = false;
 
