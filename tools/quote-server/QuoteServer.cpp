@@ -241,6 +241,9 @@ QuoteServer::~QuoteServer() { Stop(); }
 bool QuoteServer::Start() {
     httplib::Server& server = impl_->server;
     server.new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
+    // Headers and body go out in separate writes; without this the body waits for the
+    // client's delayed acknowledgement of the headers (some 40 ms a page).
+    server.set_tcp_nodelay(true);
     server.set_keep_alive_max_count(1000);
     server.set_keep_alive_timeout(5);
 
