@@ -7,6 +7,7 @@
 #include "model/Stock.h"
 #include "model/StockMan.h"
 #include "platform/TextCodec.h"
+#include "settings/AppSettings.h"
 
 namespace quotrix {
 
@@ -146,6 +147,18 @@ void SetFlag(std::uint16_t& word, std::uint16_t bit, bool on) {
 }
 
 }  // namespace
+
+DisplayOptions DisplayOptionsFrom(const AppSettings& settings) {
+    DisplayOptions o;
+    o.nameOptions = settings.nameOptions;
+    o.tipTextFlags = settings.itemFlags.tipText;
+    o.otherItemFlags = settings.itemFlags.other;
+    o.boolFlags1 = settings.boolFlags1;
+    o.boolFlags2 = settings.boolFlags2;
+    o.newBoolean1 = settings.newBoolean1;
+    o.stkNameMax = settings.stkNameMax;
+    return o;
+}
 
 CStockTipCtrl::CStockTipCtrl() : companyMark(SJIS("(株)")), companyMarkWide(SJIS("（株）")) {}
 

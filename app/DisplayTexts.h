@@ -16,6 +16,7 @@
 namespace quotrix {
 
 class CStockMan;
+struct AppSettings;
 
 // The stock's text records (CStockMan::valueTexts), in the order of the portfolio columns; the
 // value records 0 to 13 are TEXT_VOLUME to TEXT_PBR.
@@ -51,11 +52,14 @@ struct DisplayOptions {
     std::uint32_t nameOptions = 0x1B;     // bit 0 grouping, 1 no company mark, 2 market suffix, 4 price bars
     std::uint32_t tipTextFlags = 0x0C3F;  // "TipTextFlags"
     std::uint32_t otherItemFlags = 0x53;  // "OtherItemFlags": bit 0 volume, bit 1 profit on the tray tip
-    std::uint32_t boolFlags1 = 0x373D3D;  // "BoolFlags1" as stored
-    std::uint32_t boolFlags2 = 1;         // "BoolFlags2" as stored
+    std::uint32_t boolFlags1 = 0x373D3D;  // "BoolFlags1"; the bits read here are never moved out
+    std::uint32_t boolFlags2 = 1;         // "BoolFlags2"
     std::uint32_t newBoolean1 = 0;        // "NewBoolean1": bit 1 short names shown, bit 2 in the tray tip
     std::uint32_t stkNameMax = 7;         // "StkNameMax": short names keep 2 x this many bytes
 };
+
+// The options as the application settings hold them.
+DisplayOptions DisplayOptionsFrom(const AppSettings& settings);
 
 // The tooltip text state of the main window: the company marks and the display options.
 class CStockTipCtrl {

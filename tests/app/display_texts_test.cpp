@@ -4,6 +4,7 @@
 
 #include "model/StockMan.h"
 #include "platform/TextCodec.h"
+#include "settings/AppSettings.h"
 
 namespace quotrix {
 namespace {
@@ -314,6 +315,24 @@ TEST(GetTipText, PortfolioToolsAndTheAnswerLimit) {
     EXPECT_EQ(DesktopTipText(s).size(), 510u);
     s.displayStrings[DISPLAY_TIP_TEXT] = "short";
     EXPECT_EQ(DesktopTipText(s), "short");
+}
+
+TEST(DisplayOptionsFrom, FreshSettingsGiveTheDefaultTexts) {
+    AppSettings settings;
+    const DisplayOptions fresh = DisplayOptionsFrom(settings);
+    const DisplayOptions defaults;
+    EXPECT_EQ(fresh.nameOptions, defaults.nameOptions);
+    EXPECT_EQ(fresh.tipTextFlags, defaults.tipTextFlags);
+    EXPECT_EQ(fresh.otherItemFlags, defaults.otherItemFlags);
+    EXPECT_EQ(fresh.newBoolean1, defaults.newBoolean1);
+    EXPECT_EQ(fresh.stkNameMax, defaults.stkNameMax);
+    const std::uint32_t read1 = 0x8 | 0x100 | 0x8000 | 0x20000, read2 = 0x8 | 0x400 | 0x800;
+    EXPECT_EQ(fresh.boolFlags1 & read1, defaults.boolFlags1 & read1);
+    EXPECT_EQ(fresh.boolFlags2 & read2, defaults.boolFlags2 & read2);
+    settings.newBoolean1 = 0x6;
+    settings.itemFlags.tipText = 0;
+    EXPECT_EQ(DisplayOptionsFrom(settings).newBoolean1, 0x6u);
+    EXPECT_EQ(DisplayOptionsFrom(settings).tipTextFlags, 0u);
 }
 
 }  // namespace
