@@ -1,5 +1,6 @@
 #include "files/StockFile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -106,7 +107,9 @@ bool SameContent(const std::string& a, const std::string& b) {
 // A stock file read in blocks, counting what is left so that no string outgrows the file.
 class FileRecordSource : public RecordSource {
   public:
-    FileRecordSource(fileio::File& file, std::uint64_t size) : file_(file), size_(size), buffer_(64 * 1024) {}
+    // Small files get a buffer of their own size; large ones are read in 64 KiB blocks.
+    FileRecordSource(fileio::File& file, std::uint64_t size)
+        : file_(file), size_(size), buffer_(static_cast<std::size_t>(std::clamp<std::uint64_t>(size, 1, 64 * 1024))) {}
 
     std::size_t Read(void* out, std::size_t size) override {
         auto* dst = static_cast<std::uint8_t*>(out);
