@@ -32,8 +32,9 @@ std::string Folder(const std::string& nativePath) {
 }
 
 // Only regular files: a folder, a pipe or a device would fail later or block a reader for ever.
+// O_NONBLOCK keeps the open itself from waiting for a pipe's writer; regular files ignore it.
 int OpenRegular(const std::string& nativePath, int flags, mode_t mode = 0666) {
-    const int fd = ::open(nativePath.c_str(), flags | O_CLOEXEC, mode);
+    const int fd = ::open(nativePath.c_str(), flags | O_CLOEXEC | O_NONBLOCK, mode);
     if (fd < 0) return -1;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

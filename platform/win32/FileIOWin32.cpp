@@ -26,7 +26,8 @@ bool File::Open(const std::string& path, OpenMode mode) {
     Close();
     failed_ = false;
     DWORD access = GENERIC_READ;
-    DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    // A reader never stands in the way of a save that replaces the file.
+    DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     DWORD disposition = OPEN_EXISTING;
     if (mode == OpenMode::CreateNew) {
         access = GENERIC_WRITE;

@@ -6,6 +6,10 @@
 
 #include "FilesTestSupport.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace quotrix {
 namespace {
 
@@ -282,6 +286,17 @@ TEST_F(DamagedFile, ATrailerEndsTheListWhereverItIs) {
     ASSERT_EQ(loaded.stocks.size(), 1u);
     EXPECT_EQ(loaded.stocks[0]->code, 7203u);
 }
+
+#ifndef _WIN32
+TEST(StockFile, APipeIsRefusedWithoutWaitingForAWriter) {
+    TempFolder folder;
+    const std::string path = folder.File("pipe.quotrix");
+    ASSERT_EQ(mkfifo(testing::NativePath(path).c_str(), 0600), 0);
+    Loaded loaded = Load(path);
+    EXPECT_FALSE(loaded.ok);
+    EXPECT_EQ(loaded.problem.kind, StockFileProblem::CannotOpen);
+}
+#endif
 
 // Version 1: 104-byte records with prices in whole yen.
 TEST(OldStockFiles, Version1ConvertsYenAndTakesDefaults) {
