@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdio>
 
+#include "icons/IconCache.h"
+#include "icons/StockIconCtrl.h"
 #include "model/Stock.h"
 #include "model/StockMan.h"
 #include "platform/TextCodec.h"
@@ -378,6 +380,12 @@ TotalsTexts BuildTotals(const TotalsInput& in, const DisplayOptions& o) {
     // With nothing else on screen the program must stay reachable.
     if (!in.portfolioVisible && !in.anyStockIconShown) out.showState = SHOW_TRAY;
     return out;
+}
+
+bool ApplyTotalsIcon(CStockIconCtrl& appIcon, IconCache& cache, const TotalsTexts& totals) {
+    const bool updated = appIcon.UpdateIcon(cache.GetIcon(totals.appIcon), totals.appTip);
+    const bool shown = appIcon.SetShow(totals.showState);
+    return updated && shown;
 }
 
 namespace {

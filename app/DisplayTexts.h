@@ -15,7 +15,9 @@
 
 namespace quotrix {
 
+class CStockIconCtrl;
 class CStockMan;
+class IconCache;
 struct AppSettings;
 
 // The stock's text records (CStockMan::valueTexts), in the order of the portfolio columns; the
@@ -116,6 +118,9 @@ struct TotalsTexts {
 };
 
 TotalsTexts BuildTotals(const TotalsInput& totals, const DisplayOptions& options);
+// Gives the application icon the totals' picture and tip and puts it where they say. False when
+// the picture or the show failed (logged by the icon control).
+bool ApplyTotalsIcon(CStockIconCtrl& appIcon, IconCache& cache, const TotalsTexts& totals);
 
 // Tooltip requests of the portfolio (title tool 16, rows 32 + index): false when nothing is
 // answered. Answers are cut to 511 bytes without splitting a double-byte character.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/DisplayTexts.h"
 #include "icons/IconCache.h"
 #include "icons/IconShell.h"
 #include "icons/StockIcon.h"
@@ -298,6 +299,30 @@ TEST(ApplyWatchBand, ShowModesFollowTheBand) {
     s.showMode = 9;
     s.Quote(250);
     EXPECT_EQ(s.RequestedShow(), SHOW_HIDDEN);
+}
+
+TEST(ApplyTotalsIcon, PictureTipAndPlace) {
+    CountingComposer composer;
+    IconCache cache(composer);
+    RecordingShell shell;
+    CStockIconCtrl app(1, false);
+    TotalsInput in;
+    in.value = 1000 * kYen;
+    in.change = 10 * kYen;
+    in.counted = 2;
+    in.portfolioVisible = true;
+    TotalsTexts totals = BuildTotals(in, DisplayOptions{});
+    ASSERT_TRUE(ApplyTotalsIcon(app, cache, totals));
+    EXPECT_EQ(app.CurrentShow(), SHOW_TRAY);
+    EXPECT_EQ(app.CacheEntry()->code, totals.appIcon);
+    EXPECT_EQ(shell.calls.back().tip, totals.appTip);
+    EXPECT_EQ(shell.calls.back().id, 1u);
+
+    // Configured for the desktop, the application icon has no window there: it goes hidden.
+    in.dispTotal = 20;
+    EXPECT_FALSE(ApplyTotalsIcon(app, cache, BuildTotals(in, DisplayOptions{})));
+    EXPECT_EQ(app.CurrentShow(), SHOW_HIDDEN);
+    EXPECT_EQ(cache.Size(), 1u);
 }
 
 }  // namespace
