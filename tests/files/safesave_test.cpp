@@ -150,6 +150,7 @@ TEST(SafeSave, AWriteThatFailsLeavesTheOldFile) {
     const std::string path = folder.File("full.quotrix");
     ASSERT_TRUE(WriteStockFile(path, SomeStocks(1), {}, 0, {}));
     const std::string old = ReadBytes(path);
+    WriteBytes(path + "_000.tmp", "taken");
 
     MessageRecorder messages;
     struct rlimit saved {};
@@ -166,7 +167,8 @@ TEST(SafeSave, AWriteThatFailsLeavesTheOldFile) {
     EXPECT_EQ(ReadBytes(path), old);
     ASSERT_EQ(messages.texts.size(), 1u);
     EXPECT_EQ(messages.texts[0], kRestoredText);
-    EXPECT_EQ(folder.Names(), std::vector<std::string>{"full.quotrix"});
+    EXPECT_EQ(ReadBytes(path + "_000.tmp"), "taken");
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"full.quotrix", "full.quotrix_000.tmp"}));
 }
 
 TEST(SafeSave, ALinkedFileIsWrittenWhereItReallyIs) {
