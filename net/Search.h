@@ -30,7 +30,7 @@ struct SearchResult {
 using SearchResults = std::vector<SearchResult>;
 
 // The receiving end of WM_APP_SEARCH_RESULT: the search page. On Windows a window that gets the
-// message by SendMessage; elsewhere SearchResultQueue.
+// message by SendMessage (Win32SearchSink); elsewhere SearchResultQueue.
 class SearchResultSink {
   public:
     virtual ~SearchResultSink() = default;
@@ -38,8 +38,9 @@ class SearchResultSink {
     // for the call (one result page); null means that a search thread has ended. `running`
     // is the number of search threads still running.
     virtual void SendSearchResult(const SearchResults* results, std::int32_t running) = 0;
-    // Called on the page's own thread while it waits to detach: a search thread blocked in a
-    // send must be let go without the page handling the message.
+    // Called on the page's own thread while it waits to detach: any send waiting for the page
+    // must be answered, so that the search thread lets go of the window lock. The closing page
+    // no longer acts on what arrives.
     virtual void RefusePending() {}
 };
 

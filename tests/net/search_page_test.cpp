@@ -120,5 +120,29 @@ TEST(SearchResultQueue, SendWaitsUntilTheReceiverHandledIt) {
     EXPECT_EQ(seen.size(), 2u);
 }
 
+TEST(SearchContext, DetachLetsABlockedSenderGo) {
+    // A search thread holds the window lock and is blocked in a send to the page, whose own
+    // thread now closes it: the page must not wait for the lock forever, nor handle the message.
+    int handled = 0;
+    SearchResultQueue queue([&](const SearchResults*, std::int32_t) { ++handled; });
+    auto context = std::make_shared<SearchContext>();
+    context->window = &queue;
+    std::weak_ptr<SearchContext> alive = context;
+    std::atomic<bool> sending{false};
+    std::thread searcher([shared = context, &queue, &sending] {
+        std::lock_guard lock(shared->windowLock);
+        sending = true;
+        queue.SendSearchResult(nullptr, 0);
+    });
+    while (!sending) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const auto start = std::chrono::steady_clock::now();
+    DetachSearchPage(context);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    searcher.join();
+    EXPECT_EQ(handled, 0);
+    EXPECT_FALSE(context);
+    EXPECT_TRUE(alive.expired());
+}
+
 }  // namespace
 }  // namespace quotrix
