@@ -136,6 +136,15 @@ bool BuildSearchUrl(const std::string& keyword, int page, std::string& url) {
     return true;
 }
 
+int StartSearches(const std::shared_ptr<SearchContext>& context, const std::string& typedText) {
+    const std::vector<std::string> keywords = SplitSearchKeywords(typedText);
+    RefreshOnlineForUser();
+    AppLog().Log(LOG_DTL, "Search start: %d keywords", static_cast<int>(keywords.size()));
+    int started = 0;
+    for (const std::string& keyword : keywords) started += StartSearch(context, keyword) ? 1 : 0;
+    return started;
+}
+
 bool StartSearch(const std::shared_ptr<SearchContext>& context, const std::string& keyword) {
     if (!context) return false;
     {

@@ -63,6 +63,10 @@ std::vector<std::string> SplitSearchKeywords(const std::string& text);
 // keyword cannot be put into a URL.
 bool BuildSearchUrl(const std::string& keyword, int page, std::string& url);
 
+// The page's search command: splits the typed text into keywords, refreshes the online state
+// (the user asked, so a connection may be dialled) and starts one search per keyword. Returns
+// the number of searches started.
+int StartSearches(const std::shared_ptr<SearchContext>& context, const std::string& typedText);
 // Starts one search thread for a keyword (Shift-JIS). False when it could not start.
 bool StartSearch(const std::shared_ptr<SearchContext>& context, const std::string& keyword);
 // Running threads finish their current page and send nothing more.

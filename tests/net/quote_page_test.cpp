@@ -261,6 +261,31 @@ TEST(QuotePage, FiftyMegabyteBody) {
     EXPECT_EQ(s.price, 5 * kYen);  // it got as far as the labelled values
 }
 
+TEST(QuotePage, LogsEachAttempt) {
+    CStock stock("7203.t");
+    stock.BuildUrls();
+    ThreadLog log(3);
+    FetchContext context;
+    context.log = &log;
+    context.stock = &stock;
+    ASSERT_TRUE(ParseQuoteBody(context, PageFile("quote/stock-7203.euc.html"), kAll | PARSE_NAME));
+    const std::string& text = log.text;
+    // Four attempts: UTF-8, UTF-7 and Shift-JIS fail; EUC-JP parses.
+    std::size_t at = text.find("Char type: UTF8\r\n");
+    ASSERT_NE(at, std::string::npos) << text;
+    for (const char* line : {"MBCS -> UTF16: ", "Parse Flags: 0x00001FF7", "MBCS -> UTF16: ", "MBCS -> UTF16: ",
+                             "EUC -> SJIS: 2221 bytes", "MBCS -> UTF16: ", "Parse success / Name: "}) {
+        at = text.find(line, at);
+        ASSERT_NE(at, std::string::npos) << line << "\n" << text;
+    }
+    EXPECT_NE(text.find(SJIS("Parse success / Name: トヨタ自動車(株)")), std::string::npos);
+    EXPECT_EQ(text.find("JIS -> SJIS"), std::string::npos);
+
+    log.text.clear();
+    EXPECT_FALSE(ParseQuotePage(context, nullptr, 0, kAll));
+    EXPECT_NE(log.text.find("Invalid buffer"), std::string::npos);
+}
+
 TEST(QuotePage, TodaysSitePagesGoToTheCurrentReader) {
     const Parsed p = ParseBody(PageFile("current/quote-7203-2025.html"), CStock("7203.t"), kAll | PARSE_NAME);
     ASSERT_TRUE(p.ok);

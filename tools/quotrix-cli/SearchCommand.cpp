@@ -15,10 +15,10 @@ namespace {
 int RunSearch(const std::vector<std::string>& arguments) {
     std::vector<std::string> args = arguments;
     if (!TakeSiteOptions(args)) return UsageError("search");
-    std::vector<std::string> keywords;
-    for (const std::string& arg : args)
-        for (std::string& keyword : SplitSearchKeywords(arg)) keywords.push_back(std::move(keyword));
-    if (keywords.empty()) return UsageError("search");
+    std::string typed;
+    for (const std::string& arg : args) typed += arg + " ";
+    const std::size_t keywords = SplitSearchKeywords(typed).size();
+    if (keywords == 0) return UsageError("search");
 
     std::size_t matches = 0;
     std::size_t ended = 0;
@@ -36,20 +36,15 @@ int RunSearch(const std::vector<std::string>& arguments) {
     });
     auto context = std::make_shared<SearchContext>();
     context->window = &page;
-    std::size_t started = 0;
-    for (const std::string& keyword : keywords) {
-        if (StartSearch(context, keyword))
-            ++started;
-        else
-            PrintError("the search for \"" + keyword + "\" could not start");
-    }
+    const std::size_t started = static_cast<std::size_t>(StartSearches(context, typed));
+    if (started < keywords) PrintError("not every search could start");
     while (ended < started) page.Drain(1000);
     DetachSearchPage(context);
     if (matches == 0) {
         PrintError("no stock matched");
         return kExitFailure;
     }
-    return started == keywords.size() ? kExitOk : kExitFailure;
+    return started == keywords ? kExitOk : kExitFailure;
 }
 
 }  // namespace
