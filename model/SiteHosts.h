@@ -6,6 +6,7 @@
 // that builds an address. Reads take a copy under a lock.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace quotrix {
@@ -19,6 +20,13 @@ struct SiteHosts {
     std::string profile = "profile.yahoo.co.jp";             // "HostProfile"
     std::string premiumQuote = "premium.quote.yahoo.co.jp";  // "HostPremiumQuote"
     std::string premiumNews = "premium.news.yahoo.co.jp";    // "HostPremiumNews"
+    // "HostCurrent": the site's current quote pages ("/quote/7203.T"), reached over https.
+    std::string current = "https://finance.yahoo.co.jp";
+    // "QuoteAddressForm": which quote page a stock's address names. The settings default to the
+    // current pages; a plain SiteHosts (tests, tools) keeps the classic ones.
+    std::uint32_t addressForm = ADDRESS_CLASSIC;
+
+    enum AddressForm : std::uint32_t { ADDRESS_CLASSIC = 0, ADDRESS_CURRENT = 1 };
 
     bool operator==(const SiteHosts&) const = default;
 };

@@ -168,17 +168,30 @@ void CStock::Reset() {
 
 void CStock::BuildUrls() {
     const SiteHosts hosts = CurrentSiteHosts();
+    const bool current = hosts.addressForm == SiteHosts::ADDRESS_CURRENT;
     if (IsCurrency()) {
-        quoteUrl = SiteAddress(hosts.detail, "/stocks/detail/?code=" + codeText);
+        if (current) {
+            // Today's site names a pair "USDJPY=FX".
+            std::string symbol = codeText;
+            if (symbol.ends_with("=X")) symbol.insert(symbol.size() - 1, "F");
+            quoteUrl = SiteAddress(hosts.current, "/quote/" + symbol);
+        } else {
+            quoteUrl = SiteAddress(hosts.detail, "/stocks/detail/?code=" + codeText);
+        }
         boardUrl.clear();
         newsUrl.clear();
         return;
     }
     codeText = Format("%04u", code);
-    if (market != MARKET_NONE)
+    if (current) {
+        // A code without a market is taken as Tokyo's, where nearly all of them trade.
+        const char letter = market != MARKET_NONE ? MarketLetter(market) : 't';
+        quoteUrl = SiteAddress(hosts.current, Format("/quote/%04u.%c", code, letter - 'a' + 'A'));
+    } else if (market != MARKET_NONE) {
         quoteUrl = SiteAddress(hosts.detail, Format("/stocks/detail/?code=%04u.%c", code, MarketLetter(market)));
-    else
+    } else {
         quoteUrl = SiteAddress(hosts.quote, Format("/q?s=%04u&d=nc", code));
+    }
     boardUrl = SiteAddress(hosts.board, Format("/bbs?action=q&board=%04u", code));
     newsUrl = SiteAddress(hosts.news, Format("/news?s=%04u", code));
 }

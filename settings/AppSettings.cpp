@@ -69,6 +69,7 @@ constexpr HostKey kHostKeys[] = {
     {"HostProfile", &SiteHosts::profile},
     {"HostPremiumQuote", &SiteHosts::premiumQuote},
     {"HostPremiumNews", &SiteHosts::premiumNews},
+    {"HostCurrent", &SiteHosts::current},
 };
 
 void ReadDesktopFont(SettingsStore& store, AppSettings& settings, std::uint32_t desktopColor) {
@@ -268,6 +269,8 @@ void LoadSettings(SettingsStore& store, AppSettings& settings, std::uint32_t des
         // An empty host would make addresses without a server.
         if (!value.empty()) s.hosts.*host.field = std::move(value);
     }
+    const std::uint32_t form = store.GetInt(S, "QuoteAddressForm", s.hosts.addressForm);
+    s.hosts.addressForm = form <= SiteHosts::ADDRESS_CURRENT ? form : s.hosts.addressForm;
     SetSiteHosts(s.hosts);
 }
 
@@ -316,6 +319,7 @@ bool SaveSettings(SettingsStore& store, const AppSettings& settings, CErrLog& lo
     ok = store.SetInt(S, "BoolFlags2", s.StoredBoolFlags2()) && ok;
     s.stdStock.WriteSettings(store, kSectionStdStock);
     for (const HostKey& host : kHostKeys) ok = store.SetString(S, host.key, s.hosts.*host.field) && ok;
+    ok = store.SetInt(S, "QuoteAddressForm", s.hosts.addressForm) && ok;
     ok = batch.End() && ok;
     log.Log(LOG_DTL, "Profile saved");
     return ok;

@@ -111,6 +111,13 @@ struct ItemFlags {
     bool operator==(const ItemFlags&) const = default;
 };
 
+// The quote pages a new user's settings name: the site's current ones.
+inline SiteHosts CurrentSiteForm() {
+    SiteHosts hosts;
+    hosts.addressForm = SiteHosts::ADDRESS_CURRENT;
+    return hosts;
+}
+
 struct AppSettings {
     std::uint8_t defAction = 2;         // "DefAction": 0 file dialog, 1 add-stock dialog, 2 last file
     std::int32_t maxThreads = 3;        // "MaxThreads": parallel fetches, 1 to 25
@@ -148,9 +155,9 @@ struct AppSettings {
     ItemFlags itemFlags;
     // Set while the open stock file carries its own item flags: they are then not saved here.
     bool itemFlagsFromFile = false;
-    DesktopFont desktopFont;  // the system's icon-title font until the keys say otherwise
-    CStockDefaults stdStock;  // section "StdStock"
-    SiteHosts hosts;          // "HostDetail" ...
+    DesktopFont desktopFont;              // the system's icon-title font until the keys say otherwise
+    CStockDefaults stdStock;              // section "StdStock"
+    SiteHosts hosts = CurrentSiteForm();  // "HostDetail" ... "QuoteAddressForm"
 
     // The switches the moved bits become.
     bool noAutoUpdateOffline = true;  // BoolFlags1 bit 0

@@ -8,7 +8,15 @@
 namespace quotrix {
 namespace {
 
+// The classic hosts for one test, whatever an earlier test left behind.
+struct ClassicHosts {
+    SiteHosts saved = CurrentSiteHosts();
+    ClassicHosts() { SetSiteHosts(SiteHosts()); }
+    ~ClassicHosts() { SetSiteHosts(saved); }
+};
+
 TEST(StockIdentity, CodesWithAndWithoutMarketLetters) {
+    const ClassicHosts hosts;
     CStock plain("7203");
     plain.BuildUrls();
     EXPECT_EQ(plain.code, 7203u);
@@ -56,6 +64,7 @@ TEST(StockIdentity, TextsThatAreNoCodeAreKeptAsText) {
 }
 
 TEST(StockIdentity, CurrencyPairs) {
+    const ClassicHosts hosts;
     struct Case {
         const char* text;
         const char* symbol;
@@ -107,6 +116,7 @@ TEST(StockRecord, CopyKeepsEveryField) {
 }
 
 TEST(StockRecord, WebPages) {
+    const ClassicHosts hosts;
     CStock s("7203.t");
     s.BuildUrls();
     EXPECT_EQ(s.WebPageAddress(0), "http://quote.yahoo.co.jp/q?s=7203.t&d=nc");
@@ -127,7 +137,7 @@ TEST(StockRecord, WebPages) {
 
 TEST(StockRecord, HostsAreConfiguration) {
     const SiteHosts saved = CurrentSiteHosts();
-    SiteHosts local = saved;
+    SiteHosts local;
     local.detail = "127.0.0.1:18080";
     local.board = "127.0.0.1:18080";
     SetSiteHosts(local);
@@ -167,6 +177,32 @@ TEST(StockRecord, StatusSuffixAndTradeMarks) {
     EXPECT_EQ(StatusSuffix(0x3C), "");
     EXPECT_EQ(TradeModeText(0), "");
     EXPECT_EQ(SjisToUtf8(TradeModeText(3)), "信売");
+}
+
+}  // namespace
+}  // namespace quotrix
+
+namespace quotrix {
+namespace {
+
+TEST(StockRecord, CurrentAddressForm) {
+    const SiteHosts saved = CurrentSiteHosts();
+    SiteHosts hosts;
+    hosts.addressForm = SiteHosts::ADDRESS_CURRENT;
+    hosts.current = "127.0.0.1:18080";
+    SetSiteHosts(hosts);
+    CStock tokyo("7203.t"), plain("7203"), nikkei("998407"), usd("usd"), symbol("GBPJPY=X");
+    for (CStock* s : {&tokyo, &plain, &nikkei, &usd, &symbol}) s->BuildUrls();
+    SetSiteHosts(saved);
+    EXPECT_EQ(tokyo.quoteUrl, "http://127.0.0.1:18080/quote/7203.T");
+    EXPECT_EQ(plain.quoteUrl, "http://127.0.0.1:18080/quote/7203.T");
+    EXPECT_EQ(nikkei.quoteUrl, "http://127.0.0.1:18080/quote/998407.O");
+    EXPECT_EQ(usd.quoteUrl, "http://127.0.0.1:18080/quote/USDJPY=FX");
+    EXPECT_EQ(symbol.quoteUrl, "http://127.0.0.1:18080/quote/GBPJPY=FX");
+    EXPECT_EQ(usd.codeText, "USDJPY=X");  // the stock keeps its symbol
+    // The board and news pages have no current form.
+    EXPECT_EQ(tokyo.boardUrl, "http://messages.yahoo.co.jp/bbs?action=q&board=7203");
+    EXPECT_EQ(SiteAddress("https://finance.yahoo.co.jp", "/quote/7203.T"), "https://finance.yahoo.co.jp/quote/7203.T");
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ inline bool TakeSiteOptions(std::vector<std::string>& args) {
         args.erase(args.begin(), args.begin() + 2);
         SiteHosts hosts;
         for (std::string* h : {&hosts.detail, &hosts.quote, &hosts.timeSeries, &hosts.news, &hosts.board,
-                               &hosts.profile, &hosts.premiumQuote, &hosts.premiumNews})
+                               &hosts.profile, &hosts.premiumQuote, &hosts.premiumNews, &hosts.current})
             *h = host;
         SetSiteHosts(hosts);
     }
