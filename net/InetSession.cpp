@@ -200,13 +200,23 @@ void InetSession::Release() {
     if (users_ < 1) CloseHandleLocked();
 }
 
+std::unique_lock<std::mutex> InetSession::TryLockFor(std::chrono::milliseconds wait) {
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    std::unique_lock lock(lock_, std::try_to_lock);
+    while (!lock.owns_lock() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        lock.try_lock();
+    }
+    return lock;
+}
+
 bool InetSession::IsInUse() {
-    std::unique_lock lock(lock_, kProbeWait);
+    const auto lock = TryLockFor(kProbeWait);
     return !lock.owns_lock() || users_ > 0;
 }
 
 bool InetSession::IsFull() {
-    std::unique_lock lock(lock_, kProbeWait);
+    const auto lock = TryLockFor(kProbeWait);
     return !lock.owns_lock() || users_ >= maxUsers_;
 }
 
@@ -243,7 +253,7 @@ std::shared_ptr<HttpSession> InetSession::Handle() {
     return closed_ ? nullptr : handle_;
 }
 
-std::unique_lock<std::timed_mutex> InetSession::HoldLock() { return std::unique_lock(lock_); }
+std::unique_lock<std::mutex> InetSession::HoldLock() { return std::unique_lock(lock_); }
 
 bool DownloadUrl(const std::string& url, std::string& body, ThreadLog* log) {
     return DownloadUrl(InetSession::Instance(), url, body, log);

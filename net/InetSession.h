@@ -6,6 +6,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -70,7 +71,7 @@ class InetSession {
     // The open session for a fetch; empty when there is none or the session is closed.
     std::shared_ptr<HttpSession> Handle();
     // Holds the session lock; lets a caller see several fields at one moment.
-    std::unique_lock<std::timed_mutex> HoldLock();
+    std::unique_lock<std::mutex> HoldLock();
 
   private:
     bool OpenLocked();
@@ -78,7 +79,11 @@ class InetSession {
 
     std::shared_ptr<HttpSession> handle_;
     std::int32_t users_ = 0;
-    std::timed_mutex lock_;
+    // Probes wait by trying in short steps rather than with a timed lock: the same 20 ms, and
+    // a plain mutex that every thread checker understands.
+    std::unique_lock<std::mutex> TryLockFor(std::chrono::milliseconds wait);
+
+    std::mutex lock_;
     InetSessionConfig config_;
     std::int32_t maxUsers_ = 3;
     bool closed_ = false;
