@@ -220,7 +220,8 @@ bool ParseQuotePage(FetchContext& context, char16_t* text, std::size_t length, s
         PageLog(context.log, LOG_INT, "Parse success / Name: %s", stock.name.c_str());
     }
 
-    DivList divs = CollectDivs(page, position);
+    constexpr std::uint32_t kLabeledFlags = 0x1FF0;
+    DivList divs = (mask & kLabeledFlags) ? CollectDivs(page, position) : DivList();
 
     if (mask & PARSE_PRICE) {
         if (!ReadPriceBlock(page, position, u"現在値", true, stock)) return false;

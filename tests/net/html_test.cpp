@@ -51,16 +51,5 @@ TEST(StripTags, KeepsOnlyLinksAndSqueezesBlanks) {
     EXPECT_EQ(StripTags(nullptr, 3, 'A', 'a', true), 0u);
 }
 
-TEST(ForwardFinder, ReusesHitsAndMisses) {
-    const std::u16string text = u"ab<TD>cd<TD>";
-    ForwardFinder<char16_t> cells(text, u"<TD");
-    EXPECT_EQ(cells.Find(0), 2u);
-    EXPECT_EQ(cells.Find(2), 2u);
-    EXPECT_EQ(cells.Find(3), 8u);
-    EXPECT_EQ(cells.Find(9), std::u16string::npos);
-    EXPECT_EQ(cells.Find(11), std::u16string::npos);
-    EXPECT_EQ(cells.Find(0), 2u);  // going back searches again
-}
-
 }  // namespace
 }  // namespace quotrix
