@@ -8,6 +8,7 @@
 #include <benchmark/benchmark.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <new>
@@ -44,7 +45,8 @@ void* operator new(std::size_t bytes) {
 }
 void operator delete(void* p) noexcept {
     if (p == nullptr) return;
-    void* block = static_cast<char*>(p) - 16;
+    // Through an integer, so that the compiler does not take the block for one of operator new's.
+    void* block = reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(p) - 16);
     g_inUse.fetch_sub(*static_cast<std::size_t*>(block));
     std::free(block);
 }
