@@ -7,6 +7,7 @@
 #include <string>
 
 #include "model/Price.h"
+#include "net/QuotePage.h"
 #include "platform/TextCodec.h"
 
 namespace quotrix {
@@ -17,22 +18,10 @@ using nlohmann::json;
 
 constexpr std::string_view kStateMarker = "__PRELOADED_STATE__";
 
-// Parse mask bits, shared with the classic reader.
-enum : std::uint32_t {
-    kName = 0x0001,
-    kChange = 0x0002,
-    kPrice = 0x0004,
-    kFundPrice = 0x0008,
-    kPrevClose = 0x0010,
-    kVolume = 0x0020,
-    kOpen = 0x0040,
-    kHigh = 0x0080,
-    kLow = 0x0100,
-    kYield = 0x0200,
-    kPer = 0x0400,
-    kEps = 0x0800,
-    kPbr = 0x1000,
-};
+// The parse mask is the classic reader's.
+constexpr std::uint32_t kName = PARSE_NAME, kChange = PARSE_CHANGE, kPrice = PARSE_PRICE, kFundPrice = PARSE_FUND_PRICE,
+                        kPrevClose = PARSE_PREV_CLOSE, kVolume = PARSE_VOLUME, kOpen = PARSE_OPEN, kHigh = PARSE_HIGH,
+                        kLow = PARSE_LOW, kYield = PARSE_YIELD, kPer = PARSE_PER, kEps = PARSE_EPS, kPbr = PARSE_PBR;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 

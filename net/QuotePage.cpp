@@ -283,6 +283,7 @@ bool ParseQuoteBody(FetchContext& context, std::string_view body, std::uint32_t 
         // marked-up blocks; they are read when no decoding found the markers.
         if (context.stock != nullptr && HasPreloadedState(body) &&
             ParseCurrentQuotePage(body, *context.stock, mask, context.log)) {
+            PageLog(context.log, LOG_DTL, "Parse: current page");
             if (decodingIndex != nullptr) *decodingIndex = kCurrentPageReader;
             return true;
         }

@@ -107,3 +107,42 @@ TEST(CurrentQuotePage, BrokenOrAbsentStateIsRejected) {
 
 }  // namespace
 }  // namespace quotrix
+
+#include "net/QuotePage.h"
+
+namespace quotrix {
+namespace {
+
+TEST(CurrentQuotePage, TheClassicReaderComesFirstAndTheStateObjectAfterIt) {
+    // A page with the classic markers and a state object: the classic reader answers.
+    CStock both("7203.t");
+    both.BuildUrls();
+    ThreadLog log(3);
+    FetchContext context;
+    context.stock = &both;
+    context.log = &log;
+    int decoding = -1;
+    ASSERT_TRUE(ParseQuoteBody(context, Page("both-shapes-7203.html"), ParseMaskFor(both), &decoding));
+    EXPECT_EQ(decoding, 0);
+    EXPECT_NE(both.price, 1111 * kYen);
+    EXPECT_NE(SjisToUtf8(both.name), "STATE NAME");
+    EXPECT_EQ(log.text.find("Parse: current page"), std::string::npos);
+
+    // Today's page: every decoding fails, the state object answers, and the log says so.
+    CStock today("7203.t");
+    today.BuildUrls();
+    context.stock = &today;
+    ASSERT_TRUE(ParseQuoteBody(context, Page("quote-7203-2025.html"), ParseMaskFor(today), &decoding));
+    EXPECT_EQ(decoding, kCurrentPageReader);
+    EXPECT_EQ(today.price, 2971 * kYen);
+    EXPECT_EQ(SjisToUtf8(today.name), "トヨタ自動車(株)");
+    EXPECT_NE(log.text.find("Parse: current page"), std::string::npos);
+
+    // A broken state object fails like any unreadable page.
+    CStock broken("7203.t");
+    context.stock = &broken;
+    EXPECT_FALSE(ParseQuoteBody(context, Page("truncated.html"), ParseMaskFor(broken), &decoding));
+}
+
+}  // namespace
+}  // namespace quotrix
