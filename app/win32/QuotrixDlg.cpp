@@ -1,42 +1,622 @@
 #include "app/win32/QuotrixDlg.h"
 
+#include <commdlg.h>
+#include <objbase.h>
+#include <shellapi.h>
+
+#include <chrono>
+#include <thread>
+
+#include "app/RuntimeSetup.h"
+#include "app/win32/QuotrixApp.h"
+#include "icons/StockIcon.h"
+#include "log/ErrLog.h"
+#include "model/StockMan.h"
+#include "net/InetSession.h"
 #include "platform/Messages.h"
+#include "platform/SettingsStores.h"
+#include "platform/TextCodec.h"
+#include "platform/win32/WinText.h"
 #include "resources/resource.h"
+#include "update/DefaultServices.h"
 
 namespace quotrix {
 
-CQuotrixDlg::CQuotrixDlg() : CDialog(IDD_QUOTRIX_DIALOG) {}
+namespace {
+
+// The release check's notice waits for the main thread behind this message.
+constexpr UINT WM_APP_VERSION_NOTICE = WM_APP + 0x100;
+constexpr UINT kAppIconId = 1;
+constexpr UINT kVersionUpIconId = 2;
+constexpr std::uint32_t kAutoSave = 0x80000;
+constexpr std::uint32_t kSetForegroundOff = 0x100;  // BoolFlags2
+constexpr std::uint32_t kSnapDesktop = 0x10;        // BoolFlags1
+
+std::string FileTitleOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+ProgramVersion ReadProgramVersion(HINSTANCE module) {
+    ProgramVersion version;
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const auto* bytes = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
+    if (!bytes) return version;
+    const DWORD size = SizeofResource(module, found);
+    // The fixed block follows the key; it is found by its signature.
+    for (DWORD i = 0; i + sizeof(VS_FIXEDFILEINFO) <= size; i += 4) {
+        const auto* info = reinterpret_cast<const VS_FIXEDFILEINFO*>(bytes + i);
+        if (info->dwSignature != 0xFEEF04BD) continue;
+        version.major = HIWORD(info->dwFileVersionMS);
+        version.minor = LOWORD(info->dwFileVersionMS);
+        version.build = LOWORD(info->dwFileVersionLS);
+        break;
+    }
+    return version;
+}
+
+CQuotrixDlg::CQuotrixDlg(CQuotrixApp& app)
+    : CDialog(IDD_QUOTRIX_DIALOG),
+      CStockIconCtrl(kAppIconId, false),
+      ReleaseCheckWindow(ReadProgramVersion(app.Resources()).major, ReadProgramVersion(app.Resources()).minor),
+      app_(app),
+      resources_(app.Resources()),
+      settings_(ProcessSettings()),
+      store_(CreateUserSettingsStore()) {
+    addStockOpen = optionsOpen = managerOpen = true;
+    SetIconShell(&shell_);
+}
+
+CQuotrixDlg::~CQuotrixDlg() {
+    AppLog().Log(LOG_DTL, "[WND] ENTER Main Window Destructor (Clean-up process)");
+    if (engine_) engine_->WaitForWorkers();
+    engine_.reset();
+    stocks_.clear();
+    versionUp_.reset();
+    SetShow(SHOW_HIDDEN);
+    cache_.Clear();
+    SetIconShell(nullptr);
+}
+
+EngineServices CQuotrixDlg::MakeServices() {
+    EngineServices services = DefaultEngineServices();
+    services.releaseCheckedToday = [this] { return ReleaseCheckedToday(*this); };
+    services.startReleaseCheck = [this] { StartReleaseCheck(*this, false); };
+    services.readThreadWait = [this] { return static_cast<int>(store_->GetInt(kSectionSetting, "ThreadWait", 0)); };
+    services.writeThreadWait = [this](int value) {
+        store_->SetInt(kSectionSetting, "ThreadWait", static_cast<std::uint32_t>(value));
+    };
+    return services;
+}
 
 BOOL CQuotrixDlg::OnInitDialog() {
+    HICON icon = LoadIconW(resources_, MAKEINTRESOURCEW(IDI_QUOTRIX));
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    accelerators_ = LoadAcceleratorsW(resources_, MAKEINTRESOURCEW(IDR_ACCELERATORS));
+    if (!LoadMenus(resources_)) AppLog().Log(LOG_ERR, "[WND] Menu load failed");
+
+    LoadSettings(*store_, settings_, GetSysColor(COLOR_BACKGROUND), AppLog());
+    ApplyNetworkSettings(settings_);
+    options = DisplayOptionsFrom(settings_);
+    if (!BuildImageList(images_, cache_, resources_, settings_.arrowType, settings_.arrowDesignFile)) {
+        AppLog().Log(LOG_ERR, "[WND] Image list creation failed");
+        initFailed_ = true;
+        return TRUE;
+    }
+    SetShow(SHOW_HIDDEN);
+    SetFirstIcon(hwnd_, cache_.GetIcon(kIconApplication), LoadResourceText(resources_, IDS_APP_TIP));
+
+    const ProgramVersion version = ReadProgramVersion(resources_);
+    AppLog().Log(LOG_INT, "Version %u.%02u (Build %04u)", version.major, version.minor, version.build);
+
     // No taskbar button: the window lives in the notification area.
     LONG_PTR ex = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
     SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, (ex & ~WS_EX_APPWINDOW) | WS_EX_TOOLWINDOW);
+    // Explorer forgets every notification-area icon when it restarts; this tells us to re-add ours.
+    taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+
+    owner_ = std::make_unique<Win32UpdateOwner>(nullptr, hwnd_);
+    engine_ = std::make_unique<UpdateEngine>(*owner_, stocks_, MakeServices(), this);
+    engine_->settings = CheckSettingsFrom(settings_);
+    RunHealthCheck();
     return TRUE;
 }
 
+void CQuotrixDlg::RunHealthCheck() {
+    const std::uint32_t threadWait = store_->GetInt(kSectionSetting, "ThreadWait", 0);
+    const bool timeoutsSet = settings_.receiveTimeout != 0 && settings_.receiveTimeout <= 300000 &&
+                             settings_.checkTimeout <= 300000 && settings_.sendTimeout <= 300000;
+    if (threadWait == 1 && !timeoutsSet) AppLog().Log(LOG_INT, "Last status: Bad termination");
+}
+
+void CQuotrixDlg::AdoptFile(const std::string& path, StockList& stocks, const PortfolioPlacement& placement,
+                            PriceValue cashBalance, const StockFileHeader& header) {
+    filePath_ = path;
+    fileTitle_ = FileTitleOf(path);
+    placement_ = placement;
+    cashBalance_ = cashBalance;
+    header_ = header;
+    AppendStocks(stocks);
+}
+
+void CQuotrixDlg::AppendStocks(StockList& stocks) {
+    for (auto& stock : stocks) {
+        stock->BuildUrls();
+        CStockMan& s = *stock;
+        AppLog().Log(LOG_DTL, "[FILE] Stock %u: %s", s.Id(), s.codeText.c_str());
+        stocks_.push_back(std::move(stock));
+        const std::string& tip = BuildStockTexts(s);
+        s.SetFirstIcon(hwnd_, cache_.GetIcon(StockIconCode(s, options.boolFlags1)), tip);
+        ApplyWatchBand(s);
+    }
+    stocks.clear();
+}
+
+bool CQuotrixDlg::StartCheckTimer() { return engine_ && engine_->StartChecks(); }
+
+void CQuotrixDlg::CompleteStartup() {
+    addStockOpen = optionsOpen = managerOpen = false;
+    RefreshTotals();
+    AppLog().Log(LOG_INT, "Initialization process completed");
+    LimitLogLevelAfterStartup(*store_, AppLog());
+}
+
 BOOL CQuotrixDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (taskbarCreated_ != 0 && message == taskbarCreated_) {
+        OnTaskbarCreated();
+        return TRUE;
+    }
     switch (message) {
+        case WM_TIMER:
+            OnTimer(wParam);
+            return TRUE;
+        case WM_APP_CHECK_START:
+        case WM_APP_CHECK_RESULT:
+        case WM_APP_QUEUE_ITEM:
+            result = engine_ ? engine_->OnOwnerMessage(message, wParam, lParam) : 0;
+            return TRUE;
+        case WM_APP_TRAY_NOTIFY:
+            result = OnTrayNotify(wParam, lParam);
+            return TRUE;
+        case WM_APP_ICONWND_NOTIFY:
+            result = OnIconWndNotify(wParam, lParam);
+            return TRUE;
+        case WM_APP_VERSION_NOTICE:
+            OnVersionUpNotice();
+            return TRUE;
         case WM_APP_EXIT:
-            OnAppExit();
+            app_.ExitApplication();
             return TRUE;
         case WM_CLOSE:
-            OnClose();
+            // Closing always means leaving the program.
+            OnCommand(ID_APP_EXIT);
+            return TRUE;
+        case WM_QUERYENDSESSION:
+            result = TRUE;
+            return TRUE;
+        case WM_ENDSESSION:
+            if (wParam) app_.ExitApplication();
             return TRUE;
         case WM_DESTROY:
             OnDestroy();
             return TRUE;
         case WM_COMMAND:
-            // Enter and Esc must not close the hidden window.
-            return LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL;
+            OnCommand(LOWORD(wParam));
+            return TRUE;
         default:
             return FALSE;
     }
 }
 
-void CQuotrixDlg::OnAppExit() { DestroyWindow(hwnd_); }
+void CQuotrixDlg::OnTimer(UINT_PTR id) {
+    if (id == kCheckTimerId || id == kDelayTimerId) {
+        if (engine_) engine_->OnCheckTimer(static_cast<unsigned>(id));
+    } else {
+        KillTimer(hwnd_, id);
+    }
+}
 
-void CQuotrixDlg::OnClose() { OnAppExit(); }
+CStockMan* CQuotrixDlg::FindStock(std::uint32_t id) {
+    for (auto& stock : stocks_)
+        if (stock->Id() == id) return stock.get();
+    return nullptr;
+}
 
-void CQuotrixDlg::OnDestroy() { PostQuitMessage(0); }
+bool CQuotrixDlg::StockBeingDeleted(const CStockMan&) const { return deleting_; }
+
+LRESULT CQuotrixDlg::OnTrayNotify(WPARAM iconId, LPARAM mouseMessage) {
+    if (mouseMessage < WM_LBUTTONDOWN || mouseMessage > WM_RBUTTONUP) return 0;
+    const UINT id = static_cast<UINT>(iconId);
+    switch (mouseMessage) {
+        case WM_LBUTTONDOWN:
+            if ((settings_.boolFlags2 & kSetForegroundOff) == 0) SetForegroundWindow(hwnd_);
+            break;
+        case WM_LBUTTONDBLCLK:
+            if (id == kAppIconId || id == kVersionUpIconId) {
+                ShellOpen(LoadResourceText(resources_, IDS_PRODUCT_PAGE));
+                if (id == kVersionUpIconId) HideVersionUpIcon();
+            } else if (CStockMan* stock = FindStock(id)) {
+                OpenStockWebPage(*stock, 25);
+            }
+            break;
+        case WM_RBUTTONUP:
+            if (id == kAppIconId) {
+                AppCommand(ShowAppMenu(hwnd_, false), id);
+            } else if (id == kVersionUpIconId) {
+                const UINT chosen = ShowVersionMenu(hwnd_);
+                if (chosen == ID_VERUP_CLOSE)
+                    HideVersionUpIcon();
+                else
+                    AppCommand(chosen, id);
+            } else if (CStockMan* stock = FindStock(id)) {
+                AppLog().Log(LOG_INT, "[MENU] Stock menu: %s", stock->codeText.c_str());
+                const UINT chosen = ShowStockMenu(hwnd_, *stock, false);
+                // The stock may be gone after the menu (a merge cannot remove it, but be sure).
+                if (CStockMan* still = FindStock(id)) {
+                    if (!StockCommand(*still, chosen)) AppCommand(chosen, id);
+                }
+            }
+            break;
+        default:
+            break;
+    }
+    return 0;
+}
+
+LRESULT CQuotrixDlg::OnIconWndNotify(WPARAM iconId, LPARAM what) {
+    if (what == WM_APP_QUERY_SNAP) return (settings_.boolFlags1 & kSnapDesktop) ? 1 : 0;
+    if (what != WM_RBUTTONDOWN) return 0;
+    const UINT id = static_cast<UINT>(iconId);
+    if (id == kAppIconId) {
+        AppCommand(ShowAppMenu(hwnd_, false), id);
+    } else if (CStockMan* stock = FindStock(id)) {
+        const UINT chosen = ShowStockMenu(hwnd_, *stock, true);
+        if (CStockMan* still = FindStock(id))
+            if (!StockCommand(*still, chosen)) AppCommand(chosen, id);
+    }
+    return 1;
+}
+
+bool CQuotrixDlg::StockCommand(CStockMan& stock, UINT id) {
+    switch (id) {
+        case 0:
+            return true;
+        case ID_STOCK_WEB:
+            OpenStockWebPage(stock, 25);
+            return true;
+        case ID_STOCK_UPDATE:
+            AppLog().Log(LOG_INT, "[CMD] Update request: %s", stock.codeText.c_str());
+            RefreshOnlineForUser();
+            if (engine_) engine_->UpdateOneNow(stock);
+            return true;
+        case ID_STOCK_HIDE:
+            stock.showMode = 0;
+            stock.SetShow(SHOW_HIDDEN);
+            MarkModified();
+            return true;
+        case ID_STOCK_DELETE:
+            DeleteStock(stock, true);
+            return true;
+        case ID_STOCK_PROPERTIES:
+            // The property sheet comes with its own dialogs.
+            return true;
+        case ID_STOCK_TO_DESKTOP:
+        case ID_STOCK_TO_TRAY:
+            stock.showMode = id == ID_STOCK_TO_DESKTOP ? 20 : 1;
+            RefreshStockIcon(stock, 0);
+            MarkModified();
+            return true;
+        case ID_ROW_CLEAR_BOARD:
+        case ID_ROW_CLEAR_NEWS:
+            stock.newMarks &= static_cast<std::uint8_t>(id == ID_ROW_CLEAR_BOARD ? ~1u : ~2u);
+            RefreshStockIcon(stock, 0);
+            return true;
+        default:
+            if ((id >= ID_WEB_FIRST && id <= ID_WEB_LAST) || id == ID_WEB_QUOTE_BOARD || id == ID_WEB_REPORT) {
+                const int page = id == ID_WEB_QUOTE_BOARD ? 14
+                                 : id == ID_WEB_REPORT    ? 15
+                                                          : static_cast<int>(id - ID_WEB_FIRST);
+                OpenStockWebPage(stock, page);
+                return true;
+            }
+            return false;
+    }
+}
+
+void CQuotrixDlg::AppCommand(UINT id, UINT iconId) {
+    switch (id) {
+        case 0:
+            return;
+        case ID_APP_CLEAR_BOARD:
+        case ID_APP_CLEAR_NEWS:
+            for (auto& stock : stocks_) {
+                stock->newMarks &= static_cast<std::uint8_t>(id == ID_APP_CLEAR_BOARD ? ~1u : ~2u);
+                RefreshStockIcon(*stock, 2);
+            }
+            RefreshTotals();
+            return;
+        case ID_VERUP_DOWNLOAD:
+            OnTrayNotify(kVersionUpIconId, WM_LBUTTONDBLCLK);
+            return;
+        case ID_APP_RELEASE_CHECK:
+            StartReleaseCheck(*this, true);
+            return;
+        case ID_APP_MANAGER:
+            // The stock list manager comes with its own dialogs.
+            return;
+        default:
+            (void)iconId;
+            PostMessageW(hwnd_, WM_COMMAND, id, 0);
+            return;
+    }
+}
+
+void CQuotrixDlg::OnCommand(UINT id) {
+    switch (id) {
+        case ID_APP_EXIT:
+            if (addStockOpen || optionsOpen || managerOpen) return;
+            app_.ExitApplication();
+            return;
+        case ID_APP_SAVE:
+            SaveStockFile();
+            return;
+        case ID_APP_UPDATE_ALL:
+            RefreshOnlineForUser();
+            if (engine_) {
+                engine_->QueueAll();
+                engine_->ExecuteQueue();
+            }
+            return;
+        case ID_APP_RELEASE_CHECK:
+            StartReleaseCheck(*this, true);
+            return;
+        case ID_APP_SECURITIES:
+            if (!settings_.secUrl.empty()) ShellOpen(settings_.secUrl);
+            return;
+        default:
+            // Enter and Esc must not close the hidden window; the dialogs of the add-stock
+            // sheet, options, portfolio and about box answer the rest.
+            return;
+    }
+}
+
+void CQuotrixDlg::RedrawStock(CStockMan& stock, bool) { RefreshStockIcon(stock, 0); }
+
+void CQuotrixDlg::RefreshViews(bool) { RefreshTotals(); }
+
+void CQuotrixDlg::RefreshStockIcon(CStockMan& stock, unsigned flags) {
+    const std::string& tip = BuildStockTexts(stock);
+    IconCacheEntry* entry = cache_.GetIcon(StockIconCode(stock, options.boolFlags1));
+    if (!stock.CacheEntry())
+        stock.SetFirstIcon(hwnd_, entry, tip);
+    else
+        stock.UpdateIcon(entry, tip);
+    ApplyWatchBand(stock);
+    if ((flags & 2) == 0) RefreshTotals();
+}
+
+void CQuotrixDlg::RefreshTotals() {
+    TotalsInput in;
+    for (const auto& stock : stocks_) {
+        const std::uint32_t state = AddToTotals(*stock, in.value, in.change, in.profit);
+        if (state != 2) {
+            if (state & STATUS_UPDATED)
+                ++in.counted;
+            else
+                in.incomplete = true;
+        }
+        if (stock->CurrentShow() != SHOW_HIDDEN) in.anyStockIconShown = true;
+    }
+    in.balance = cashBalance_;
+    in.dispTotal = settings_.dispTotal;
+    in.thresholds = settings_.totalThresholds;
+    const TotalsTexts texts = BuildTotals(in, options);
+    ApplyTotalsIcon(*this, cache_, texts);
+}
+
+void CQuotrixDlg::MarkModified() { settings_.boolFlags1 |= BF1_MODIFIED; }
+
+void CQuotrixDlg::DeleteStock(CStockMan& stock, bool ask) {
+    if (deleting_ || !FindStock(stock.Id())) return;
+    if (ask) {
+        deleting_ = true;
+        const int answer =
+            MessageBoxW(hwnd_, Wide(LoadResourceText(resources_, IDS_DELETE_STOCK)).c_str(),
+                        Wide(LoadResourceText(resources_, IDS_DELETE_CAPTION)).c_str(), MB_YESNO | MB_ICONQUESTION);
+        deleting_ = false;
+        if (answer != IDYES) return;
+        // The menu's stock may have gone while the box was up (shutdown pumps messages).
+        if (!FindStock(stock.Id())) return;
+    }
+    AppLog().Log(LOG_INT, "[CMD] Delete stock: %s", stock.codeText.c_str());
+    stock.showMode = 0;
+    stock.SetShow(SHOW_HIDDEN);
+    if (engine_) engine_->RemoveStock(stock);
+    MarkModified();
+    RefreshTotals();
+}
+
+void CQuotrixDlg::OpenStockWebPage(CStockMan& stock, int pageIndex) {
+    if (pageIndex == 25) {
+        const std::uint8_t marks = stock.newMarks & static_cast<std::uint8_t>(settings_.checkMask & 3);
+        int page = -1;
+        if ((marks & 1) && (settings_.newBoolean1 & 0x40000000) == 0) page = 11;
+        if ((marks & 2) && (settings_.newBoolean1 & 0x20000000) == 0 &&
+            !(page == 11 && (settings_.newBoolean1 & 0x10000000)))
+            page = 10;
+        if (page == 11) stock.newMarks &= ~1u;
+        if (page == 10) stock.newMarks &= ~2u;
+        if (page >= 0)
+            RefreshStockIcon(stock, 0);
+        else
+            page = static_cast<int>((settings_.newBoolean1 >> 20) & 0xFF);
+        pageIndex = page;
+    }
+    ShellOpen(stock.WebPageAddress(pageIndex));
+}
+
+void CQuotrixDlg::ShellOpen(const std::string& target) {
+    // The shell may take long (a browser starting); the window must stay responsive.
+    std::wstring wide = Wide(target);
+    try {
+        std::thread([wide] {
+            const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+            ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+            if (SUCCEEDED(com)) CoUninitialize();
+        }).detach();
+    } catch (const std::exception&) {
+        AppLog().Log(LOG_ERR, "[WND] Shell thread could not be started");
+    }
+}
+
+bool CQuotrixDlg::SaveStockFile() {
+    if (filePath_.empty()) {
+        wchar_t file[MAX_PATH] = L"";
+        const std::wstring filter = Wide(SJIS("Quotrix!銘柄ﾌｧｲﾙ(*.quotrix)")) + L'\0' + L"*.quotrix;*.QUOTRIX" + L'\0' +
+                                    Wide(SJIS("すべてのﾌｧｲﾙ(*.*)")) + L'\0' + L"*.*" + L'\0';
+        const std::wstring title = Wide(SJIS("ファイル名をつけて保存"));
+        OPENFILENAMEW ofn{};
+        ofn.lStructSize = sizeof ofn;
+        ofn.hwndOwner = hwnd_;
+        ofn.lpstrFilter = filter.c_str();
+        ofn.lpstrFile = file;
+        ofn.nMaxFile = MAX_PATH;
+        ofn.lpstrTitle = title.c_str();
+        ofn.lpstrDefExt = L"quotrix";
+        ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+        if (!GetSaveFileNameW(&ofn)) {
+            AppLog().Log(LOG_INT, "FILE: save canceled by user");
+            return false;
+        }
+        filePath_ = Narrow(file);
+        fileTitle_ = FileTitleOf(filePath_);
+        WriteLastest(*store_, filePath_);
+        RefreshTotals();
+    }
+    if (!WriteStockFile(filePath_, stocks_, placement_, cashBalance_, header_)) {
+        AppLog().Log(LOG_ERR, "FILE: %s save failure", filePath_.c_str());
+        return false;
+    }
+    settings_.boolFlags1 &= ~BF1_MODIFIED;
+    AppLog().Log(LOG_INT, "FILE: %s save success", filePath_.c_str());
+    return true;
+}
+
+void CQuotrixDlg::UpdatePosition() {
+    if (!filePath_.empty()) UpdateStockFilePosition(filePath_, placement_, 0, 0);
+}
+
+void CQuotrixDlg::ShowExitPrompt() {
+    // A modal box of our own template: the answer decides between saving and the position only.
+    struct ExitPrompt : CDialog {
+        ExitPrompt() : CDialog(IDD_EXIT_PROMPT) {}
+        BOOL OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT&) override {
+            if (message != WM_COMMAND) return FALSE;
+            const UINT id = LOWORD(wParam);
+            if (id == IDOK || id == IDCANCEL || id == IDC_EXIT_AUTO) EndDialog(id);
+            return id == IDOK || id == IDCANCEL || id == IDC_EXIT_AUTO;
+        }
+    } prompt;
+    const INT_PTR answer = prompt.DoModal(hwnd_);
+    if (answer == IDOK) {
+        AppLog().Log(LOG_INT, "Update request by user");
+        SaveStockFile();
+    } else if (answer == IDC_EXIT_AUTO) {
+        AppLog().Log(LOG_INT, "Update request by user / Set auto update mode");
+        settings_.boolFlags1 |= kAutoSave;
+        SaveSettings(*store_, settings_, AppLog());
+        SaveStockFile();
+    } else {
+        AppLog().Log(LOG_INT, "Update denied by user");
+        UpdatePosition();
+    }
+}
+
+void CQuotrixDlg::OnDestroy() {
+    AppLog().Log(LOG_INT, "WM_DESTROY procedure");
+    for (auto& stock : stocks_) stock->SetShow(SHOW_HIDDEN);
+    SetShow(SHOW_HIDDEN);
+    HideVersionUpIcon();
+    AppLog().Log(LOG_DTL, "[WND] HIDE Version up icon");
+    AppLog().Log(LOG_DTL, "[WND] ENTER WM_DESTROY handler");
+
+    if (engine_) engine_->Halt();
+    AppLog().Log(LOG_DTL, "[TIMER] KILL PF Action timer");
+
+    if (!stocks_.empty()) {
+        if (settings_.boolFlags1 & kAutoSave) {
+            SaveStockFile();
+            AppLog().Log(LOG_DTL, "[FILE] SAVE Data file");
+        } else if (settings_.boolFlags1 & BF1_MODIFIED) {
+            ShowExitPrompt();
+        } else {
+            UpdatePosition();
+        }
+    } else if (settings_.boolFlags1 & BF1_MODIFIED) {
+        // Every stock was deleted: an empty list cannot be written, the old file stays.
+        AppLog().Log(LOG_ERR, "FILE: no stocks left, %s kept as it was", filePath_.c_str());
+    }
+    AppLog().Log(LOG_DTL, "[POS] SAVE position");
+    SetShow(SHOW_HIDDEN);
+    AppLog().Log(LOG_DTL, "[WND] HIDE Application window");
+    if (engine_) engine_->WaitForWorkers();
+    AppLog().Log(LOG_DTL, "[MEM] FINISH Delete process");
+    {
+        std::lock_guard<std::timed_mutex> lock(dayLock);
+        versionUp_.reset();
+    }
+    AppLog().Log(LOG_DTL, "[MEM] DELETE Version up icon");
+    DestroyMenus();
+    AppLog().Log(LOG_DTL, "[WND] DELETE Menu");
+    AppLog().Log(LOG_DTL, "[WND] RELEASE Image handles");
+}
+
+void CQuotrixDlg::OnTaskbarCreated() {
+    AppLog().Log(LOG_INT, "[WND] Taskbar created: icons shown again");
+    // The shell has no icons now: each one that asks for the notification area is added anew.
+    auto reshow = [](CStockIconCtrl& ctrl) {
+        if (ctrl.RequestedShow() != SHOW_TRAY) return;
+        ctrl.SetShow(SHOW_HIDDEN);
+        ctrl.SetShow(SHOW_TRAY);
+    };
+    reshow(*this);
+    for (auto& stock : stocks_) reshow(*stock);
+    std::lock_guard<std::timed_mutex> lock(dayLock);
+    if (versionUp_) reshow(*versionUp_);
+}
+
+void CQuotrixDlg::OnReleaseNotice(const std::string& text) {
+    // The check thread holds the day lock; the icon itself is the main thread's.
+    pendingNotice_ = text;
+    PostMessageW(hwnd_, WM_APP_VERSION_NOTICE, 0, 0);
+}
+
+void CQuotrixDlg::OnVersionUpNotice() {
+    std::unique_lock<std::timed_mutex> lock(dayLock, std::chrono::milliseconds(50));
+    if (!lock.owns_lock()) return;
+    const std::string text = pendingNotice_;
+    AppLog().Log(LOG_INT, "[WND] SHOW Version up icon");
+    if (versionUp_) {
+        versionUp_->SetBalloon(true);
+        versionUp_->SetTip(text);
+        versionUp_->SetShow(SHOW_TRAY);
+        versionUp_->ShowIconCtrl();
+        return;
+    }
+    versionUp_ = std::make_unique<CStockIconCtrl>(kVersionUpIconId, false);
+    versionUp_->SetShow(SHOW_HIDDEN);
+    versionUp_->SetBalloon(true);
+    versionUp_->SetFirstIcon(hwnd_, cache_.GetIcon(kIconVersionUp), text);
+    versionUp_->SetShow(SHOW_TRAY);
+}
+
+void CQuotrixDlg::HideVersionUpIcon() {
+    std::lock_guard<std::timed_mutex> lock(dayLock);
+    if (versionUp_) versionUp_->SetShow(SHOW_HIDDEN);
+}
 
 }  // namespace quotrix

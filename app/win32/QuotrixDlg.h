@@ -1,23 +1,123 @@
-// The main window: a hidden modeless dialog that owns the icons, timers and commands, and
-// shows itself as the portfolio. Main thread only.
+// The main window: a hidden modeless dialog that owns the stocks, their icons, the update
+// engine, the timers and the commands, and shows itself as the portfolio. Main thread only,
+// except the version-up icon, which the release check reaches under its lock.
 #pragma once
 
+#include <windows.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "app/DisplayTexts.h"
+#include "app/win32/StockPopup.h"
+#include "files/StockFile.h"
+#include "icons/StockIconCtrl.h"
+#include "icons/win32/IconImages.h"
+#include "net/Release.h"
+#include "platform/win32/Win32UpdateOwner.h"
 #include "platform/win32/ui/Wnd.h"
+#include "settings/AppSettings.h"
+#include "update/UpdateEngine.h"
 
 namespace quotrix {
 
-class CQuotrixDlg : public CDialog {
+class CQuotrixApp;
+
+// The program file's version resource.
+struct ProgramVersion {
+    unsigned major = 0;
+    unsigned minor = 0;
+    unsigned build = 0;
+};
+
+class CQuotrixDlg : public CDialog,
+                    public CStockTipCtrl,
+                    public CStockIconCtrl,
+                    public CStockPopup,
+                    public UpdateView,
+                    public ReleaseCheckWindow {
   public:
-    CQuotrixDlg();
+    explicit CQuotrixDlg(CQuotrixApp& app);
+    ~CQuotrixDlg() override;
+
+    bool InitFailed() const { return initFailed_; }
+    StockList& Stocks() { return stocks_; }
+    // Takes a loaded file: its path, cash balance, header and stocks (appended as they come).
+    void AdoptFile(const std::string& path, StockList& stocks, const PortfolioPlacement& placement,
+                   PriceValue cashBalance, const StockFileHeader& header);
+    void AppendStocks(StockList& stocks);
+    // Starts the check timer and posts the first check; false when the timer cannot be set.
+    bool StartCheckTimer();
+    void CompleteStartup();
+
+    bool SaveStockFile();
+    void DeleteStock(CStockMan& stock, bool ask);
+    void RefreshStockIcon(CStockMan& stock, unsigned flags);
+    void MarkModified();
+    void OpenStockWebPage(CStockMan& stock, int pageIndex);
+    void ShellOpen(const std::string& target);
+    void HideVersionUpIcon();
+
+    // UpdateView.
+    void RedrawStock(CStockMan& stock, bool updated) override;
+    void RefreshViews(bool relayout) override;
+    // ReleaseCheckWindow: the check thread hands the notice to the version-up icon.
+    void OnReleaseNotice(const std::string& text) override;
 
   protected:
     BOOL OnInitDialog() override;
     BOOL OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
+    bool StockBeingDeleted(const CStockMan& stock) const override;
+    bool HasSecuritiesPage() const override { return !settings_.secUrl.empty(); }
+    std::uint32_t NewBoolean1() const override { return settings_.newBoolean1; }
+
   private:
-    void OnAppExit();
-    void OnClose();
+    void OnTimer(UINT_PTR id);
     void OnDestroy();
+    void OnCommand(UINT id);
+    LRESULT OnTrayNotify(WPARAM iconId, LPARAM mouseMessage);
+    LRESULT OnIconWndNotify(WPARAM iconId, LPARAM what);
+    void OnTaskbarCreated();
+    void OnVersionUpNotice();
+    bool StockCommand(CStockMan& stock, UINT id);
+    void AppCommand(UINT id, UINT iconId);
+    void RefreshTotals();
+    void ShowExitPrompt();
+    void UpdatePosition();
+    CStockMan* FindStock(std::uint32_t id);
+    void RunHealthCheck();
+    EngineServices MakeServices();
+
+    CQuotrixApp& app_;
+    HINSTANCE resources_;
+    bool initFailed_ = false;
+    bool deleting_ = false;  // a DeleteStock is asking the user
+    AppSettings& settings_;
+    std::unique_ptr<SettingsStore> store_;
+    IconImageList images_;
+    IconCache cache_{images_};
+    Win32IconShell shell_;
+    HACCEL accelerators_ = nullptr;
+    UINT taskbarCreated_ = 0;
+
+    StockList stocks_;
+    std::string filePath_;
+    std::string fileTitle_;
+    PortfolioPlacement placement_;
+    PriceValue cashBalance_ = 0;
+    StockFileHeader header_;
+
+    std::unique_ptr<Win32UpdateOwner> owner_;
+    std::unique_ptr<UpdateEngine> engine_;
+
+    // The version-up icon and the text waiting for the main thread to show it.
+    std::unique_ptr<CStockIconCtrl> versionUp_;
+    std::string pendingNotice_;
 };
+
+// The version resource of a module (major, minor, build).
+ProgramVersion ReadProgramVersion(HINSTANCE module);
 
 }  // namespace quotrix
