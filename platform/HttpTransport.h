@@ -32,7 +32,8 @@ class HttpRequest {
     virtual ~HttpRequest() = default;
     // A number that names the request in log lines.
     virtual std::uintptr_t Handle() const = 0;
-    // Sends the request (again, when called a second time) and waits for the response headers.
+    // Sends the request (again, when called a second time) and waits for the response headers,
+    // following redirects (see kMaxRedirects).
     virtual bool Send() = 0;
     virtual bool QueryStatus(std::uint32_t& status) = 0;
     // Waits until body bytes are there or the body has ended; `bytes` 0 means the end.
@@ -60,6 +61,31 @@ class HttpSession {
     // No traffic yet: the connection is made when a request is sent. `secure` selects TLS.
     virtual std::unique_ptr<HttpConnection> Connect(const std::string& host, std::uint16_t port, bool secure) = 0;
 };
+
+// Redirects (301, 302, 303, 307, 308) are followed inside Send, over http and https only, for at
+// most this many hops; the answer after the last hop is the request's answer. One more makes
+// the request fail with kTooManyRedirectsError and no status and no body.
+inline constexpr int kMaxRedirects = 5;
+// WinINet's ERROR_HTTP_REDIRECT_FAILED, so that logs read alike on both systems.
+inline constexpr unsigned long kTooManyRedirectsError = 12156;
+
+// Where a request goes: enough to open the connection and the request for it.
+struct HttpTarget {
+    std::string host;  // without the brackets of an IPv6 address
+    std::uint16_t port = 80;
+    bool secure = false;
+    std::string object = "/";  // path and query
+};
+
+// The target a Location header names, seen from the request that got it: an absolute http or
+// https address, "//host/...", "/path", "?query" or a path relative to the request's folder.
+// False for any other scheme, a control character or a host that cannot be read.
+bool ResolveRedirect(const HttpTarget& from, std::string_view location, HttpTarget& to);
+
+// Whether a status is a redirect that is followed.
+constexpr bool IsFollowedRedirect(std::uint32_t status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
 
 // The proxy a WinINet proxy list names for `scheme` ("http", "https"): the "scheme=" entry, else
 // an entry without "=", else empty (no proxy). Entries are separated by blanks or ";".

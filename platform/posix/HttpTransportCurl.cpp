@@ -24,7 +24,23 @@ using Clock = std::chrono::steady_clock;
 
 thread_local unsigned long t_lastError = 0;
 
-void SetError(unsigned long error) { t_lastError = error; }
+void SetError(unsigned long error) {
+    // The one failure both layers name alike in the logs.
+    t_lastError = error == CURLE_TOO_MANY_REDIRECTS ? kTooManyRedirectsError : error;
+}
+
+// A Location that libcurl follows: header names are case-insensitive, and an empty value names
+// no place to go.
+bool IsLocationHeader(std::string_view line) {
+    constexpr std::string_view kName = "location:";
+    if (line.size() <= kName.size()) return false;
+    for (std::size_t i = 0; i < kName.size(); ++i) {
+        char c = line[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != kName[i]) return false;
+    }
+    return line.substr(kName.size()).find_first_not_of(" \t\r\n") != std::string_view::npos;
+}
 
 bool GlobalInit() {
     static const bool ok = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
@@ -202,7 +218,7 @@ class CurlRequest : public HttpRequest {
         curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
         curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
         curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(e, CURLOPT_MAXREDIRS, 10L);
+        curl_easy_setopt(e, CURLOPT_MAXREDIRS, static_cast<long>(kMaxRedirects));
         curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(e, CURLOPT_HTTP_VERSION, http10_ ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1);
         curl_easy_setopt(e, CURLOPT_USERAGENT, o.userAgent.c_str());
@@ -291,8 +307,7 @@ class CurlRequest : public HttpRequest {
 
     void EndHeaderBlock() {
         // A redirect that libcurl follows is not the answer; neither is an interim 1xx.
-        const bool followed = blockHasLocation_ && (blockStatus_ == 301 || blockStatus_ == 302 || blockStatus_ == 303 ||
-                                                    blockStatus_ == 307 || blockStatus_ == 308);
+        const bool followed = blockHasLocation_ && IsFollowedRedirect(blockStatus_);
         if (blockStatus_ >= 200 && !followed) {
             status_ = blockStatus_;
             headersDone_ = true;
@@ -323,7 +338,7 @@ class CurlRequest : public HttpRequest {
             r->blockHasLocation_ = false;
         } else if (line == "\r\n" || line == "\n") {
             r->EndHeaderBlock();
-        } else if (line.size() > 9 && (line.starts_with("Location:") || line.starts_with("location:"))) {
+        } else if (IsLocationHeader(line)) {
             r->blockHasLocation_ = true;
         }
         return n;

@@ -39,6 +39,8 @@ class WinInetSession : public HttpSession, public std::enable_shared_from_this<W
     ~WinInetSession() override { CloseKeepingError(handle_); }
     std::uintptr_t Handle() const override { return Id(handle_); }
     std::unique_ptr<HttpConnection> Connect(const std::string& host, std::uint16_t port, bool secure) override;
+    // A connection handle of the session's own, with its time-outs; none on failure.
+    HINTERNET OpenConnection(const std::string& host, std::uint16_t port);
 
     const HttpSessionOptions& Options() const { return options_; }
 
@@ -57,37 +59,75 @@ struct ConnectionHandle {
 
 class WinInetConnection : public HttpConnection {
   public:
-    WinInetConnection(std::shared_ptr<WinInetSession> session, HINTERNET handle, bool secure)
-        : session_(std::move(session)), handle_(std::make_shared<ConnectionHandle>(handle)), secure_(secure) {}
+    WinInetConnection(std::shared_ptr<WinInetSession> session, HINTERNET handle, std::string host, std::uint16_t port,
+                      bool secure)
+        : session_(std::move(session)),
+          handle_(std::make_shared<ConnectionHandle>(handle)),
+          host_(std::move(host)),
+          port_(port),
+          secure_(secure) {}
     std::uintptr_t Handle() const override { return Id(handle_->handle); }
     std::unique_ptr<HttpRequest> OpenRequest(const std::string& object, bool http10) override;
 
   private:
     std::shared_ptr<WinInetSession> session_;
     std::shared_ptr<ConnectionHandle> handle_;
+    std::string host_;
+    std::uint16_t port_;
     bool secure_;
 };
+
+HINTERNET OpenRequestHandle(HINTERNET connection, const HttpTarget& target, bool http10,
+                            const HttpSessionOptions& options) {
+    // Redirects are followed by hand: WinINet's own following knows no hop limit of ours and
+    // refuses a move from http to https.
+    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_AUTO_REDIRECT;
+    if (target.secure) flags |= INTERNET_FLAG_SECURE;
+    HINTERNET request = HttpOpenRequestW(connection, L"GET", Wide(target.object).c_str(),
+                                         http10 ? L"HTTP/1.0" : L"HTTP/1.1", nullptr, nullptr, flags, 0);
+    if (request != nullptr) SetTimeouts(request, options);
+    return request;
+}
 
 class WinInetRequest : public HttpRequest {
   public:
     WinInetRequest(std::shared_ptr<WinInetSession> session, std::shared_ptr<ConnectionHandle> connection,
-                   HINTERNET handle)
-        : session_(std::move(session)), connection_(std::move(connection)), handle_(handle) {}
+                   HINTERNET handle, HttpTarget target, bool http10)
+        : session_(std::move(session)),
+          connection_(std::move(connection)),
+          handle_(handle),
+          target_(std::move(target)),
+          http10_(http10) {}
     ~WinInetRequest() override { CloseKeepingError(handle_); }
     std::uintptr_t Handle() const override { return Id(handle_); }
 
-    bool Send() override { return HttpSendRequestW(handle_, nullptr, 0, nullptr, 0) != FALSE; }
+    bool Send() override {
+        failure_ = 0;
+        if (!HttpSendRequestW(handle_, nullptr, 0, nullptr, 0)) return false;
+        for (int hops = 0;; ++hops) {
+            DWORD status = 0;
+            if (!StatusOf(handle_, status) || !IsFollowedRedirect(status)) return true;
+            std::string location;
+            // A redirect without a Location is the answer itself.
+            if (!LocationOf(handle_, location)) return true;
+            if (hops == kMaxRedirects) return Fail(kTooManyRedirectsError);
+            HttpTarget next;
+            if (!ResolveRedirect(target_, location, next)) return Fail(ERROR_INTERNET_INVALID_URL);
+            if (!Follow(next)) return false;
+        }
+    }
 
     bool QueryStatus(std::uint32_t& status) override {
+        if (failure_ != 0) return Fail(failure_);
         DWORD value = 0;
-        DWORD size = sizeof value;
-        if (!HttpQueryInfoW(handle_, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &value, &size, nullptr))
-            return false;
+        if (!StatusOf(handle_, value)) return false;
         status = value;
         return true;
     }
 
     bool QueryDataAvailable(std::uint32_t& bytes) override {
+        bytes = 0;
+        if (failure_ != 0) return Fail(failure_);
         DWORD value = 0;
         if (!InternetQueryDataAvailable(handle_, &value, 0, 0)) return false;
         bytes = value;
@@ -95,44 +135,114 @@ class WinInetRequest : public HttpRequest {
     }
 
     bool Read(char* buffer, std::uint32_t size, std::uint32_t& read) override {
+        read = 0;
+        if (failure_ != 0) return Fail(failure_);
         DWORD got = 0;
         const BOOL ok = InternetReadFile(handle_, buffer, size, &got);
         read = got;
         return ok != FALSE;
     }
 
-    bool SetProxyUserName(std::string_view user) override { return SetText(INTERNET_OPTION_PROXY_USERNAME, user); }
+    bool SetProxyUserName(std::string_view user) override {
+        proxyUser_.assign(user);
+        return SetText(handle_, INTERNET_OPTION_PROXY_USERNAME, user);
+    }
     bool SetProxyPassword(std::string_view password) override {
-        return SetText(INTERNET_OPTION_PROXY_PASSWORD, password);
+        proxyPassword_.assign(password);
+        return SetText(handle_, INTERNET_OPTION_PROXY_PASSWORD, password);
     }
 
   private:
-    bool SetText(DWORD option, std::string_view text) {
+    static bool SetText(HINTERNET handle, DWORD option, std::string_view text) {
         std::wstring wide = Wide(text);
-        return InternetSetOptionW(handle_, option, wide.data(), static_cast<DWORD>(wide.size())) != FALSE;
+        return InternetSetOptionW(handle, option, wide.data(), static_cast<DWORD>(wide.size())) != FALSE;
+    }
+
+    static bool StatusOf(HINTERNET handle, DWORD& status) {
+        DWORD size = sizeof status;
+        return HttpQueryInfoW(handle, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) !=
+               FALSE;
+    }
+
+    static bool LocationOf(HINTERNET handle, std::string& location) {
+        std::wstring text(256, L'\0');
+        DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+        BOOL ok = HttpQueryInfoW(handle, HTTP_QUERY_LOCATION, text.data(), &size, nullptr);
+        if (!ok && GetLastError() == ERROR_INSUFFICIENT_BUFFER && size < (64u << 10)) {
+            text.assign(size / sizeof(wchar_t) + 1, L'\0');
+            size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+            ok = HttpQueryInfoW(handle, HTTP_QUERY_LOCATION, text.data(), &size, nullptr);
+        }
+        if (!ok) return false;
+        text.resize(size / sizeof(wchar_t));
+        // As a browser sends it: UTF-8, percent-encoded where a request line needs it.
+        location =
+            FromUtf16(CodePage::Utf8, std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
+        return !location.empty();
+    }
+
+    // The request ends here: no status, no body, and `error` for the log.
+    bool Fail(DWORD error) {
+        failure_ = error;
+        SetLastError(error);
+        return false;
+    }
+
+    // Replaces the request (and, for another host, the connection) by one for `next`, and sends it.
+    bool Follow(const HttpTarget& next) {
+        const HttpSessionOptions& options = session_->Options();
+        std::shared_ptr<ConnectionHandle> connection = connection_;
+        if (next.host != target_.host || next.port != target_.port || next.secure != target_.secure) {
+            HINTERNET opened = session_->OpenConnection(next.host, next.port);
+            if (opened == nullptr) return Fail(GetLastError());
+            connection = std::make_shared<ConnectionHandle>(opened);
+        }
+        HINTERNET request = OpenRequestHandle(connection->handle, next, http10_, options);
+        if (request == nullptr) return Fail(GetLastError());
+        CloseKeepingError(handle_);
+        handle_ = request;
+        connection_ = std::move(connection);
+        target_ = next;
+        if (!proxyUser_.empty() || !proxyPassword_.empty()) {
+            SetText(handle_, INTERNET_OPTION_PROXY_USERNAME, proxyUser_);
+            SetText(handle_, INTERNET_OPTION_PROXY_PASSWORD, proxyPassword_);
+        }
+        if (!HttpSendRequestW(handle_, nullptr, 0, nullptr, 0)) return Fail(GetLastError());
+        return true;
     }
 
     std::shared_ptr<WinInetSession> session_;
     std::shared_ptr<ConnectionHandle> connection_;
     HINTERNET handle_;
+    HttpTarget target_;
+    bool http10_;
+    DWORD failure_ = 0;
+    std::string proxyUser_;
+    std::string proxyPassword_;
 };
 
-std::unique_ptr<HttpConnection> WinInetSession::Connect(const std::string& host, std::uint16_t port, bool secure) {
+HINTERNET WinInetSession::OpenConnection(const std::string& host, std::uint16_t port) {
     HINTERNET connection =
         InternetConnectW(handle_, Wide(host).c_str(), port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
+    if (connection != nullptr) SetTimeouts(connection, options_);
+    return connection;
+}
+
+std::unique_ptr<HttpConnection> WinInetSession::Connect(const std::string& host, std::uint16_t port, bool secure) {
+    HINTERNET connection = OpenConnection(host, port);
     if (connection == nullptr) return nullptr;
-    SetTimeouts(connection, options_);
-    return std::make_unique<WinInetConnection>(shared_from_this(), connection, secure);
+    return std::make_unique<WinInetConnection>(shared_from_this(), connection, host, port, secure);
 }
 
 std::unique_ptr<HttpRequest> WinInetConnection::OpenRequest(const std::string& object, bool http10) {
-    DWORD flags = INTERNET_FLAG_RELOAD;
-    if (secure_) flags |= INTERNET_FLAG_SECURE;
-    HINTERNET request = HttpOpenRequestW(handle_->handle, L"GET", Wide(object).c_str(),
-                                         http10 ? L"HTTP/1.0" : L"HTTP/1.1", nullptr, nullptr, flags, 0);
+    HttpTarget target;
+    target.host = host_;
+    target.port = port_;
+    target.secure = secure_;
+    target.object = object.empty() || object.front() != '/' ? "/" + object : object;
+    HINTERNET request = OpenRequestHandle(handle_->handle, target, http10, session_->Options());
     if (request == nullptr) return nullptr;
-    SetTimeouts(request, session_->Options());
-    return std::make_unique<WinInetRequest>(session_, handle_, request);
+    return std::make_unique<WinInetRequest>(session_, handle_, request, std::move(target), http10);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace quotesrv {
 
@@ -316,6 +317,61 @@ std::string DetailLike(const Quote& quote, const PageContext& context, bool old)
     return p;
 }
 
+// A JSON string; "<" is escaped so that no "</script>" can end the state early.
+std::string JsonText(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (u < 0x20 || c == '<') {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", u);
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+// {"key":"value",...} from pairs whose values are texts.
+std::string JsonObject(const std::vector<std::pair<const char*, std::string>>& members) {
+    std::string out = "{";
+    for (const auto& [key, value] : members) {
+        if (out.size() > 1) out += ',';
+        out += JsonText(key) + ":" + JsonText(value);
+    }
+    return out + "}";
+}
+
+const char* CurrentMarketName(const Instrument& instrument) {
+    switch (instrument.market) {
+        case 't':
+            return "東証PRM";
+        case 'o':
+            return "大証";
+        case 'q':
+            return "東証STD";
+        case 'n':
+            return "名証PRM";
+        case 'j':
+            return "東証GRT";
+        default:
+            break;
+    }
+    return MarketLabel(instrument);
+}
+
+// One row of the detail list as the site's components render it.
+std::string DataRow(const std::string& label, const std::string& value) {
+    return "<li class=\"DataListItem__3Ftz\"><dl><dt class=\"DataListItem__name__3RQJ\">" + label +
+           "</dt><dd class=\"DataListItem__value__11kV\"><span class=\"StyledNumber__1fof\"><span "
+           "class=\"StyledNumber__value__3rXW\">" +
+           value + "</span></span></dd></dl></li>\n";
+}
+
 const char* const kBoardTitles[] = {
     "決算発表を前にして", "今日の値動きについて", "長期で持ち続けます",   "配当狙いで買い増し", "出来高が増えてきた",
     "チャートの形が良い", "ここからが勝負",       "押し目を待っています", "業績は堅調だと思う", "様子見です",
@@ -415,6 +471,123 @@ std::string EncodePage(const std::string& utf8, Encoding encoding) {
 std::string DetailPage(const Quote& quote, const PageContext& context) { return DetailLike(quote, context, false); }
 
 std::string OldQuotePage(const Quote& quote, const PageContext& context) { return DetailLike(quote, context, true); }
+
+std::string CurrentCode(const Instrument& instrument) {
+    switch (instrument.kind) {
+        case Kind::Currency: {
+            std::string code = instrument.symbol;
+            if (code.ends_with("=X")) code.insert(code.size() - 1, "F");
+            return code;
+        }
+        case Kind::Index:
+            return instrument.symbol + (instrument.symbol == "998407" ? ".O" : ".T");
+        case Kind::Fund:
+            return instrument.symbol;
+        case Kind::Stock:
+            break;
+    }
+    return instrument.symbol + "." + static_cast<char>((instrument.market != 0 ? instrument.market : 't') - 'a' + 'A');
+}
+
+std::string CurrentQuotePage(const Quote& q, const PageContext& context) {
+    const Instrument& in = *q.instrument;
+    const int d = in.decimals;
+    const bool stock = in.kind == Kind::Stock;
+    const std::int64_t change = q.price - q.prevClose;
+    const double percent =
+        q.prevClose != 0 ? static_cast<double>(change) * 100.0 / static_cast<double>(q.prevClose) : 0;
+    const Fundamentals f = FundamentalsOf(in);
+    const std::int64_t eps =
+        stock && f.per > 0 ? static_cast<std::int64_t>(static_cast<double>(q.prevClose) / f.per) : 0;
+    const std::string code = CurrentCode(in);
+    const std::string dash = "---";
+
+    const std::string price = PriceText(q.price, d);
+    const std::string changeText = PriceText(change, d);
+    const std::string rate = Fixed(percent, 2);
+    const std::string previous = PriceText(q.prevClose, d);
+    const std::string open = PriceText(q.open, d);
+    const std::string high = PriceText(q.high, d);
+    const std::string low = PriceText(q.low, d);
+    const std::string volume = stock ? Count(q.volume) : dash;
+    const std::string yield = stock ? Fixed(f.yield, 2) : dash;
+    const std::string per = stock ? Fixed(f.per, 2) : dash;
+    const std::string pbr = stock ? Fixed(f.pbr, 2) : dash;
+    const std::string epsText = stock ? PriceText(eps, 2) : dash;
+
+    std::string p = "<!DOCTYPE html><html lang=\"ja\"><head><meta charSet=\"utf-8\"/>";
+    p += "<title>" + Escape(in.name) + "【" + in.symbol + "】：株価・株式情報 - Yahoo!ファイナンス</title>";
+    p += "<meta name=\"viewport\" content=\"width=1024\"/><link rel=\"canonical\" href=\"/quote/" + code + "\"/>";
+    p += "<link rel=\"stylesheet\" href=\"/_next/static/css/a8f3c1d2.css\"/></head>\n<body>\n<div id=\"root\">";
+    p += "<header class=\"Header__header__3xTa\"><nav class=\"GlobalNav__nav__2s8Y\"><ul>"
+         "<li class=\"GlobalNav__item__7Xzj\"><a class=\"GlobalNav__link__27pJ\" href=\"/\">トップ</a></li>"
+         "<li class=\"GlobalNav__item__7Xzj\"><a class=\"GlobalNav__link__27pJ\" href=\"/stocks\">株式</a></li>"
+         "<li class=\"GlobalNav__item__7Xzj\"><a class=\"GlobalNav__link__27pJ\" href=\"/fx\">FX・為替</a></li>"
+         "<li class=\"GlobalNav__item__7Xzj\"><a class=\"GlobalNav__link__27pJ\" href=\"/news\">ニュース</a></li>"
+         "</ul></nav></header>\n";
+    p += "<main class=\"Main__main__1yKO\"><div id=\"main\" class=\"Main__column__3iQ4\">\n";
+    p += "<section class=\"PriceBoard__main__1liM\"><header class=\"PriceBoard__header__2Wi4\"><h2 "
+         "class=\"PriceBoard__name__166W\">" +
+         Escape(in.name) + "</h2><div class=\"PriceBoard__nameInfo__3Z6v\"><span class=\"PriceBoard__code__SnMF\">" +
+         Escape(in.symbol) + "</span><span class=\"PriceBoard__market__1Ne1\">" + CurrentMarketName(in) +
+         "</span></div></header>\n";
+    p += "<div class=\"PriceBoard__priceInformation__78Tl\"><div class=\"PriceBoard__priceBlock__1PmX\"><span "
+         "class=\"StyledNumber__1fof PriceBoard__price__1V0k\"><span class=\"StyledNumber__value__3rXW\">" +
+         price + "</span></span><ul class=\"PriceBoard__times__3vFN\"><li class=\"PriceBoard__time__3ixW\"><time>" +
+         context.time + "</time></li></ul></div>\n";
+    p += "<div class=\"PriceChangeLabel__3mxh\"><dl><dt class=\"PriceChangeLabel__term__1Fw6\">前日比</dt><dd "
+         "class=\"PriceChangeLabel__description__a5Lp\"><span class=\"PriceChangeLabel__primary__Y_ut\"><span "
+         "class=\"StyledNumber__value__3rXW\">" +
+         changeText +
+         "</span></span><span class=\"PriceChangeLabel__secondary__3BXI\">(<span "
+         "class=\"StyledNumber__value__3rXW\">" +
+         rate + "</span>%)</span></dd></dl></div></div></section>\n";
+    p += "<section class=\"StocksDetail__1m0Y\"><h2 class=\"StocksDetail__title__2Ucm\">詳細情報</h2><ul "
+         "class=\"StocksDetail__list__3Bxq\">\n";
+    p += DataRow("前日終値", previous) + DataRow("始値", open) + DataRow("高値", high) + DataRow("安値", low) +
+         DataRow("出来高", volume);
+    p += "</ul></section>\n<section class=\"ReferenceIndex__1yXm\"><h2 "
+         "class=\"ReferenceIndex__title__3oMH\">参考指標</h2><ul class=\"ReferenceIndex__list__2e5c\">\n";
+    p += DataRow("配当利回り（会社予想）", yield) + DataRow("PER（会社予想）", per) + DataRow("PBR（実績）", pbr) +
+         DataRow("EPS（会社予想）", epsText);
+    p += "</ul></section>\n</div></main>\n";
+    p += "<footer class=\"Footer__footer__1pLq\"><p "
+         "class=\"Footer__notice__3jRu\">株価情報は20分以上遅れて表示しています。</p></footer></div>\n";
+    Pad(p, context.minimumBytes);
+
+    std::string state = "{";
+    state += "\"mainStocksPriceBoard\":{\"priceBoard\":" +
+             JsonObject({{"code", in.symbol},
+                         {"codeWithMarketExtension", code},
+                         {"name", in.name},
+                         {"marketName", CurrentMarketName(in)},
+                         {"price", price},
+                         {"priceDateTime", context.time},
+                         {"priceChange", changeText},
+                         {"priceChangeRate", rate}}) +
+             ",\"currentTabNavigationKey\":\"detail\"}";
+    state += ",\"mainStocksDetail\":{\"detail\":" +
+             JsonObject({{"previousPrice", previous},
+                         {"previousPriceDate", context.date},
+                         {"openPrice", open},
+                         {"openPriceDateTime", "09:00"},
+                         {"highPrice", high},
+                         {"highPriceDateTime", context.time},
+                         {"lowPrice", low},
+                         {"lowPriceDateTime", context.time},
+                         {"volume", volume},
+                         {"volumeDateTime", context.time}}) +
+             ",\"referenceIndex\":" +
+             JsonObject({{"shareDividendYield", yield},
+                         {"per", per},
+                         {"pbr", pbr},
+                         {"eps", epsText},
+                         {"shareUnit", stock ? Count(f.unit) : dash}}) +
+             "}";
+    state += ",\"pageInfo\":{\"pageType\":\"stocksDetail\",\"code\":" + JsonText(code) + "}}";
+    p += "<script>window.__PRELOADED_STATE__ = " + state + "</script>\n</body>\n</html>\n";
+    return p;
+}
 
 std::string BoardPage(const Quote& quote, const PageContext& context) {
     const Instrument& in = *quote.instrument;

@@ -32,6 +32,11 @@ struct PageContext {
 };
 
 std::string DetailPage(const Quote& quote, const PageContext& context);
+// Today's quote page ("/quote/7203.T"): server-rendered markup with generated class names and the
+// page's whole state as JSON in window.__PRELOADED_STATE__. Always UTF-8, as the site sends it.
+std::string CurrentQuotePage(const Quote& quote, const PageContext& context);
+// The code today's addresses carry: "7203.T", "998407.O", "USDJPY=FX".
+std::string CurrentCode(const Instrument& instrument);
 std::string OldQuotePage(const Quote& quote, const PageContext& context);
 std::string BoardPage(const Quote& quote, const PageContext& context);
 std::string NewsPage(const Quote& quote, const PageContext& context);

@@ -181,6 +181,19 @@ bool Target::Has(const std::string& key) const {
     return false;
 }
 
+bool ParseSite(const std::string& text, Site& site) {
+    const std::string t = Lower(text);
+    if (t == "classic")
+        site = Site::Classic;
+    else if (t == "current")
+        site = Site::Current;
+    else
+        return false;
+    return true;
+}
+
+const char* SiteName(Site site) { return site == Site::Current ? "current" : "classic"; }
+
 struct QuoteServer::Impl {
     httplib::Server server;
     std::mutex randomLock;
@@ -294,15 +307,36 @@ bool QuoteServer::Start() {
         }
 
         Target t = ParseTarget(target);
-        for (Encoding e : {Encoding::Utf8, Encoding::Sjis, Encoding::Euc, Encoding::Jis}) {
-            const std::string prefix = std::string("/") + EncodingName(e) + "/";
-            if (t.path.starts_with(prefix)) {
-                encoding = e;
-                t.path.erase(0, prefix.size() - 1);
-                target.erase(0, prefix.size() - 1);
+        // Prefixes in any order ("/current/sjis/..."); `prefixes` is kept for redirect addresses,
+        // so that the next request is served the same way.
+        Site site = options_.site;
+        std::string prefixes;
+        for (bool stripped = true; stripped;) {
+            stripped = false;
+            for (Encoding e : {Encoding::Utf8, Encoding::Sjis, Encoding::Euc, Encoding::Jis}) {
+                const std::string prefix = std::string("/") + EncodingName(e) + "/";
+                if (t.path.starts_with(prefix)) {
+                    encoding = e;
+                    t.path.erase(0, prefix.size() - 1);
+                    target.erase(0, prefix.size() - 1);
+                    prefixes += prefix.substr(0, prefix.size() - 1);
+                    stripped = true;
+                }
+            }
+            for (Site s : {Site::Classic, Site::Current}) {
+                const std::string prefix = std::string("/") + SiteName(s) + "/";
+                if (t.path.starts_with(prefix)) {
+                    site = s;
+                    t.path.erase(0, prefix.size() - 1);
+                    target.erase(0, prefix.size() - 1);
+                    prefixes += prefix.substr(0, prefix.size() - 1);
+                    stripped = true;
+                }
             }
         }
         if (t.Has("enc")) ParseEncoding(t.Get("enc"), encoding);
+        std::string siteKey;
+        if (t.Has("site") && ParseSite(t.Get("site"), site)) siteKey = std::string("site=") + SiteName(site);
 
         int latency = options_.latencyMs;
         if (t.Has("latency")) latency = std::atoi(t.Get("latency").c_str());
@@ -340,6 +374,21 @@ bool QuoteServer::Start() {
             answer.status = 404;
             html(NotFoundPage(t.path, context));
         };
+        auto redirect = [&](int status, const std::string& location) {
+            answer.status = status;
+            answer.body = "<html><body><h1>" + std::to_string(status) + "</h1><p>Moved to <a href=\"" + location +
+                          "\">" + location + "</a></p></body></html>\n";
+            if (!location.empty()) res.set_header("Location", location);
+            answer.note += " -> " + location;
+        };
+        // Today's site moved the classic quote addresses to "/quote/CODE" for good.
+        const Instrument* moved = nullptr;
+        if (!served && site == Site::Current) {
+            if (t.path == "/stocks/detail/" || t.path == "/stocks/detail")
+                moved = market_.Find(t.Get("code"));
+            else if (t.path == "/q")
+                moved = market_.Find(t.Get("s"));
+        }
 
         if (served) {
         } else if (t.path == "/test/echo") {
@@ -357,6 +406,35 @@ bool QuoteServer::Start() {
         } else if (t.path == "/test/status") {
             answer.status = std::clamp(std::atoi(t.Get("code").c_str()), 200, 599);
             answer.body = "<html><body><h1>" + std::to_string(answer.status) + "</h1></body></html>\n";
+        } else if (t.path.starts_with("/test/redirect/")) {
+            // N hops, then a body. The statuses go round the five that are followed, and the
+            // addresses round the forms a Location takes: whole, from the root, relative.
+            static const int kStatuses[] = {302, 301, 303, 307, 308};
+            const long hops = std::clamp(std::strtol(t.path.c_str() + 15, nullptr, 10), 0L, 1000L);
+            const auto question = target.find('?');
+            const std::string query = question == std::string::npos ? "" : target.substr(question);
+            if (hops == 0) {
+                answer.body = "end of the redirect chain\n";
+                answer.contentType = "text/plain";
+            } else {
+                const std::string next = std::to_string(hops - 1) + query;
+                std::string location;
+                if (hops % 3 == 0)
+                    location = "http://" + req.get_header_value("Host") + prefixes + "/test/redirect/" + next;
+                else if (hops % 3 == 1)
+                    location = prefixes + "/test/redirect/" + next;
+                else
+                    location = next;
+                int status = kStatuses[hops % 5];
+                if (t.Has("code")) status = std::clamp(std::atoi(t.Get("code").c_str()), 300, 399);
+                redirect(status, location);
+            }
+        } else if (t.path == "/test/redirect-to") {
+            redirect(t.Has("code") ? std::clamp(std::atoi(t.Get("code").c_str()), 300, 399) : 302, t.Get("url"));
+        } else if (moved != nullptr) {
+            std::string location = prefixes + "/quote/" + CurrentCode(*moved);
+            if (!siteKey.empty()) location += "?" + siteKey;
+            redirect(301, location);
         } else if (t.path == "/test/slow") {
             answer.body = Blob(std::min<std::size_t>(std::strtoull(t.Get("bytes").c_str(), nullptr, 10), kLargestBlob));
             answer.contentType = "text/plain";
@@ -390,6 +468,17 @@ bool QuoteServer::Start() {
                 answer.status = 404;
                 answer.body = "no recorded page for " + target + "\n";
                 answer.contentType = "text/plain";
+            }
+        } else if (t.path.starts_with("/quote/") && site == Site::Current) {
+            std::string code = PercentDecode(t.path.substr(7), false);
+            if (code.ends_with("=FX")) code.erase(code.size() - 2, 1);
+            const Instrument* instrument = code.empty() ? nullptr : market_.Find(code);
+            if (instrument == nullptr) {
+                notFound();
+            } else {
+                // Today's site speaks UTF-8 only, whatever the request asks for.
+                encoding = Encoding::Utf8;
+                html(CurrentQuotePage(market_.Step(*instrument), context));
             }
         } else if (t.path == "/stocks/detail/" || t.path == "/stocks/detail") {
             const Instrument* instrument = market_.Find(t.Get("code"));

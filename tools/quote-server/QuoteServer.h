@@ -1,6 +1,7 @@
 // A stand-in for the quote site on 127.0.0.1: the pages of Pages.h for the instruments of
 // Instruments.h, a release file, recorded pages from a folder, and a few plain answers for
 // testing an HTTP client (echo, sized blobs, empty bodies, chosen status codes, slow bodies).
+// Either shape of the site, the classic pages or today's, with redirects from old addresses to new.
 // It also answers as an HTTP proxy for addresses on itself, with optional Basic credentials,
 // so that proxy settings can be tried without any other host.
 //
@@ -20,10 +21,19 @@
 
 namespace quotesrv {
 
+// Which shape of the site is served: the classic pages ("/stocks/detail/?code=7203.T"), or
+// today's ("/quote/7203.T"), where the classic addresses answer with a redirect to the new ones.
+enum class Site { Classic, Current };
+
+// "classic", "current".
+bool ParseSite(const std::string& text, Site& site);
+const char* SiteName(Site site);
+
 struct ServerOptions {
     int port = 18080;  // 0: any free port
     std::uint64_t seed = 1;
     Encoding encoding = Encoding::Utf8;  // a request's "enc" key or /sjis/... prefix overrides
+    Site site = Site::Classic;           // a request's "site" key or /current/... prefix overrides
     int latencyMs = 0;                   // wait before each answer
     double failRate = 0;                 // share of page requests that fail (500 or dropped)
     bool slow = false;                   // trickle every body

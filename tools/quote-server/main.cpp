@@ -1,7 +1,7 @@
 // quote-server: the quote site's pages on 127.0.0.1, for tests, benchmarks and ./run.
 //
-//   quote-server [--port N] [--seed N] [--encoding utf8|sjis|euc|jis] [--latency MS]
-//                [--fail-rate P] [--slow] [--fixtures DIR] [--proxy-auth USER:PASSWORD]
+//   quote-server [--port N] [--seed N] [--encoding utf8|sjis|euc|jis] [--site classic|current]
+//                [--latency MS] [--fail-rate P] [--slow] [--fixtures DIR] [--proxy-auth USER:PASSWORD]
 //                [--release MAJOR.MINOR] [--page-bytes N] [--port-file FILE] [--quiet]
 //
 // --port 0 takes any free port; --port-file writes "127.0.0.1:PORT" there once the port is
@@ -21,10 +21,11 @@
 namespace {
 
 void Usage() {
-    std::fprintf(stderr,
-                 "usage: quote-server [--port N] [--seed N] [--encoding utf8|sjis|euc|jis] [--latency MS]\n"
-                 "                    [--fail-rate P] [--slow] [--fixtures DIR] [--proxy-auth USER:PASSWORD]\n"
-                 "                    [--release MAJOR.MINOR] [--page-bytes N] [--port-file FILE] [--quiet]\n");
+    std::fprintf(
+        stderr,
+        "usage: quote-server [--port N] [--seed N] [--encoding utf8|sjis|euc|jis] [--site classic|current]\n"
+        "                    [--latency MS] [--fail-rate P] [--slow] [--fixtures DIR] [--proxy-auth USER:PASSWORD]\n"
+        "                    [--release MAJOR.MINOR] [--page-bytes N] [--port-file FILE] [--quiet]\n");
 }
 
 }  // namespace
@@ -48,6 +49,11 @@ int main(int argc, char** argv) {
             options.seed = std::strtoull(value().c_str(), nullptr, 10);
         } else if (arg == "--encoding") {
             if (!quotesrv::ParseEncoding(value(), options.encoding)) {
+                Usage();
+                return 2;
+            }
+        } else if (arg == "--site") {
+            if (!quotesrv::ParseSite(value(), options.site)) {
                 Usage();
                 return 2;
             }
@@ -111,8 +117,9 @@ int main(int argc, char** argv) {
         std::ofstream(temporary) << server.Address() << "\n";
         std::rename(temporary.c_str(), portFile.c_str());
     }
-    std::fprintf(stdout, "quote-server: listening on http://%s/ (encoding %s%s)\n", server.Address().c_str(),
-                 quotesrv::EncodingName(options.encoding), options.fixturesDir.empty() ? "" : ", fixtures");
+    std::fprintf(stdout, "quote-server: listening on http://%s/ (encoding %s, %s site%s)\n", server.Address().c_str(),
+                 quotesrv::EncodingName(options.encoding), quotesrv::SiteName(options.site),
+                 options.fixturesDir.empty() ? "" : ", fixtures");
     std::fflush(stdout);
 
     int received = 0;
