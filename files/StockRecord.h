@@ -19,9 +19,6 @@
 
 namespace quotrix {
 
-// The collection: the stocks in portfolio and file order, owned by the list.
-using StockList = std::vector<std::unique_ptr<CStockMan>>;
-
 inline constexpr std::size_t kStockRecordSize = 272;
 inline constexpr std::size_t kFileHeaderSize = 17;   // 0x97, the magic, five version digits
 inline constexpr std::size_t kHeaderBlockSize = 56;  // version 7 only

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <semaphore>
 #include <string>
@@ -77,6 +78,9 @@ class CStockMan : public CStock, public CStockIconCtrl, public CStockParams, pub
   private:
     void ResetBookkeeping();
 };
+
+// An ordered list of stocks that owns them (the collection, a loaded file).
+using StockList = std::vector<std::unique_ptr<CStockMan>>;
 
 // The process-wide identity table: 32 buckets of stocks in ascending identifier order.
 // Identifiers are at least 32, so they never clash with the main window's tray ids 1 and 2.

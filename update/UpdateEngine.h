@@ -24,8 +24,6 @@
 
 namespace quotrix {
 
-using StockList = std::vector<std::unique_ptr<CStockMan>>;
-
 inline constexpr unsigned kCheckTimerId = 1;
 inline constexpr unsigned kDelayTimerId = 2;
 inline constexpr unsigned kDelayTimerMs = 10000;
