@@ -94,6 +94,23 @@ TEST_F(CliPages, QuotePrintsWhatTheServerServed) {
     EXPECT_EQ(Cli("quote --host 127.0.0.1:1 7203.t").status, 1);
 }
 
+// The server in today's shape: the classic addresses the tool asks for are moved to the /quote/
+// pages, which carry their values as a JSON state object. The same values must come out.
+TEST_F(CliPages, QuoteReadsTodaysPagesThroughTheRedirect) {
+    auto& market = server_->Instruments();
+    const CliRun run = Cli("quote --host " + server_->Address() + "/current 7203.t 6758 998407 USDJPY=X");
+    ASSERT_EQ(run.status, 0) << run.out;
+    const auto lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 4u) << run.out;
+    const char* symbols[] = {"7203", "6758", "998407", "USDJPY=X"};
+    for (int i = 0; i < 4; ++i) {
+        const quotesrv::Quote q = market.Peek(*market.Find(symbols[i]));
+        ASSERT_EQ(lines[i].size(), 6u) << run.out;
+        EXPECT_EQ(lines[i][1], q.instrument->name) << symbols[i];
+        EXPECT_EQ(lines[i][2], Price(q.price, *q.instrument, 0)) << symbols[i];
+    }
+}
+
 TEST_F(CliPages, SearchListsEveryPage) {
     const CliRun toyota = Cli("search --host " + server_->Address() + " トヨタ");
     ASSERT_EQ(toyota.status, 0);
