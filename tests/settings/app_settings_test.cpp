@@ -51,7 +51,7 @@ TEST_P(SettingsStoreSuite, FreshStoreGivesTheDefaults) {
     EXPECT_EQ(loaded.StoredBoolFlags1(), 0x373D3Du);
     EXPECT_EQ(loaded.StoredBoolFlags2(), 1u);
     EXPECT_EQ(Load(store(), 0xFFFFFF).dskFontColor, 0u);  // black on a white desktop
-    EXPECT_EQ(CurrentSiteHosts(), CurrentSiteForm());  // a new user reads the current pages
+    EXPECT_EQ(CurrentSiteHosts(), CurrentSiteForm());     // a new user reads the current pages
 }
 
 TEST_P(SettingsStoreSuite, ValuesOutOfRangeGetTheirReplacement) {
