@@ -2,6 +2,7 @@
 #include <errno.h>
 #include <iconv.h>
 
+#include <cstdint>
 #include <cstring>
 
 #include "platform/TextCodec.h"
@@ -77,9 +78,65 @@ Converter& FromUtf16Converter(CodePage cp) {
     return cp == CodePage::Sjis ? sjis : cp == CodePage::Utf7 ? utf7 : utf8;
 }
 
+// UTF-8 is decoded here rather than through iconv: it is the first decoding of every page and
+// iconv's general machinery made it several times slower than the page's parse. Invalid bytes
+// are replaced one at a time, as the iconv path does.
+bool DecodeUtf8(std::string_view in, std::u16string& out, bool strict) {
+    out.clear();
+    out.reserve(in.size());
+    bool clean = true;
+    const std::size_t n = in.size();
+    for (std::size_t i = 0; i < n;) {
+        const auto c = static_cast<unsigned char>(in[i]);
+        if (c < 0x80) {
+            out.push_back(c);
+            ++i;
+            continue;
+        }
+        std::uint32_t cp = 0;
+        std::size_t len = 0;
+        if (c >= 0xC2 && c <= 0xDF) {
+            len = 2;
+            cp = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            len = 3;
+            cp = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            len = 4;
+            cp = c & 0x07;
+        }
+        bool ok = len != 0 && i + len <= n;
+        for (std::size_t k = 1; ok && k < len; ++k) {
+            const auto t = static_cast<unsigned char>(in[i + k]);
+            ok = (t & 0xC0) == 0x80;
+            cp = (cp << 6) | (t & 0x3F);
+        }
+        // Overlong forms, surrogates and values past U+10FFFF are not characters.
+        if (ok && len == 3) ok = cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF);
+        if (ok && len == 4) ok = cp >= 0x10000 && cp <= 0x10FFFF;
+        if (!ok) {
+            clean = false;
+            if (strict) return false;
+            out.push_back(u'\uFFFD');
+            ++i;
+            continue;
+        }
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(cp));
+        }
+        i += len;
+    }
+    return clean;
+}
+
 }  // namespace
 
 bool ToUtf16(CodePage cp, std::string_view in, std::u16string& out, bool strict) {
+    if (cp == CodePage::Utf8) return DecodeUtf8(in, out, strict);
     std::string bytes;
     // Windows shows an undecodable Shift-JIS byte as the middle dot, other code pages as U+FFFD.
     const std::string_view replacement =
