@@ -44,6 +44,19 @@ TEST(TextCodec, InvalidInputIsReplacedOrRefused) {
     EXPECT_TRUE(wide.empty());
 }
 
+TEST(TextCodec, Utf8RefusesWhatIsNoCharacter) {
+    std::u16string wide;
+    EXPECT_TRUE(ToUtf16(CodePage::Utf8, "\xF0\x9F\x98\x80", wide, true));  // beyond the BMP: a pair
+    EXPECT_EQ(wide, u"\U0001F600");
+    for (const char* bad :
+         {"\xC0\x80", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE3\x81", "\x80", "\xF8\x88\x80\x80\x80"})
+        EXPECT_FALSE(ToUtf16(CodePage::Utf8, bad, wide, true)) << bad;
+    // Replacement keeps the text around a bad byte.
+    EXPECT_FALSE(ToUtf16(CodePage::Utf8, "\xE6\xA0\xAA\xFF\xE4\xBE\xA1", wide));
+    EXPECT_EQ(wide.front(), u'株');
+    EXPECT_EQ(wide.back(), u'価');
+}
+
 TEST(TextCodec, Utf7AndUtf8) {
     EXPECT_EQ(ToUtf16(CodePage::Utf7, "+MMgw6DC/-"), u"トヨタ");
     EXPECT_EQ(ToUtf16(CodePage::Utf8, "株価"), u"株価");
