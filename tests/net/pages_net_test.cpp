@@ -163,7 +163,7 @@ TEST(SearchOverNetwork, ResultsEndMessagesAndTheRunningCount) {
     SearchPage page;
     // One long search (every code, more pages than are read) beside a short one.
     ASSERT_TRUE(StartSearch(page.context, SJIS("全銘柄")));
-    ASSERT_TRUE(StartSearch(page.context, SJIS("トヨタ")));
+    ASSERT_TRUE(StartSearch(page.context, SJIS("トヨタ自動車")));
     page.RunUntil(2);
     ASSERT_EQ(page.Ends(), 2u);
 

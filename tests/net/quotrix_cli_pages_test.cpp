@@ -117,6 +117,7 @@ TEST_F(CliPages, SearchListsEveryPage) {
     const auto lines = Lines(toyota.out);
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines[0], (std::vector<std::string>{"7203.T", "トヨタ自動車(株)"}));
+    EXPECT_GT(lines.size(), 40u);  // over several result pages
     // Twenty a page, seventy pages at most.
     EXPECT_EQ(Lines(Cli("search --host " + server_->Address() + " 全銘柄").out).size(), 1400u);
     EXPECT_EQ(Cli("search --host " + server_->Address() + " 該当なしの語").status, 1);

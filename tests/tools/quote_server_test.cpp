@@ -134,10 +134,14 @@ TEST_F(QuoteServerPages, SearchFindsByNameAndPagesOn) {
         ParseSearchResults(results, text.data(), text.size());
         return results;
     };
-    SearchResults found = search("トヨタ", "&ei=UTF-8&d=lv");
+    SearchResults found = search("トヨタ自動車", "&ei=UTF-8&d=lv");
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].codeText, "7203.T");
     EXPECT_EQ(found[0].name, SJIS("トヨタ自動車(株)"));
+    // A shorter word also finds the made-up companies named after it: a full first page.
+    found = search("トヨタ", "&ei=UTF-8&d=lv");
+    ASSERT_EQ(found.size(), 20u);
+    EXPECT_EQ(found[0].codeText, "7203.T");
 
     found = search("電力", "&ei=UTF-8&d=lv");
     EXPECT_EQ(found.size(), 2u);

@@ -64,7 +64,9 @@ const Row kTable[] = {
     {"0331418A", 0, Kind::Fund, "日本株インデックス・オープン", "投資信託", 23456, 0},
 };
 
-const char* const kMadeUpFirst[] = {"東洋", "日本", "大和", "中央", "北陸", "関東", "新日本", "第一", "太平洋", "昭和"};
+// A few made-up names share the first word of a built-in one, so that a search for it runs over
+// several result pages as searches on the real site do.
+const char* const kMadeUpFirst[] = {"東洋", "日本", "大和", "中央", "北陸", "関東", "新日本", "第一", "トヨタ", "昭和"};
 const char* const kMadeUpSecond[] = {"工業", "製作所", "電機", "商事", "化学", "建設", "精機", "食品", "物産", "興業"};
 
 std::uint64_t Mix(std::uint64_t x) {
@@ -154,6 +156,11 @@ Market::Market(std::uint64_t seed) : seed_(seed) {
     }
 }
 
+std::string MadeUpName(std::uint32_t code) {
+    const std::uint64_t h = Mix(code * 0x9E3779B97F4A7C15ull);
+    return std::string(kMadeUpFirst[h % 10]) + kMadeUpSecond[(h / 10) % 10] + "(株)";
+}
+
 Instrument* Market::MakeUp(std::uint32_t code, char market) {
     const std::uint64_t h = Mix(code * 0x9E3779B97F4A7C15ull);
     auto instrument = std::make_unique<Instrument>();
@@ -161,7 +168,7 @@ Instrument* Market::MakeUp(std::uint32_t code, char market) {
     if (instrument->symbol.size() < 4) instrument->symbol.insert(0, 4 - instrument->symbol.size(), '0');
     instrument->market = market;
     instrument->kind = Kind::Stock;
-    instrument->name = std::string(kMadeUpFirst[h % 10]) + kMadeUpSecond[(h / 10) % 10] + "(株)";
+    instrument->name = MadeUpName(code);
     instrument->industry = "その他製品";
     instrument->basePrice = static_cast<std::int64_t>(200 + (h >> 20) % 8800) * kYen;
     instrument->builtIn = false;

@@ -30,6 +30,9 @@ struct Instrument {
     bool builtIn = true;
 };
 
+// The name a code outside the built-in table is given (UTF-8).
+std::string MadeUpName(std::uint32_t code);
+
 // One moment of an instrument's day.
 struct Quote {
     const Instrument* instrument = nullptr;

@@ -524,6 +524,12 @@ bool QuoteServer::Start() {
                 for (const auto& in : market_.BuiltIn())
                     if (in->name.find(keyword) != std::string::npos || Lower(in->symbol).starts_with(lowerKeyword))
                         all.push_back(in.get());
+                // Then the codes outside the table whose made-up names hold the keyword.
+                for (std::uint32_t code = 1000; code <= 9999; ++code) {
+                    if (MadeUpName(code).find(keyword) == std::string::npos) continue;
+                    const Instrument* in = market_.Find(std::to_string(code));
+                    if (in != nullptr && !in->builtIn) all.push_back(in);
+                }
                 if (all.empty())
                     if (const Instrument* in = market_.Find(keyword); in != nullptr && !in->builtIn) all.push_back(in);
                 total = all.size();
