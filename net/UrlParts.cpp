@@ -1,36 +1,12 @@
 #include "net/UrlParts.h"
 
+#include "platform/UrlText.h"
+
 namespace quotrix {
 
 namespace {
 
 bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
-
-bool IsHostChar(unsigned char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
-           c == '_' || c == '~';
-}
-
-bool IsIpv6Char(unsigned char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F') || c == ':' || c == '.';
-}
-
-// Blanks and 8-bit bytes cannot travel in a request line as they are.
-std::string EscapeForRequestLine(std::string_view text) {
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(text.size());
-    for (unsigned char c : text) {
-        if (c == ' ' || c >= 0x80) {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 0x0F];
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
 
 bool ParsePort(std::string_view digits, std::uint16_t& port) {
     if (digits.empty() || digits.size() > 5) return false;
@@ -52,7 +28,7 @@ bool SplitHostPort(std::string_view hostPort, UrlParts& parts) {
         const std::string_view address = hostPort.substr(1, close - 1);
         if (address.empty()) return false;
         for (unsigned char c : address)
-            if (!IsIpv6Char(c)) return false;
+            if (!IsUrlIpv6Char(c)) return false;
         parts.host.assign(address);
         std::string_view rest = hostPort.substr(close + 1);
         if (!rest.empty()) {
@@ -64,7 +40,7 @@ bool SplitHostPort(std::string_view hostPort, UrlParts& parts) {
         const std::string_view name = hostPort.substr(0, colon);
         if (name.empty()) return false;
         for (unsigned char c : name)
-            if (!IsHostChar(c)) return false;
+            if (!IsUrlHostChar(c)) return false;
         parts.host.assign(name);
         if (colon != std::string_view::npos) portText = hostPort.substr(colon + 1);
     }

@@ -3,36 +3,11 @@
 #include <vector>
 
 #include "platform/HttpTransport.h"
+#include "platform/UrlText.h"
 
 namespace quotrix {
 
 namespace {
-
-bool IsHostChar(unsigned char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
-           c == '_' || c == '~';
-}
-
-bool IsIpv6Char(unsigned char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F') || c == ':' || c == '.';
-}
-
-// Servers put raw blanks and UTF-8 into Location now and then; a request line cannot carry them.
-std::string Escaped(std::string_view text) {
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(text.size());
-    for (unsigned char c : text) {
-        if (c == ' ' || c >= 0x80) {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 0x0F];
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
 
 // "a/./b/../c" -> "a/c", never climbing above the root.
 std::string WithoutDotSegments(std::string_view path) {
@@ -68,7 +43,7 @@ bool ReadAuthority(std::string_view authority, bool secure, HttpTarget& to) {
         if (close == std::string_view::npos || close == 1) return false;
         const std::string_view address = authority.substr(1, close - 1);
         for (unsigned char c : address)
-            if (!IsIpv6Char(c)) return false;
+            if (!IsUrlIpv6Char(c)) return false;
         to.host.assign(address);
         const std::string_view rest = authority.substr(close + 1);
         if (!rest.empty()) {
@@ -80,7 +55,7 @@ bool ReadAuthority(std::string_view authority, bool secure, HttpTarget& to) {
         const std::string_view name = authority.substr(0, colon);
         if (name.empty()) return false;
         for (unsigned char c : name)
-            if (!IsHostChar(c)) return false;
+            if (!IsUrlHostChar(c)) return false;
         to.host.assign(name);
         if (colon != std::string_view::npos) portText = authority.substr(colon + 1);
     }
@@ -148,7 +123,7 @@ bool ResolveRedirect(const HttpTarget& from, std::string_view location, HttpTarg
     const auto question = object.find('?');
     std::string path = WithoutDotSegments(std::string_view(object).substr(0, question));
     if (question != std::string::npos) path += object.substr(question);
-    next.object = Escaped(path);
+    next.object = EscapeForRequestLine(path);
     to = std::move(next);
     return true;
 }
