@@ -105,19 +105,13 @@ std::uint32_t UpdateStockArrow(CStockMan& stock) {
     return stock.arrowImage = ChooseArrow(stock, difference, reference);
 }
 
+std::uint32_t OverallStatusMark(std::uint32_t kind);
+
 std::uint32_t StatusMark(std::uint32_t status) {
-    switch (status & 0x3C) {
-        case STATUS_OUT_OF_HOURS:
-            return IMG_MARK_OUT_OF_HOURS;
-        case STATUS_OFFLINE:
-            return IMG_MARK_OFFLINE;
-        case STATUS_FAILED:
-            return IMG_MARK_FAILED;
-        case STATUS_CHECKING:
-            return IMG_MARK_CHECKING;
-        default:
-            return (status & STATUS_UPDATED) ? kNoMark : IMG_MARK_OFFLINE;
-    }
+    const std::uint32_t mark = OverallStatusMark(status);
+    if (mark != kNoMark) return mark;
+    // No fetch state: a stock without a quote yet shows the offline mark.
+    return (status & STATUS_UPDATED) ? kNoMark : IMG_MARK_OFFLINE;
 }
 
 std::uint32_t OverallStatusMark(std::uint32_t kind) {

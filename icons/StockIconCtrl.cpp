@@ -63,27 +63,21 @@ bool CStockIconCtrl::SetFirstIcon(void* owner, IconCacheEntry* entry, const std:
     if (currentShow_ != SHOW_HIDDEN) Hide();
     owner_ = owner;
     if (desktopWnd_) desktopWnd_->SetOwner(owner);
-    tip_ = tip;
-    RefreshDesktopTip();
-    if (!entry) {
-        AppLog().Log(LOG_ERR, "SetFirstIcon failure");
-        return false;
-    }
-    // Held while it works, so that an entry fetched for this call survives until it is kept.
-    IconCache& cache = *entry->cache;
-    cache.AddRef(*entry);
-    const bool shown = ShowIconCtrlK(entry);
-    cache.Release(*entry);
-    return shown;
+    return ApplyTipAndEntry(entry, tip, "SetFirstIcon failure");
 }
 
 bool CStockIconCtrl::UpdateIcon(IconCacheEntry* entry, const std::string& tip) {
+    return ApplyTipAndEntry(entry, tip, "UpdateIcon failure");
+}
+
+bool CStockIconCtrl::ApplyTipAndEntry(IconCacheEntry* entry, const std::string& tip, const char* failure) {
     tip_ = tip;
     RefreshDesktopTip();
     if (!entry) {
-        AppLog().Log(LOG_ERR, "UpdateIcon failure");
+        AppLog().Log(LOG_ERR, "%s", failure);
         return false;
     }
+    // Held while it works, so that an entry fetched for this call survives until it is kept.
     IconCache& cache = *entry->cache;
     cache.AddRef(*entry);
     const bool shown = ShowIconCtrlK(entry);

@@ -36,6 +36,8 @@ class CStockIconCtrl {
     bool UpdateIcon(IconCacheEntry* entry, const std::string& tip);
     // Shows `entry` by the requested state and keeps it.
     bool ShowIconCtrlK(IconCacheEntry* entry);
+    // Stores the tip and applies the entry; logs `failure` when there is none.
+    bool ApplyTipAndEntry(IconCacheEntry* entry, const std::string& tip, const char* failure);
     // Requests a show state (0, 1 or 20); nothing happens when it is already requested and no
     // balloon is pending.
     bool SetShow(std::uint8_t state);

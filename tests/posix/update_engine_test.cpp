@@ -177,7 +177,9 @@ TEST_F(EngineTest, ShutdownEndsWorkersMidDownload) {
     EXPECT_EQ(engine->LiveWorkers(), 0);
     EXPECT_FALSE(InetSession::Instance().IsInUse());
     EXPECT_TRUE(stocks.empty());
-    if (!threadWait.empty()) EXPECT_EQ(threadWait.back(), 0);
+    if (!threadWait.empty()) {
+        EXPECT_EQ(threadWait.back(), 0);
+    }
     engine.reset();
 }
 
