@@ -114,6 +114,10 @@ int CQuotrixApp::Run() {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         HWND main = mainWindow_ ? mainWindow_->GetSafeHwnd() : nullptr;
+        // The keys of table 242 belong to the main window and what it shows.
+        if (main && (msg.hwnd == main || IsChild(main, msg.hwnd)) &&
+            TranslateAcceleratorW(main, mainWindow_->Accelerators(), &msg))
+            continue;
         if (main && IsDialogMessageW(main, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);

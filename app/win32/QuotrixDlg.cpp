@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "app/RuntimeSetup.h"
+#include "app/win32/AboutDlg.h"
 #include "app/win32/QuotrixApp.h"
 #include "icons/StockIcon.h"
 #include "log/ErrLog.h"
@@ -64,6 +65,7 @@ CQuotrixDlg::CQuotrixDlg(CQuotrixApp& app)
       ReleaseCheckWindow(ReadProgramVersion(app.Resources()).major, ReadProgramVersion(app.Resources()).minor),
       app_(app),
       resources_(app.Resources()),
+      version_(ReadProgramVersion(app.Resources())),
       settings_(ProcessSettings()),
       store_(CreateUserSettingsStore()) {
     addStockOpen = optionsOpen = managerOpen = true;
@@ -110,8 +112,7 @@ BOOL CQuotrixDlg::OnInitDialog() {
     SetShow(SHOW_HIDDEN);
     SetFirstIcon(hwnd_, cache_.GetIcon(kIconApplication), LoadResourceText(resources_, IDS_APP_TIP));
 
-    const ProgramVersion version = ReadProgramVersion(resources_);
-    AppLog().Log(LOG_INT, "Version %u.%02u (Build %04u)", version.major, version.minor, version.build);
+    AppLog().Log(LOG_INT, "Version %u.%02u (Build %04u)", version_.major, version_.minor, version_.build);
 
     // No taskbar button: the window lives in the notification area.
     LONG_PTR ex = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
@@ -207,6 +208,14 @@ BOOL CQuotrixDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
         case WM_COMMAND:
             OnCommand(LOWORD(wParam));
             return TRUE;
+        case WM_SYSCOMMAND:
+            if ((wParam & 0xFFF0) != 0x0010) return FALSE;
+            OpenAboutBox();
+            return TRUE;
+        case WM_MEASUREITEM:
+            return OnMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+        case WM_DRAWITEM:
+            return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         default:
             return FALSE;
     }
@@ -362,6 +371,7 @@ void CQuotrixDlg::OnCommand(UINT id) {
             app_.ExitApplication();
             return;
         case ID_APP_SAVE:
+        case ID_ACCEL_SAVE:
             SaveStockFile();
             return;
         case ID_APP_UPDATE_ALL:
@@ -376,6 +386,9 @@ void CQuotrixDlg::OnCommand(UINT id) {
             return;
         case ID_APP_SECURITIES:
             if (!settings_.secUrl.empty()) ShellOpen(settings_.secUrl);
+            return;
+        case ID_APP_ABOUT:
+            OpenAboutBox();
             return;
         default:
             // Enter and Esc must not close the hidden window; the dialogs of the add-stock
@@ -573,6 +586,14 @@ void CQuotrixDlg::OnDestroy() {
     DestroyMenus();
     AppLog().Log(LOG_DTL, "[WND] DELETE Menu");
     AppLog().Log(LOG_DTL, "[WND] RELEASE Image handles");
+}
+
+void CQuotrixDlg::OpenAboutBox() {
+    if (aboutOpen) return;
+    aboutOpen = true;
+    CAboutDlg about(*this);
+    about.DoModal(hwnd_);
+    aboutOpen = false;
 }
 
 void CQuotrixDlg::OnTaskbarCreated() {

@@ -58,6 +58,12 @@ class CQuotrixDlg : public CDialog,
     void OpenStockWebPage(CStockMan& stock, int pageIndex);
     void ShellOpen(const std::string& target);
     void HideVersionUpIcon();
+    // The about box, modal; nothing when it is already open.
+    void OpenAboutBox();
+    const ProgramVersion& Version() const { return version_; }
+    HINSTANCE Resources() const { return resources_; }
+    // The accelerator table 242, for the message loop.
+    HACCEL Accelerators() const { return accelerators_; }
 
     // UpdateView.
     void RedrawStock(CStockMan& stock, bool updated) override;
@@ -92,6 +98,7 @@ class CQuotrixDlg : public CDialog,
 
     CQuotrixApp& app_;
     HINSTANCE resources_;
+    ProgramVersion version_;
     bool initFailed_ = false;
     bool deleting_ = false;  // a DeleteStock is asking the user
     AppSettings& settings_;

@@ -102,6 +102,16 @@ UINT CStockPopup::ShowAppMenu(HWND owner, bool forPortfolio) {
     return Track(owner, menu);
 }
 
+BOOL CStockPopup::OnMeasureItem(MEASUREITEMSTRUCT& item) {
+    (void)item;
+    return FALSE;
+}
+
+BOOL CStockPopup::OnDrawItem(const DRAWITEMSTRUCT& item) {
+    (void)item;
+    return FALSE;
+}
+
 UINT CStockPopup::ShowVersionMenu(HWND owner) {
     if (!menus_) return 0;
     return Track(owner, GetSubMenu(menus_, kVersionPopup));

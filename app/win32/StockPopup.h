@@ -29,6 +29,11 @@ class CStockPopup {
     UINT ShowAppMenu(HWND owner, bool forPortfolio);
     UINT ShowVersionMenu(HWND owner);
 
+    // WM_MEASUREITEM and WM_DRAWITEM of the owner window: TRUE when the item was a menu
+    // item's picture.
+    BOOL OnMeasureItem(MEASUREITEMSTRUCT& item);
+    BOOL OnDrawItem(const DRAWITEMSTRUCT& item);
+
     // Busy flags of the main window's dialogs: they gray the items that would open them again.
     bool addStockOpen = false;
     bool optionsOpen = false;

@@ -1,0 +1,290 @@
+// What the program drivers share: starting Quotrix.exe and Enlistor.exe as a user's desktop
+// would, finding their windows from outside, the registry, the stock files, the log and
+// screenshots. Each driver source adds its TEST_Fs on the QuotrixRun fixture.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "files/StockFile.h"
+#include "model/StockMan.h"
+#include "platform/Messages.h"
+#include "platform/win32/WinText.h"
+#include "tests/tools/quote_server_harness.h"
+
+namespace quotrix::driver {
+
+// The programs under test, from the command line.
+inline std::wstring g_quotrix;
+inline std::wstring g_enlistor;
+
+constexpr wchar_t kSettingKey[] = L"Software\\Veltrane\\Quotrix\\Setting";
+constexpr UINT kSaveCommand = 33031;
+constexpr DWORD kWait = 30000;
+
+struct Child {
+    PROCESS_INFORMATION pi{};
+    ~Child() {
+        if (pi.hProcess) {
+            if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi.hProcess, 99);
+            CloseHandle(pi.hProcess);
+            CloseHandle(pi.hThread);
+        }
+    }
+};
+
+inline bool Start(const std::wstring& exe, const std::wstring& args, Child& child) {
+    std::wstring command = L"\"" + exe + L"\" " + args;
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    return CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &child.pi);
+}
+
+inline std::wstring ClassOf(HWND hwnd) {
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    return name;
+}
+
+inline std::wstring TextOf(HWND hwnd) {
+    wchar_t text[512] = {};
+    GetWindowTextW(hwnd, text, 512);
+    return text;
+}
+
+// The top-level windows of the process that `match` accepts, waited for up to `ms`.
+inline HWND WaitFor(DWORD pid, DWORD ms, const std::function<bool(HWND)>& match) {
+    struct Search {
+        DWORD pid;
+        const std::function<bool(HWND)>* match;
+        HWND found;
+    };
+    for (DWORD waited = 0;; waited += 50) {
+        Search s{pid, &match, nullptr};
+        EnumWindows(
+            [](HWND hwnd, LPARAM lp) -> BOOL {
+                auto* search = reinterpret_cast<Search*>(lp);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(hwnd, &owner);
+                if (owner != search->pid || !(*search->match)(hwnd)) return TRUE;
+                search->found = hwnd;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&s));
+        if (s.found || waited >= ms) return s.found;
+        Sleep(50);
+    }
+}
+
+// The hidden main window (a dialog that is never visible unless it shows the portfolio).
+inline HWND WaitForMainWindow(DWORD pid) {
+    return WaitFor(pid, kWait, [](HWND h) { return TextOf(h) == L"Quotrix! main window"; });
+}
+
+// A visible dialog-class window (message box or our dialogs) whose static texts contain `text`.
+inline HWND WaitForBox(DWORD pid, const std::wstring& text, DWORD ms = kWait) {
+    return WaitFor(pid, ms, [&](HWND h) {
+        if (ClassOf(h) != L"#32770" || !IsWindowVisible(h)) return false;
+        bool found = TextOf(h).find(text) != std::wstring::npos;
+        for (HWND c = GetWindow(h, GW_CHILD); c && !found; c = GetWindow(c, GW_HWNDNEXT))
+            found = TextOf(c).find(text) != std::wstring::npos;
+        return found;
+    });
+}
+
+inline HWND WaitForMenu(DWORD pid, DWORD ms = kWait) {
+    return WaitFor(pid, ms, [](HWND h) { return ClassOf(h) == L"#32768" && IsWindowVisible(h); });
+}
+
+inline bool WaitForMenuGone(DWORD pid, DWORD ms = kWait) {
+    for (DWORD waited = 0; waited < ms; waited += 100) {
+        if (!WaitForMenu(pid, 0)) return true;
+        Sleep(100);
+    }
+    return false;
+}
+
+inline DWORD WaitForExit(Child& child, DWORD ms) {
+    if (WaitForSingleObject(child.pi.hProcess, ms) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    DWORD code = 0;
+    GetExitCodeProcess(child.pi.hProcess, &code);
+    return code;
+}
+
+inline void SetDword(const wchar_t* name, DWORD value) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kSettingKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr), 0);
+    RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(key);
+}
+
+inline void SetText(const wchar_t* name, const std::wstring& value) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kSettingKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr), 0);
+    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+}
+
+inline DWORD GetDword(const wchar_t* name, DWORD fallback) {
+    DWORD value = fallback, size = sizeof value;
+    RegGetValueW(HKEY_CURRENT_USER, kSettingKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
+    return value;
+}
+
+inline std::string Folder() {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    std::string folder = Narrow(temp) + "quotrix program tests";
+    CreateDirectoryW(Wide(folder).c_str(), nullptr);
+    return folder;
+}
+
+// Screenshots go to the build folder for a person to look at; the tests do not read them.
+inline void Screenshot(const char* name) {
+    const char* build = std::getenv("QUOTRIX_BUILD");
+    if (!build) return;
+    std::string path = std::string("Z:") + build + "/screenshots";
+    CreateDirectoryA(path.c_str(), nullptr);
+    path += std::string("/") + name + ".bmp";
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof info;
+    info.biWidth = w;
+    info.biHeight = h;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    std::vector<char> pixels(static_cast<std::size_t>(((w * 3 + 3) & ~3) * h));
+    GetDIBits(memory, bitmap, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof info + pixels.size()), 0, 0,
+                          sizeof(BITMAPFILEHEADER) + sizeof info};
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info), sizeof info);
+    out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+class QuotrixRun : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        server_ = quotrix::testing::QuoteServerAddress();
+        if (server_.empty()) GTEST_SKIP() << "no quote server (QUOTRIX_QUOTE_SERVER unset)";
+        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        folder_ = Folder();
+        const std::string logBase = folder_ + "\\" + info->name();
+        SetText(L"LogPath", Wide(logBase + ".log"));
+        SetDword(L"LogCurNo", 0);
+        logPath_ = logBase + "0000.log";
+        DeleteFileW(Wide(logPath_).c_str());
+        const std::wstring host = Wide(server_);
+        for (const wchar_t* key : {L"HostDetail", L"HostQuote", L"HostTimeSeries", L"HostNews", L"HostBoard",
+                                   L"HostProfile", L"HostPremiumQuote", L"HostPremiumNews", L"HostCurrent"})
+            SetText(key, host);
+        SetDword(L"QuoteAddressForm", 0);
+        SetDword(L"LogLevel", 5);  // details ("Item: %d / Update: success")
+        SetDword(L"DefAction", 0);
+        SetText(L"Lastest", L"");
+        SetDword(L"ThreadWait", 0);
+        // Checks at any hour, no release check against the publisher, no saving without asking.
+        SetFlags(false);
+    }
+
+    void SetFlags(bool autoSave) {
+        DWORD flags = 0x373D3D & ~0x2u & ~0x40000u;
+        if (autoSave) flags |= 0x80000;
+        SetDword(L"BoolFlags1", flags);
+    }
+
+    // A stock file of `codes` with no quotes yet; the path has a blank in it.
+    std::string WriteFile(const std::vector<const char*>& codes) {
+        const std::string path =
+            folder_ + "\\my stocks " + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".quotrix";
+        StockList stocks;
+        for (const char* code : codes) stocks.push_back(std::make_unique<CStockMan>(code));
+        EXPECT_TRUE(WriteStockFile(path, stocks, PortfolioPlacement{}, 0, StockFileHeader{}));
+        return path;
+    }
+
+    std::string Log() {
+        std::ifstream in(Wide(logPath_).c_str(), std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    // The tray ids of the loaded stocks, as the start-up log records them.
+    std::vector<int> StockIds() {
+        std::vector<int> ids;
+        std::istringstream lines(Log());
+        std::string line;
+        while (std::getline(lines, line)) {
+            const std::size_t at = line.find("[FILE] Stock ");
+            if (at != std::string::npos) ids.push_back(std::atoi(line.c_str() + at + 13));
+        }
+        return ids;
+    }
+
+    static std::size_t QuotedStocks(const std::string& path) {
+        StockList stocks;
+        PortfolioPlacement placement;
+        PriceValue cash = 0;
+        StockFileHeader header;
+        ReadStockFile(path, stocks, placement, cash, header);
+        std::size_t quoted = 0;
+        for (const auto& stock : stocks) quoted += stock->price != 0 && !stock->name.empty();
+        return quoted;
+    }
+
+    // Saves through the menu command until the file holds `count` quoted stocks.
+    bool WaitForQuotes(HWND main, const std::string& path, std::size_t count, DWORD ms = kWait) {
+        for (DWORD waited = 0; waited < ms; waited += 250) {
+            PostMessageW(main, WM_COMMAND, kSaveCommand, 0);
+            Sleep(250);
+            if (QuotedStocks(path) >= count) return true;
+        }
+        return false;
+    }
+
+    bool WaitForLog(const std::string& text, DWORD ms = kWait) {
+        for (DWORD waited = 0; waited < ms; waited += 100) {
+            if (Log().find(text) != std::string::npos) return true;
+            Sleep(100);
+        }
+        return false;
+    }
+
+    static StockList ReadBack(const std::string& path) {
+        StockList stocks;
+        PortfolioPlacement placement;
+        PriceValue cash = 0;
+        StockFileHeader header;
+        EXPECT_TRUE(ReadStockFile(path, stocks, placement, cash, header)) << path;
+        return stocks;
+    }
+
+    std::wstring FileArgs(const std::string& path) { return L"/f \"" + Wide(path) + L"\""; }
+
+    std::string server_;
+    std::string folder_;
+    std::string logPath_;
+};
+
+}  // namespace quotrix::driver
