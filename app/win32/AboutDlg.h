@@ -12,12 +12,16 @@ class CQuotrixDlg;
 
 class CAboutDlg : public CDialog {
   public:
+    // `main` outlives the box (it opens it modally) and every release check it starts.
     explicit CAboutDlg(CQuotrixDlg& main);
 
   protected:
+    BOOL OnInitDialog() override;
     BOOL OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
   private:
+    bool OnCommand(UINT id);
+
     CQuotrixDlg& main_;
 };
 
