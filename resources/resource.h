@@ -15,6 +15,7 @@
 #define IDB_ARROWS_TYPE1 148
 #define IDB_ARROWS_TYPE2 149
 #define IDB_MARKS 150
+#define IDB_MENU_PICTURES 147
 
 // Quotrix.exe: the string table (caption, start-up and application messages).
 #define IDS_APP_CAPTION 103
@@ -35,6 +36,11 @@
 #define IDS_TO_TRAY 161
 #define IDS_DELETE_CAPTION 162
 #define IDS_OTHER_PAGES 32959
+#define IDS_PROPERTIES 32952
+#define IDS_ROW_CLEAR_BOARD 32953
+#define IDS_ROW_CLEAR_NEWS 32954
+#define IDS_ROW_UP 32955
+#define IDS_ROW_DOWN 32956
 
 // Menus and accelerators of the main window.
 #define IDR_POPUP_MENUS 232

@@ -31,6 +31,7 @@ OUTPUTS = [
     ("Arrows137.bmp", "arrows-solid.txt", "strip", 8),
     ("Arrows148.bmp", "arrows-triangle.txt", "strip", 8),
     ("Arrows149.bmp", "arrows-chevron.txt", "strip", 8),
+    ("Menu147.bmp", "menu-pictures.txt", "strip", 46),
     ("Quotrix.ico", "app-icon.txt", "icon", None),
     ("StockFile.ico", "stock-file-icon.txt", "icon", None),
 ]

@@ -455,12 +455,8 @@ void CQuotrixDlg::DeleteStock(CStockMan& stock, bool ask) {
 
 void CQuotrixDlg::OpenStockWebPage(CStockMan& stock, int pageIndex) {
     if (pageIndex == 25) {
-        const std::uint8_t marks = stock.newMarks & static_cast<std::uint8_t>(settings_.checkMask & 3);
-        int page = -1;
-        if ((marks & 1) && (settings_.newBoolean1 & 0x40000000) == 0) page = 11;
-        if ((marks & 2) && (settings_.newBoolean1 & 0x20000000) == 0 &&
-            !(page == 11 && (settings_.newBoolean1 & 0x10000000)))
-            page = 10;
+        // The same rule picks the default menu item's picture.
+        int page = MarkRedirectPage(stock.newMarks, settings_.checkMask, settings_.newBoolean1);
         if (page == 11) stock.newMarks &= ~1u;
         if (page == 10) stock.newMarks &= ~2u;
         if (page >= 0)

@@ -78,6 +78,7 @@ class CQuotrixDlg : public CDialog,
     bool StockBeingDeleted(const CStockMan& stock) const override;
     bool HasSecuritiesPage() const override { return !settings_.secUrl.empty(); }
     std::uint32_t NewBoolean1() const override { return settings_.newBoolean1; }
+    std::uint32_t CheckMask() const override { return settings_.checkMask; }
 
   private:
     void OnTimer(UINT_PTR id);

@@ -2,20 +2,147 @@
 
 #include <string>
 
+#include "icons/StockIconCtrl.h"
+#include "log/ErrLog.h"
 #include "model/StockMan.h"
-#include "platform/win32/WinText.h"
 #include "resources/resource.h"
 
 namespace quotrix {
 
 namespace {
 
-constexpr int kStockPopup = 0;
-constexpr int kVersionPopup = 1;
-constexpr int kAppPopup = 3;
 constexpr int kGeneralSubmenu = 7;
 // NewBoolean1 0x20: the other web pages are not offered in the stock menu.
 constexpr std::uint32_t kNoOtherPages = 0x20;
+constexpr std::uint32_t kNoBoardRedirect = 0x40000000;
+constexpr std::uint32_t kNoNewsRedirect = 0x20000000;
+constexpr std::uint32_t kBoardFirst = 0x10000000;
+
+constexpr int kMenuPictureSize = 16;
+constexpr int kMenuPictureCount = 46;
+constexpr COLORREF kMenuMaskColor = RGB(192, 192, 192);
+// The picture is drawn one line short so that it sits inside the 18-pixel item with the
+// rounded box of a checked item around it.
+constexpr int kDrawHeight = 15;
+constexpr int kDrawLeft = 2;
+constexpr int kMinItemHeight = 18;
+constexpr int kItemWidth = 9;
+// The box behind a checked item's picture (COLORREF values).
+constexpr COLORREF kCheckFill = 0xEED2C1;
+constexpr COLORREF kCheckFillSelected = 0xE2B598;
+constexpr COLORREF kCheckFillGrayed = 0xC1C1C1;
+constexpr COLORREF kCheckFrame = 0xC56A31;
+constexpr COLORREF kCheckFrameGrayed = 0x808080;
+
+// Picture indexes of bitmap 147.
+enum Picture : int {
+    PIC_PROPERTIES = 0,
+    PIC_ADD_CODE = 1,
+    PIC_COPY = 2,
+    PIC_DELETE = 3,
+    PIC_CLEAR_BOARD = 4,
+    PIC_CLEAR_NEWS = 5,
+    PIC_HIDE = 6,
+    PIC_UPDATE = 7,
+    PIC_SAVE = 8,
+    PIC_OPTIONS = 9,
+    PIC_PORTFOLIO = 10,
+    PIC_MANAGER = 11,
+    PIC_TO_TRAY = 12,
+    PIC_TO_DESKTOP = 13,
+    PIC_ABOUT = 14,
+    PIC_EXIT = 15,
+    PIC_GENERAL = 16,
+    PIC_DOWNLOAD = 17,
+    PIC_WEB_PAGE = 19,
+    PIC_RESET = 20,
+    PIC_CLOSE = 21,
+    PIC_UP = 22,
+    PIC_DOWN = 23,
+    PIC_BOARD_REDIRECT = 24,
+    PIC_NEWS_REDIRECT = 25,
+    PIC_FIRST_CHART = 26,  // the quote page and its eight chart kinds: 26 to 34
+    PIC_SECURITIES = 35,
+    PIC_OTHER_PAGES = 36,
+    PIC_TIME_SERIES = 37,
+    PIC_PROFILE = 38,
+    PIC_RESEARCH = 39,
+    PIC_QUOTE_BOARD = 40,
+    PIC_REPORT = 41,
+    PIC_RELEASE_CHECK = 42,
+};
+
+int PictureOf(UINT id) {
+    if (id >= ID_WEB_FIRST && id < ID_WEB_FIRST + 9) return PIC_FIRST_CHART + static_cast<int>(id - ID_WEB_FIRST);
+    switch (id) {
+        case ID_STOCK_WEB:
+            return PIC_WEB_PAGE;
+        case ID_STOCK_UPDATE:
+        case ID_APP_UPDATE_ALL:
+            return PIC_UPDATE;
+        case ID_STOCK_TOGGLE:
+            return PIC_TO_DESKTOP;
+        case ID_STOCK_HIDE:
+        case ID_ROW_HIDE:
+            return PIC_HIDE;
+        case ID_STOCK_DELETE:
+            return PIC_DELETE;
+        case ID_STOCK_PROPERTIES:
+            return PIC_PROPERTIES;
+        case ID_APP_ADD_STOCK:
+            return PIC_ADD_CODE;
+        case ID_APP_PORTFOLIO:
+            return PIC_PORTFOLIO;
+        case ID_APP_MANAGER:
+            return PIC_MANAGER;
+        case ID_APP_SECURITIES:
+            return PIC_SECURITIES;
+        case ID_APP_CLEAR_BOARD:
+        case ID_ROW_CLEAR_BOARD:
+            return PIC_CLEAR_BOARD;
+        case ID_APP_CLEAR_NEWS:
+        case ID_ROW_CLEAR_NEWS:
+            return PIC_CLEAR_NEWS;
+        case ID_APP_SAVE:
+            return PIC_SAVE;
+        case ID_APP_OPTIONS:
+            return PIC_OPTIONS;
+        case ID_APP_ABOUT:
+            return PIC_ABOUT;
+        case ID_APP_EXIT:
+            return PIC_EXIT;
+        case ID_APP_RELEASE_CHECK:
+            return PIC_RELEASE_CHECK;
+        case ID_VERUP_DOWNLOAD:
+            return PIC_DOWNLOAD;
+        case ID_VERUP_CLOSE:
+            return PIC_CLOSE;
+        case ID_ROW_UP:
+            return PIC_UP;
+        case ID_ROW_DOWN:
+            return PIC_DOWN;
+        case ID_ACCEL_COPY:
+            return PIC_COPY;
+        case ID_STOCK_RESET:
+            return PIC_RESET;
+        case ID_WEB_FIRST + 9:
+            return PIC_TIME_SERIES;
+        case ID_WEB_FIRST + 10:
+            return PIC_NEWS_REDIRECT;
+        case ID_WEB_FIRST + 11:
+            return PIC_BOARD_REDIRECT;
+        case ID_WEB_FIRST + 12:
+            return PIC_PROFILE;
+        case ID_WEB_FIRST + 13:
+            return PIC_RESEARCH;
+        case ID_WEB_QUOTE_BOARD:
+            return PIC_QUOTE_BOARD;
+        case ID_WEB_REPORT:
+            return PIC_REPORT;
+        default:
+            return CStockPopup::kNoPicture;
+    }
+}
 
 std::wstring LoadText(HINSTANCE resources, UINT id) {
     const wchar_t* text = nullptr;
@@ -25,7 +152,63 @@ std::wstring LoadText(HINSTANCE resources, UINT id) {
 
 void Gray(HMENU menu, UINT id, bool gray) { EnableMenuItem(menu, id, MF_BYCOMMAND | (gray ? MF_GRAYED : MF_ENABLED)); }
 
+// The picture goes in the item data; the item asks for it through WM_MEASUREITEM/WM_DRAWITEM.
+MENUITEMINFOW PictureInfo(int picture, bool withPictures) {
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_BITMAP | MIIM_DATA;
+    info.hbmpItem = withPictures && picture >= 0 && picture < CStockPopup::kNoPicture ? HBMMENU_CALLBACK : nullptr;
+    info.dwItemData = static_cast<ULONG_PTR>(picture);
+    return info;
+}
+
+void SetPicture(HMENU menu, UINT item, BOOL byPosition, int picture, bool withPictures) {
+    MENUITEMINFOW info = PictureInfo(picture, withPictures);
+    SetMenuItemInfoW(menu, item, byPosition, &info);
+}
+
+// Every item of a popup and of its submenus; a submenu item shows the general picture (the
+// only submenu of the resources is "全般の操作(&G)").
+void SetPictures(HMENU menu, bool withPictures) {
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU;
+        if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info) || (info.fType & MFT_SEPARATOR)) continue;
+        if (info.hSubMenu) SetPictures(info.hSubMenu, withPictures);
+        SetPicture(menu, static_cast<UINT>(i), TRUE, info.hSubMenu ? PIC_GENERAL : PictureOf(info.wID), withPictures);
+    }
+}
+
+void InsertItem(HMENU menu, UINT position, UINT id, const std::wstring& text, int picture, bool grayed,
+                bool withPictures) {
+    MENUITEMINFOW info = PictureInfo(picture, withPictures);
+    info.fMask |= MIIM_ID | MIIM_STRING | MIIM_STATE;
+    info.wID = id;
+    info.dwTypeData = const_cast<wchar_t*>(text.c_str());
+    info.fState = grayed ? MFS_GRAYED : MFS_ENABLED;
+    InsertMenuItemW(menu, position, TRUE, &info);
+}
+
+void InsertSeparator(HMENU menu, UINT position, UINT id) {
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_ID;
+    info.fType = MFT_SEPARATOR;
+    info.wID = id;
+    InsertMenuItemW(menu, position, TRUE, &info);
+}
+
 }  // namespace
+
+int MarkRedirectPage(std::uint8_t newMarks, std::uint32_t checkMask, std::uint32_t newBoolean1) {
+    const unsigned marks = newMarks & checkMask & 3u;
+    int page = -1;
+    if ((marks & 1) && (newBoolean1 & kNoBoardRedirect) == 0) page = 11;
+    if ((marks & 2) && (newBoolean1 & kNoNewsRedirect) == 0 && !(page == 11 && (newBoolean1 & kBoardFirst))) page = 10;
+    return page;
+}
 
 CStockPopup::~CStockPopup() { DestroyMenus(); }
 
@@ -38,15 +221,31 @@ bool CStockPopup::LoadMenus(HINSTANCE resources) {
         DestroyMenus();
         return false;
     }
-    SetMenuDefaultItem(GetSubMenu(menus_, kStockPopup), ID_STOCK_WEB, FALSE);
+    pictures_ = ImageList_Create(kMenuPictureSize, kMenuPictureSize, ILC_COLOR24 | ILC_MASK, kMenuPictureCount, 2);
+    auto* strip = static_cast<HBITMAP>(
+        LoadImageW(resources, MAKEINTRESOURCEW(IDB_MENU_PICTURES), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (!pictures_ || !strip || ImageList_AddMasked(pictures_, strip, kMenuMaskColor) < 0) {
+        AppLog().Log(LOG_ERR, "[MENU] Menu pictures not loaded");
+        if (pictures_) ImageList_Destroy(pictures_);
+        pictures_ = nullptr;
+    }
+    if (strip) DeleteObject(strip);
+
+    const int popups = GetMenuItemCount(menus_);
+    for (int i = 0; i < popups; ++i) SetPictures(GetSubMenu(menus_, i), PicturesReady());
+    SetPictures(WebPages(), PicturesReady());
+    SetMenuDefaultItem(Popup(kStockPopup), ID_STOCK_WEB, FALSE);
+    SetMenuDefaultItem(Popup(kRowPopup), ID_STOCK_WEB, FALSE);
     return true;
 }
 
 void CStockPopup::DestroyMenus() {
     if (menus_) DestroyMenu(menus_);
     if (webPages_) DestroyMenu(webPages_);
+    if (pictures_) ImageList_Destroy(pictures_);
     menus_ = nullptr;
     webPages_ = nullptr;
+    pictures_ = nullptr;
 }
 
 UINT CStockPopup::Track(HWND owner, HMENU menu) {
@@ -68,53 +267,187 @@ void CStockPopup::GrayAppItems(HMENU menu) {
     Gray(menu, ID_APP_MANAGER, dialogOpen);
     Gray(menu, ID_APP_SECURITIES, !HasSecuritiesPage());
     Gray(menu, ID_APP_ABOUT, aboutOpen);
+    Gray(menu, ID_APP_PORTFOLIO, false);
 }
 
-UINT CStockPopup::ShowStockMenu(HWND owner, CStockMan& stock, bool fromDesktop) {
-    if (!menus_) return 0;
-    HMENU menu = GetSubMenu(menus_, kStockPopup);
-    const bool toDesktop = !fromDesktop;
-    const std::wstring toggle = LoadText(resources_, toDesktop ? IDS_TO_DESKTOP : IDS_TO_TRAY);
-    ModifyMenuW(menu, ID_STOCK_TOGGLE, MF_BYCOMMAND | MF_STRING, ID_STOCK_TOGGLE, toggle.c_str());
+int CStockPopup::DefaultItemPicture(const CStockMan& stock) const {
+    switch (MarkRedirectPage(stock.newMarks, CheckMask(), NewBoolean1())) {
+        case 11:
+            return PIC_BOARD_REDIRECT;
+        case 10:
+            return PIC_NEWS_REDIRECT;
+        default:
+            return PIC_WEB_PAGE;
+    }
+}
+
+void CStockPopup::SetToggle(HMENU menu, bool toDesktop) {
+    toDesktop_ = toDesktop;
+    const std::wstring text = LoadText(resources_, toDesktop ? IDS_TO_DESKTOP : IDS_TO_TRAY);
+    MENUITEMINFOW info = PictureInfo(toDesktop ? PIC_TO_DESKTOP : PIC_TO_TRAY, PicturesReady());
+    info.fMask |= MIIM_STRING;
+    info.dwTypeData = const_cast<wchar_t*>(text.c_str());
+    SetMenuItemInfoW(menu, ID_STOCK_TOGGLE, FALSE, &info);
+}
+
+void CStockPopup::InsertOtherPages(HMENU menu) {
+    addedOtherPages_ = (NewBoolean1() & kNoOtherPages) == 0;
+    if (!addedOtherPages_) return;
+    const std::wstring text = LoadText(resources_, IDS_OTHER_PAGES);
+    MENUITEMINFOW info = PictureInfo(PIC_OTHER_PAGES, PicturesReady());
+    info.fMask |= MIIM_STRING | MIIM_SUBMENU;
+    info.dwTypeData = const_cast<wchar_t*>(text.c_str());
+    info.hSubMenu = WebPages();
+    InsertMenuItemW(menu, 1, TRUE, &info);
+}
+
+HMENU CStockPopup::PrepareStockMenu(CStockMan& stock, bool fromDesktop) {
+    HMENU menu = Popup(kStockPopup);
+    if (!menu) return nullptr;
+    SetToggle(menu, !fromDesktop);
     const bool deleting = StockBeingDeleted(stock);
     Gray(menu, ID_STOCK_DELETE, deleting);
     Gray(menu, ID_STOCK_PROPERTIES, deleting);
     GrayAppItems(menu);
+    SetPicture(menu, ID_STOCK_WEB, FALSE, DefaultItemPicture(stock), PicturesReady());
+    InsertOtherPages(menu);
+    addedRowItems_ = false;
+    return menu;
+}
 
-    const bool otherPages = (NewBoolean1() & kNoOtherPages) == 0;
-    if (otherPages) {
-        const std::wstring text = LoadText(resources_, IDS_OTHER_PAGES);
-        InsertMenuW(menu, 1, MF_BYPOSITION | MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(GetSubMenu(webPages_, 0)),
-                    text.c_str());
+HMENU CStockPopup::PrepareRowMenu(int popup, CStockMan& stock, unsigned moveFlags, bool byDoubleClick) {
+    HMENU menu = Popup(popup);
+    addedOtherPages_ = false;
+    addedRowItems_ = false;
+    if (!menu) return nullptr;
+    const bool deleting = StockBeingDeleted(stock);
+    Gray(menu, ID_STOCK_DELETE, deleting);
+    if (popup != kRowPopup) return menu;
+
+    SetToggle(menu, stock.showMode < SHOW_DESKTOP);
+    SetPicture(menu, ID_STOCK_WEB, FALSE, DefaultItemPicture(stock), PicturesReady());
+    InsertOtherPages(menu);
+
+    // The mark and move groups go on top, each closed by its separator.
+    const bool pictures = PicturesReady();
+    UINT at = 0;
+    const unsigned marks = stock.newMarks & CheckMask();
+    if (marks & 1)
+        InsertItem(menu, at++, ID_ROW_CLEAR_BOARD, LoadText(resources_, IDS_ROW_CLEAR_BOARD), PIC_CLEAR_BOARD, false,
+                   pictures);
+    if (marks & 2)
+        InsertItem(menu, at++, ID_ROW_CLEAR_NEWS, LoadText(resources_, IDS_ROW_CLEAR_NEWS), PIC_CLEAR_NEWS, false,
+                   pictures);
+    if (at > 0) InsertSeparator(menu, at++, ID_ROW_SEPARATOR1);
+    const UINT movesAt = at;
+    if (moveFlags & ROW_CAN_MOVE_UP)
+        InsertItem(menu, at++, ID_ROW_UP, LoadText(resources_, IDS_ROW_UP), PIC_UP, false, pictures);
+    if (moveFlags & ROW_CAN_MOVE_DOWN)
+        InsertItem(menu, at++, ID_ROW_DOWN, LoadText(resources_, IDS_ROW_DOWN), PIC_DOWN, false, pictures);
+    if (at > movesAt) InsertSeparator(menu, at++, ID_ROW_SEPARATOR2);
+    InsertItem(menu, static_cast<UINT>(GetMenuItemCount(menu)), ID_STOCK_PROPERTIES,
+               LoadText(resources_, IDS_PROPERTIES), PIC_PROPERTIES, deleting, pictures);
+    SetMenuDefaultItem(menu, byDoubleClick ? ID_STOCK_PROPERTIES : ID_STOCK_WEB, FALSE);
+    addedRowItems_ = true;
+    return menu;
+}
+
+void CStockPopup::RestoreMenu(HMENU menu) {
+    if (!menu) return;
+    if (addedRowItems_) {
+        for (UINT id : {ID_ROW_CLEAR_BOARD, ID_ROW_CLEAR_NEWS, ID_ROW_SEPARATOR1, ID_ROW_UP, ID_ROW_DOWN,
+                        ID_ROW_SEPARATOR2, ID_STOCK_PROPERTIES})
+            RemoveMenu(menu, id, MF_BYCOMMAND);
+        SetMenuDefaultItem(menu, ID_STOCK_WEB, FALSE);
     }
+    if (addedOtherPages_) {
+        // Taken out without destroying: the web page menu belongs to menu 248.
+        for (int i = GetMenuItemCount(menu) - 1; i >= 0; --i) {
+            if (GetSubMenu(menu, i) == WebPages()) RemoveMenu(menu, static_cast<UINT>(i), MF_BYPOSITION);
+        }
+    }
+    addedRowItems_ = false;
+    addedOtherPages_ = false;
+}
+
+UINT CStockPopup::ShowStockMenu(HWND owner, CStockMan& stock, bool fromDesktop) {
+    HMENU menu = PrepareStockMenu(stock, fromDesktop);
+    if (!menu) return 0;
     UINT id = Track(owner, menu);
-    // Taken out again without destroying: the web page menu belongs to menu 248.
-    if (otherPages) RemoveMenu(menu, 1, MF_BYPOSITION);
-    if (id == ID_STOCK_TOGGLE) id = toDesktop ? ID_STOCK_TO_DESKTOP : ID_STOCK_TO_TRAY;
+    RestoreMenu(menu);
+    if (id == ID_STOCK_TOGGLE) id = toDesktop_ ? ID_STOCK_TO_DESKTOP : ID_STOCK_TO_TRAY;
+    return id;
+}
+
+UINT CStockPopup::ShowRowMenu(HWND owner, int popup, CStockMan& stock, unsigned moveFlags, bool byDoubleClick) {
+    HMENU menu = PrepareRowMenu(popup, stock, moveFlags, byDoubleClick);
+    if (!menu) return 0;
+    UINT id = Track(owner, menu);
+    RestoreMenu(menu);
+    if (id == ID_STOCK_TOGGLE) id = toDesktop_ ? ID_STOCK_TO_DESKTOP : ID_STOCK_TO_TRAY;
     return id;
 }
 
 UINT CStockPopup::ShowAppMenu(HWND owner, bool forPortfolio) {
     if (!menus_) return 0;
-    HMENU menu =
-        forPortfolio ? GetSubMenu(menus_, kAppPopup) : GetSubMenu(GetSubMenu(menus_, kStockPopup), kGeneralSubmenu);
+    HMENU menu = forPortfolio ? Popup(kAppPopup) : GetSubMenu(Popup(kStockPopup), kGeneralSubmenu);
+    if (!menu) return 0;
     GrayAppItems(menu);
     return Track(owner, menu);
 }
 
+UINT CStockPopup::ShowVersionMenu(HWND owner) {
+    if (!menus_) return 0;
+    return Track(owner, Popup(kVersionPopup));
+}
+
 BOOL CStockPopup::OnMeasureItem(MEASUREITEMSTRUCT& item) {
-    (void)item;
-    return FALSE;
+    if (item.CtlType != ODT_MENU) return FALSE;
+    if (item.itemHeight < kMinItemHeight) item.itemHeight = kMinItemHeight;
+    item.itemWidth = kItemWidth;
+    return TRUE;
 }
 
 BOOL CStockPopup::OnDrawItem(const DRAWITEMSTRUCT& item) {
-    (void)item;
-    return FALSE;
-}
-
-UINT CStockPopup::ShowVersionMenu(HWND owner) {
-    if (!menus_) return 0;
-    return Track(owner, GetSubMenu(menus_, kVersionPopup));
+    if (item.CtlType != ODT_MENU) return FALSE;
+    const int picture = static_cast<int>(item.itemData);
+    if (!pictures_ || picture < 0 || picture >= kNoPicture) return FALSE;
+    HDC dc = item.hDC;
+    const RECT& r = item.rcItem;
+    const bool grayed = (item.itemState & (ODS_GRAYED | ODS_DISABLED)) != 0;
+    if (item.itemState & ODS_CHECKED) {
+        const COLORREF fill = grayed                                 ? kCheckFillGrayed
+                              : (item.itemState & ODS_SELECTED) != 0 ? kCheckFillSelected
+                                                                     : kCheckFill;
+        HBRUSH brush = CreateSolidBrush(fill);
+        HPEN pen = CreatePen(PS_SOLID, 1, grayed ? kCheckFrameGrayed : kCheckFrame);
+        HGDIOBJ oldBrush = SelectObject(dc, brush);
+        HGDIOBJ oldPen = SelectObject(dc, pen);
+        RoundRect(dc, r.left, r.top + 1, r.left + 20, r.bottom, 4, 4);
+        SelectObject(dc, oldPen);
+        SelectObject(dc, oldBrush);
+        DeleteObject(pen);
+        DeleteObject(brush);
+    }
+    const int x = r.left + kDrawLeft;
+    const int y = r.top + (r.bottom - r.top - kDrawHeight) / 2;
+    if (!grayed) {
+        ImageList_DrawEx(pictures_, picture, dc, x, y, kMenuPictureSize, kDrawHeight, CLR_NONE, CLR_NONE,
+                         ILD_TRANSPARENT);
+        return TRUE;
+    }
+    // A grayed picture is its silhouette: the mask (black where the picture is, white around it)
+    // ANDed onto the item, so that the background shows where the picture is transparent.
+    HDC memory = CreateCompatibleDC(dc);
+    HBITMAP mask = CreateCompatibleBitmap(dc, kMenuPictureSize, kDrawHeight);
+    HGDIOBJ old = SelectObject(memory, mask);
+    PatBlt(memory, 0, 0, kMenuPictureSize, kDrawHeight, WHITENESS);
+    ImageList_Draw(pictures_, picture, memory, 0, 0, ILD_MASK);
+    BitBlt(dc, x, y, kMenuPictureSize, kDrawHeight, memory, 0, 0, SRCAND);
+    SelectObject(memory, old);
+    DeleteObject(mask);
+    DeleteDC(memory);
+    return TRUE;
 }
 
 }  // namespace quotrix
