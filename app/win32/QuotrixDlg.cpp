@@ -15,6 +15,7 @@
 #include "model/StockMan.h"
 #include "net/InetSession.h"
 #include "platform/Messages.h"
+#include "platform/OsVersion.h"
 #include "platform/SettingsStores.h"
 #include "platform/TextCodec.h"
 #include "platform/win32/WinText.h"
@@ -69,6 +70,7 @@ CQuotrixDlg::CQuotrixDlg(CQuotrixApp& app)
       settings_(ProcessSettings()),
       store_(CreateUserSettingsStore()) {
     addStockOpen = optionsOpen = managerOpen = true;
+    osName = CurrentOs().name;  // the release check's user agent names the system
     SetIconShell(&shell_);
 }
 
