@@ -385,13 +385,19 @@ bool SafeSaveCopy::Restore() {
 
 void HandleSaveFailure(const std::string& path, SafeSaveCopy& copy) {
     const std::string& caption = SJIS("エラー情報 - Quotrix!");
+    const std::string& notUpdated = SJIS("ファイルの更新に失敗しました。\n最新の変更は保存されません。");
     if (copy.Restore()) {
-        ShowUserMessage(caption, SJIS("ファイルの更新に失敗しました。\n最新の変更は保存されません。"),
-                        MessageKind::Error);
+        ShowUserMessage(caption, notUpdated, MessageKind::Error);
         return;
     }
-    // A new file: there is nothing to restore and nothing to tell.
-    if (!copy.Exists()) return;
+    if (!copy.Exists()) {
+        // No copy of a file that exists: it could not be copied (held open by another program,
+        // say). The new content is written beside it and put in place in one step, so the file
+        // is still the old one, and the user must hear that the changes are not in it. A new
+        // file: nothing to restore and nothing to tell.
+        if (fileio::Exists(path)) ShowUserMessage(caption, notUpdated, MessageKind::Error);
+        return;
+    }
     std::string backup = path + "_backup.quotrix";
     // An older backup may be the only good copy of an earlier failure: never overwritten.
     if (!fileio::Copy(copy.CopyPath(), backup, false)) {

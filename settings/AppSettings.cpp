@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "log/ErrLog.h"
+#include "net/Release.h"
 #include "platform/LogSupport.h"
 #include "platform/SettingsStores.h"
 #include "settings/SettingsStore.h"
@@ -342,6 +343,12 @@ void LimitLogLevelAfterStartup(SettingsStore& store, CErrLog& log) {
 std::string ReadLastest(SettingsStore& store) { return store.GetString(S, "Lastest", std::string()); }
 
 bool WriteLastest(SettingsStore& store, const std::string& path) { return store.SetString(S, "Lastest", path); }
+
+std::string ReadReleaseFileUrl(SettingsStore& store) {
+    const std::string url = store.GetString(S, "ReleaseFileUrl", std::string());
+    const bool web = url.rfind("http://", 0) == 0 || url.rfind("https://", 0) == 0;
+    return web ? url : DefaultReleaseFileUrl();
+}
 
 AppSettings& ProcessSettings() {
     static AppSettings settings;

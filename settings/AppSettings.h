@@ -204,6 +204,10 @@ void LimitLogLevelAfterStartup(SettingsStore& store, CErrLog& log);
 std::string ReadLastest(SettingsStore& store);
 bool WriteLastest(SettingsStore& store, const std::string& path);
 
+// "ReleaseFileUrl": where the release check reads the publisher's release file; the publisher's
+// own address when the key is missing or holds anything but an http or https address.
+std::string ReadReleaseFileUrl(SettingsStore& store);
+
 // The process-wide settings (main thread).
 AppSettings& ProcessSettings();
 

@@ -30,6 +30,8 @@ namespace {
 constexpr UINT WM_APP_VERSION_NOTICE = WM_APP + 0x100;
 constexpr UINT kAppIconId = 1;
 constexpr UINT kVersionUpIconId = 2;
+// The options page of the connection time-outs.
+constexpr int kTimeoutPage = 8;
 constexpr std::uint32_t kAutoSave = 0x80000;
 constexpr std::uint32_t kSetForegroundOff = 0x100;  // BoolFlags2
 constexpr std::uint32_t kSnapDesktop = 0x10;        // BoolFlags1
@@ -63,7 +65,8 @@ ProgramVersion ReadProgramVersion(HINSTANCE module) {
 CQuotrixDlg::CQuotrixDlg(CQuotrixApp& app)
     : CDialog(IDD_QUOTRIX_DIALOG),
       CStockIconCtrl(kAppIconId, false),
-      ReleaseCheckWindow(ReadProgramVersion(app.Resources()).major, ReadProgramVersion(app.Resources()).minor),
+      ReleaseCheckWindow(ReadProgramVersion(app.Resources()).major, ReadProgramVersion(app.Resources()).minor,
+                         ReadReleaseFileUrl(*CreateUserSettingsStore())),
       app_(app),
       resources_(app.Resources()),
       version_(ReadProgramVersion(app.Resources())),
@@ -130,10 +133,35 @@ BOOL CQuotrixDlg::OnInitDialog() {
 }
 
 void CQuotrixDlg::RunHealthCheck() {
+    // 1 means the last run was ended while it waited for its connections; long time-outs are
+    // the usual cause, so the report points at them.
     const std::uint32_t threadWait = store_->GetInt(kSectionSetting, "ThreadWait", 0);
     const bool timeoutsSet = settings_.receiveTimeout != 0 && settings_.receiveTimeout <= 300000 &&
                              settings_.checkTimeout <= 300000 && settings_.sendTimeout <= 300000;
-    if (threadWait == 1 && !timeoutsSet) AppLog().Log(LOG_INT, "Last status: Bad termination");
+    if (threadWait != 1 || timeoutsSet) return;
+    AppLog().Log(LOG_DTL, "Last status: Bad termination");
+
+    struct LastRunReport : CDialog {
+        LastRunReport() : CDialog(IDD_LAST_RUN_REPORT) {}
+        bool dontShow = false;
+        BOOL OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT&) override {
+            if (message != WM_COMMAND) return FALSE;
+            const UINT id = LOWORD(wParam);
+            if (id != IDC_REPORT_SET_TIMEOUTS && id != IDCANCEL) return FALSE;
+            dontShow = IsDlgButtonChecked(hwnd_, IDC_REPORT_DONT_SHOW) == BST_CHECKED;
+            EndDialog(id);
+            return TRUE;
+        }
+    } report;
+    const INT_PTR answer = report.DoModal(hwnd_);
+    store_->SetInt(kSectionSetting, "ThreadWait", report.dontShow ? 2 : 0);
+    if (answer == IDC_REPORT_SET_TIMEOUTS) OpenOptions(kTimeoutPage);
+}
+
+void CQuotrixDlg::OpenOptions(int page) {
+    // The options dialog comes with its own dialogs; until then the page is only remembered.
+    AppLog().Log(LOG_INT, "[CMD] Options requested: page %d", page);
+    lastOptionsPage_ = page;
 }
 
 void CQuotrixDlg::AdoptFile(const std::string& path, StockList& stocks, const PortfolioPlacement& placement,
@@ -391,6 +419,9 @@ void CQuotrixDlg::OnCommand(UINT id) {
             return;
         case ID_APP_ABOUT:
             OpenAboutBox();
+            return;
+        case ID_APP_OPTIONS:
+            if (!optionsOpen) OpenOptions(lastOptionsPage_);
             return;
         default:
             // Enter and Esc must not close the hidden window; the dialogs of the add-stock

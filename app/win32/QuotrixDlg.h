@@ -95,6 +95,8 @@ class CQuotrixDlg : public CDialog,
     void UpdatePosition();
     CStockMan* FindStock(std::uint32_t id);
     void RunHealthCheck();
+    // Opens the options dialog at `page`.
+    void OpenOptions(int page);
     EngineServices MakeServices();
 
     CQuotrixApp& app_;
@@ -109,6 +111,7 @@ class CQuotrixDlg : public CDialog,
     Win32IconShell shell_;
     HACCEL accelerators_ = nullptr;
     UINT taskbarCreated_ = 0;
+    int lastOptionsPage_ = 0;  // the options page shown last, for the life of the process
 
     StockList stocks_;
     std::string filePath_;

@@ -107,7 +107,13 @@ bool IsDirectory(const std::string& path) {
 }
 
 bool Copy(const std::string& from, const std::string& to, bool overwrite) {
-    if (!CopyFileW(Wide(from).c_str(), Wide(to).c_str(), overwrite ? FALSE : TRUE)) return Fail();
+    const std::wstring target = Wide(to);
+    if (!CopyFileW(Wide(from).c_str(), target.c_str(), overwrite ? FALSE : TRUE)) return Fail();
+    // The copy takes the attributes along; a read-only copy of a read-only file could not be
+    // removed or written over later.
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesW(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
     return true;
 }
 

@@ -112,6 +112,41 @@ inline bool WaitForMenuGone(DWORD pid, DWORD ms = kWait) {
     return false;
 }
 
+inline bool WaitForBoxGone(DWORD pid, const std::wstring& text, DWORD ms = kWait) {
+    for (DWORD waited = 0; waited < ms; waited += 100) {
+        if (!WaitForBox(pid, text, 0)) return true;
+        Sleep(100);
+    }
+    return false;
+}
+
+inline bool WaitForFile(const std::string& path, DWORD ms = kWait) {
+    for (DWORD waited = 0; waited < ms; waited += 100) {
+        if (GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+        Sleep(100);
+    }
+    return false;
+}
+
+// The notification-area icons as Wine's stand-alone tray shows them: one window each.
+inline int TrayIconCount() {
+    HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+    if (!tray) return 0;
+    int count = 0;
+    for (HWND icon = FindWindowExW(tray, nullptr, L"__winex11_tray_icon", nullptr); icon;
+         icon = FindWindowExW(tray, icon, L"__winex11_tray_icon", nullptr))
+        count += IsWindowVisible(icon) ? 1 : 0;
+    return count;
+}
+
+inline bool WaitForTrayIcons(int count, DWORD ms = kWait) {
+    for (DWORD waited = 0; waited < ms; waited += 100) {
+        if (TrayIconCount() == count) return true;
+        Sleep(100);
+    }
+    return false;
+}
+
 inline DWORD WaitForExit(Child& child, DWORD ms) {
     if (WaitForSingleObject(child.pi.hProcess, ms) != WAIT_OBJECT_0) return STILL_ACTIVE;
     DWORD code = 0;
@@ -191,25 +226,34 @@ class QuotrixRun : public ::testing::Test {
         folder_ = Folder();
         const std::string logBase = folder_ + "\\" + info->name();
         SetText(L"LogPath", Wide(logBase + ".log"));
-        SetDword(L"LogCurNo", 0);
         logPath_ = logBase + "0000.log";
-        DeleteFileW(Wide(logPath_).c_str());
+        ResetLog();
         const std::wstring host = Wide(server_);
         for (const wchar_t* key : {L"HostDetail", L"HostQuote", L"HostTimeSeries", L"HostNews", L"HostBoard",
                                    L"HostProfile", L"HostPremiumQuote", L"HostPremiumNews", L"HostCurrent"})
             SetText(key, host);
         SetDword(L"QuoteAddressForm", 0);
-        SetDword(L"LogLevel", 5);  // details ("Item: %d / Update: success")
         SetDword(L"DefAction", 0);
         SetText(L"Lastest", L"");
         SetDword(L"ThreadWait", 0);
+        SetDword(L"RecieveTimeout", 0);
+        // The release file of the quote server names the running version: nothing is newer.
+        SetText(L"ReleaseFileUrl", Wide("http://" + server_ + "/quotrix/release.txt?v=1.0"));
         // Checks at any hour, no release check against the publisher, no saving without asking.
         SetFlags(false);
     }
 
-    void SetFlags(bool autoSave) {
+    // A fresh log for the next run of the program.
+    void ResetLog() {
+        SetDword(L"LogCurNo", 0);
+        SetDword(L"LogLevel", 5);  // details ("Item: %d / Update: success") until start-up completes
+        DeleteFileW(Wide(logPath_).c_str());
+    }
+
+    void SetFlags(bool autoSave, bool releaseCheck = false) {
         DWORD flags = 0x373D3D & ~0x2u & ~0x40000u;
         if (autoSave) flags |= 0x80000;
+        if (releaseCheck) flags |= 0x40000;
         SetDword(L"BoolFlags1", flags);
     }
 
@@ -263,9 +307,18 @@ class QuotrixRun : public ::testing::Test {
         return false;
     }
 
-    bool WaitForLog(const std::string& text, DWORD ms = kWait) {
+    bool WaitForLog(const std::string& text, DWORD ms = kWait) { return WaitForLogCount(text, 1, ms); }
+
+    std::size_t LogCount(const std::string& text) {
+        const std::string log = Log();
+        std::size_t count = 0;
+        for (std::size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + text.size())) ++count;
+        return count;
+    }
+
+    bool WaitForLogCount(const std::string& text, std::size_t count, DWORD ms = kWait) {
         for (DWORD waited = 0; waited < ms; waited += 100) {
-            if (Log().find(text) != std::string::npos) return true;
+            if (LogCount(text) >= count) return true;
             Sleep(100);
         }
         return false;

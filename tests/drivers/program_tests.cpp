@@ -169,6 +169,171 @@ TEST_F(QuotrixRun, TaskbarCreatedShowsTheIconsAgain) {
     EXPECT_EQ(WaitForExit(child, kWait), 0u);
 }
 
+TEST_F(QuotrixRun, BadlyEndedRunShowsTheReportUntilTheUserDeclines) {
+    const std::string path = WriteFile({"7203.t"});
+    // The last run was killed while it waited for its connections, and the receive time-out is
+    // the system's (0): the report explains it before anything else happens.
+    SetDword(L"ThreadWait", 1);
+    {
+        Child child;
+        ASSERT_TRUE(Start(g_quotrix, FileArgs(path), child));
+        HWND report = WaitForBox(child.pi.dwProcessId, L"タイムアウト値は120秒程度に設定することをお勧めします。");
+        ASSERT_NE(report, nullptr);
+        EXPECT_EQ(TextOf(report), L"Quotrix! エラー情報");
+        PostMessageW(report, WM_COMMAND, 1004, 0);  // "タイムアウト値を設定する(&S)"
+        ASSERT_TRUE(WaitForLog("[CMD] Options requested: page 8")) << Log();
+        EXPECT_NE(Log().find("Last status: Bad termination"), std::string::npos);
+        EXPECT_EQ(GetDword(L"ThreadWait", 99), 0u);
+        PostMessageW(WaitForMainWindow(child.pi.dwProcessId), WM_APP_EXIT, 0, 0);
+        EXPECT_EQ(WaitForExit(child, kWait), 0u);
+    }
+    // Killed again: this time the user asks never to see it again.
+    SetDword(L"ThreadWait", 1);
+    ResetLog();
+    {
+        Child child;
+        ASSERT_TRUE(Start(g_quotrix, FileArgs(path), child));
+        HWND report = WaitForBox(child.pi.dwProcessId, L"タイムアウト値は120秒程度に設定することをお勧めします。");
+        ASSERT_NE(report, nullptr);
+        SendMessageW(GetDlgItem(report, 1005), BM_SETCHECK, BST_CHECKED, 0);
+        PostMessageW(report, WM_COMMAND, IDCANCEL, 0);
+        ASSERT_TRUE(WaitForLog("Initialization process completed")) << Log();
+        EXPECT_EQ(GetDword(L"ThreadWait", 99), 2u);
+        PostMessageW(WaitForMainWindow(child.pi.dwProcessId), WM_APP_EXIT, 0, 0);
+        EXPECT_EQ(WaitForExit(child, kWait), 0u);
+    }
+    // 2 is kept by later runs, and sane time-outs explain nothing either: no report.
+    for (const DWORD threadWait : {2u, 1u}) {
+        SetDword(L"ThreadWait", threadWait);
+        SetDword(L"RecieveTimeout", threadWait == 1 ? 60000 : 0);
+        ResetLog();
+        Child child;
+        ASSERT_TRUE(Start(g_quotrix, FileArgs(path), child));
+        ASSERT_TRUE(WaitForLog("Initialization process completed")) << Log();
+        EXPECT_EQ(WaitForBox(child.pi.dwProcessId, L"タイムアウト値", 0), nullptr);
+        EXPECT_EQ(Log().find("Last status: Bad termination"), std::string::npos);
+        PostMessageW(WaitForMainWindow(child.pi.dwProcessId), WM_APP_EXIT, 0, 0);
+        EXPECT_EQ(WaitForExit(child, kWait), 0u);
+        // Only the report writes the value back.
+        EXPECT_EQ(GetDword(L"ThreadWait", 99), threadWait);
+    }
+}
+
+TEST_F(QuotrixRun, NewerReleaseShowsTheVersionUpIconOnceAutomaticallyAndOnEveryManualCheck) {
+    const std::string path = WriteFile({"7203.t"});
+    SetFlags(false, true);
+    SetText(L"ReleaseFileUrl", Wide("http://" + server_ + "/quotrix/release.txt?v=99.0"));
+    const int before = TrayIconCount();
+    Child child;
+    ASSERT_TRUE(Start(g_quotrix, FileArgs(path), child));
+    HWND main = WaitForMainWindow(child.pi.dwProcessId);
+    ASSERT_NE(main, nullptr);
+    // The application icon and the stock's, then the version-up icon after the first check event.
+    ASSERT_TRUE(WaitForTrayIcons(before + 3)) << TrayIconCount();
+    Screenshot("version_up_icon");
+    // "閉じる(&C)" of its menu hides it.
+    PostMessageW(main, WM_APP_TRAY_NOTIFY, 2, WM_RBUTTONUP);
+    HWND menu = WaitForMenu(child.pi.dwProcessId);
+    ASSERT_NE(menu, nullptr);
+    PostMessageW(menu, WM_CHAR, 'c', 0);
+    EXPECT_TRUE(WaitForMenuGone(child.pi.dwProcessId));
+    ASSERT_TRUE(WaitForTrayIcons(before + 2)) << TrayIconCount();
+    // Later check events the same day do not announce the release again...
+    PostMessageW(main, WM_TIMER, 1, 0);
+    PostMessageW(main, WM_TIMER, 1, 0);
+    EXPECT_EQ(WaitForExit(child, 2000), STILL_ACTIVE);
+    EXPECT_EQ(TrayIconCount(), before + 2);
+    // ...but a check the user asks for always does.
+    PostMessageW(main, WM_COMMAND, 33035, 0);
+    EXPECT_TRUE(WaitForTrayIcons(before + 3)) << TrayIconCount();
+    PostMessageW(main, WM_APP_EXIT, 0, 0);
+    EXPECT_EQ(WaitForExit(child, kWait), 0u);
+    EXPECT_TRUE(WaitForTrayIcons(before));
+}
+
+// The save dialog's file name box: the combo box of the Explorer-style dialog, or the edit of
+// the older one.
+bool TypeFileName(HWND dialog, const std::string& path) {
+    for (const int id : {0x47C, 0x480})
+        if (HWND box = GetDlgItem(dialog, id)) return SetWindowTextW(box, Wide(path).c_str()) != 0;
+    return false;
+}
+
+TEST_F(QuotrixRun, CodeListIsSavedThroughTheSaveDialog) {
+    const std::string path = folder_ + "\\saved from codes.quotrix";
+    DeleteFileW(Wide(path).c_str());
+    Child child;
+    ASSERT_TRUE(Start(g_quotrix, L"7203 6758", child));
+    HWND main = WaitForMainWindow(child.pi.dwProcessId);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitForLog("Initialization process completed")) << Log();
+
+    // Cancelled: nothing is written.
+    PostMessageW(main, WM_COMMAND, 33072, 0);  // what Ctrl+S sends
+    HWND dialog = WaitForBox(child.pi.dwProcessId, L"ファイル名をつけて保存");
+    ASSERT_NE(dialog, nullptr);
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitForBoxGone(child.pi.dwProcessId, L"ファイル名をつけて保存"));
+    EXPECT_EQ(GetFileAttributesW(Wide(path).c_str()), INVALID_FILE_ATTRIBUTES);
+
+    // Named: the list becomes the open file and the last one used.
+    PostMessageW(main, WM_COMMAND, kSaveCommand, 0);
+    dialog = WaitForBox(child.pi.dwProcessId, L"ファイル名をつけて保存");
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(TypeFileName(dialog, path));
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitForFile(path));
+    EXPECT_EQ(ReadBack(path).size(), 2u);
+    wchar_t lastest[MAX_PATH] = {};
+    DWORD size = sizeof lastest;
+    RegGetValueW(HKEY_CURRENT_USER, kSettingKey, L"Lastest", RRF_RT_REG_SZ, nullptr, lastest, &size);
+    EXPECT_EQ(Narrow(lastest), path);
+    // The next saves go to that file without asking: the quotes reach it.
+    EXPECT_TRUE(WaitForQuotes(main, path, 2));
+    EXPECT_EQ(WaitForBox(child.pi.dwProcessId, L"ファイル名をつけて保存", 0), nullptr);
+    PostMessageW(main, WM_APP_EXIT, 0, 0);
+    EXPECT_EQ(WaitForExit(child, kWait), 0u);
+}
+
+TEST_F(QuotrixRun, FailedSaveIsReportedAndKeepsTheFile) {
+    const std::string path = WriteFile({"7203.t", "6758.t"});
+    Child child;
+    ASSERT_TRUE(Start(g_quotrix, FileArgs(path), child));
+    HWND main = WaitForMainWindow(child.pi.dwProcessId);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitForLog("Initialization process completed")) << Log();
+    // Another program holds the file open for writing: it cannot be replaced.
+    HANDLE writer = CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    PostMessageW(main, WM_COMMAND, kSaveCommand, 0);
+    HWND box = WaitForBox(child.pi.dwProcessId, L"ファイルの更新に失敗しました。");
+    CloseHandle(writer);
+    ASSERT_NE(box, nullptr) << Log();
+    EXPECT_EQ(TextOf(box), L"エラー情報 - Quotrix!");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitForLog("save failure")) << Log();  // an error: written at any level
+    EXPECT_EQ(ReadBack(path).size(), 2u);
+    PostMessageW(main, WM_APP_EXIT, 0, 0);
+    EXPECT_EQ(WaitForExit(child, kWait), 0u);
+}
+
+TEST_F(QuotrixRun, TodaysQuotePagesGiveLiveQuotes) {
+    // The quote server's "/current" pages carry only the page state, none of the old markers.
+    SetText(L"HostCurrent", Wide(server_ + "/current"));
+    SetText(L"HostDetail", Wide(server_ + "/current"));
+    SetDword(L"QuoteAddressForm", 1);
+    const std::string path = WriteFile({"7203.t", "6758.t", "9984"});
+    Child child;
+    ASSERT_TRUE(Start(g_quotrix, FileArgs(path), child));
+    HWND main = WaitForMainWindow(child.pi.dwProcessId);
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(WaitForQuotes(main, path, 3)) << Log();
+    for (const auto& stock : ReadBack(path)) EXPECT_NE(stock->volume, 0) << stock->codeText;
+    PostMessageW(main, WM_APP_EXIT, 0, 0);
+    EXPECT_EQ(WaitForExit(child, kWait), 0u);
+}
+
 TEST(Enlistor, WizardFrameShowsJapaneseTitleAndCloses) {
     Child child;
     ASSERT_TRUE(Start(g_enlistor, L"", child));

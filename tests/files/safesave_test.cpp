@@ -71,8 +71,9 @@ TEST(SafeSave, AFolderInThePlaceOfTheFileIsNotTouched) {
     WriteBytes(path + "/inside.txt", "kept");
     MessageRecorder messages;
     EXPECT_FALSE(WriteStockFile(path, SomeStocks(1), {}, 0, {}));
-    // Nothing could be copied, so there is nothing to restore and nothing to tell.
-    EXPECT_TRUE(messages.texts.empty());
+    // Nothing could be copied and nothing needs restoring, but the changes are not saved.
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_EQ(messages.texts[0], kRestoredText);
     EXPECT_TRUE(std::filesystem::is_directory(NativePath(path)));
     EXPECT_EQ(ReadBytes(path + "/inside.txt"), "kept");
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"folder.quotrix"});
@@ -101,6 +102,23 @@ TEST(SaveFailure, ADamagedFileIsRestoredFromTheCopy) {
     EXPECT_EQ(messages.texts[0], kRestoredText);
     EXPECT_EQ(messages.kinds[0], MessageKind::Error);
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"restore.quotrix"});
+}
+
+TEST(SaveFailure, AFileThatCouldNotBeCopiedIsReportedUnchanged) {
+    TempFolder folder;
+    const std::string path = folder.File("held.quotrix");
+    MessageRecorder messages;
+    {
+        // The copy found nothing to copy; the file is there when the save fails (another
+        // program held it while the copy was tried).
+        SafeSaveCopy copy(path);
+        WriteBytes(path, "good old content");
+        HandleSaveFailure(path, copy);
+    }
+    EXPECT_EQ(ReadBytes(path), "good old content");
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_EQ(messages.texts[0], kRestoredText);
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"held.quotrix"});
 }
 
 TEST(SaveFailure, WhenTheFileCannotBeRestoredABackupIsLeft) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "log/ErrLog.h"
+#include "net/Release.h"
 #include "platform/LogSupport.h"
 #include "platform/SettingsStores.h"
 #include "platform/TextCodec.h"
@@ -318,6 +319,14 @@ TEST_P(SettingsStoreSuite, LastFileAndHosts) {
     ASSERT_TRUE(WriteLastest(store(), SJIS("C:\\データ\\株.quotrix")));
     EXPECT_EQ(ReadLastest(*Reopen()), SJIS("C:\\データ\\株.quotrix"));
     EXPECT_EQ(store().GetString(S, "Lastest", ""), SJIS("C:\\データ\\株.quotrix"));
+
+    // The release file may live elsewhere (a mirror, a test server); anything but a web address
+    // keeps the publisher's.
+    EXPECT_EQ(ReadReleaseFileUrl(store()), DefaultReleaseFileUrl());
+    store().SetString(S, "ReleaseFileUrl", "http://127.0.0.1:8080/quotrix/release.txt");
+    EXPECT_EQ(ReadReleaseFileUrl(*Reopen()), "http://127.0.0.1:8080/quotrix/release.txt");
+    store().SetString(S, "ReleaseFileUrl", "file:///etc/passwd");
+    EXPECT_EQ(ReadReleaseFileUrl(store()), DefaultReleaseFileUrl());
 
     store().SetString(S, "HostBoard", "127.0.0.1:9");
     store().SetString(S, "HostNews", "");  // an empty host keeps the built-in one

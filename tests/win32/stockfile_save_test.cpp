@@ -49,5 +49,22 @@ TEST(SafeSaveWin32, AFileAnotherWriterHoldsIsNotReplaced) {
     EXPECT_EQ(ReadBytes(path).size(), 17u + 56 + 4 * 272);
 }
 
+// The temporary copy of a read-only file is read-only too unless the copy clears it; such a copy
+// could never be removed and every save would leave one behind.
+TEST(SafeSaveWin32, AReadOnlyFileLeavesNoCopiesBehind) {
+    TempFolder folder;
+    const std::string path = folder.File("readonly.quotrix");
+    ASSERT_TRUE(WriteStockFile(path, SomeStocks(1), {}, 0, {}));
+    const std::wstring wide = Wide(path);
+    ASSERT_TRUE(SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_READONLY));
+    MessageRecorder messages;
+    const bool saved = WriteStockFile(path, SomeStocks(2), {}, 0, {});
+    const bool saved2 = WriteStockFile(path, SomeStocks(3), {}, 0, {});
+    SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+    // Windows refuses to replace it and says so; Wine run as root replaces it.
+    EXPECT_EQ(messages.texts.size(), (saved ? 0u : 1u) + (saved2 ? 0u : 1u));
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"readonly.quotrix"});
+}
+
 }  // namespace
 }  // namespace quotrix
