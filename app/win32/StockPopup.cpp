@@ -170,6 +170,13 @@ void SetPicture(HMENU menu, UINT item, BOOL byPosition, int picture, bool withPi
 // Every item of a popup and of its submenus; a submenu item shows the general picture (the
 // only submenu of the resources is "全般の操作(&G)").
 void SetPictures(HMENU menu, bool withPictures) {
+    // The pictures take the place of the check marks, as the checked box of OnDrawItem expects.
+    MENUINFO style{};
+    style.cbSize = sizeof style;
+    style.fMask = MIM_STYLE;
+    GetMenuInfo(menu, &style);
+    style.dwStyle |= MNS_CHECKORBMP;
+    SetMenuInfo(menu, &style);
     const int count = GetMenuItemCount(menu);
     for (int i = 0; i < count; ++i) {
         MENUITEMINFOW info{};

@@ -53,9 +53,9 @@ TEST_F(QuotrixRun, StockMenuShowsPicturesAndItsToggleMovesTheStockToTheDesktop) 
     Screenshot("stock_menu_pictures");
     // The pictures are the only saturated colours of a menu: the globe of the default item
     // (blue and green), the red cross of "削除(&D)".
-    EXPECT_GT(CountColour(menu, RGB(0, 0, 255), 24), 20);
-    EXPECT_GT(CountColour(menu, RGB(0, 255, 0), 24), 10);
-    EXPECT_GT(CountColour(menu, RGB(255, 0, 0), 24), 10);
+    EXPECT_GT(CountColour(menu, RGB(0, 0, 255), 48), 20);
+    EXPECT_GT(CountColour(menu, RGB(0, 255, 0), 48), 10);
+    EXPECT_GT(CountColour(menu, RGB(255, 0, 0), 48), 10);
 
     // "デスクトップ表示(&V)" of a tray icon's menu puts the stock on the desktop; the file is
     // modified, so the exit asks, and the saved stock keeps its new place.
