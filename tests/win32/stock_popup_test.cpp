@@ -148,8 +148,6 @@ TEST_F(StockPopupTest, EveryItemCarriesItsPicture) {
     popup.DestroyMenus();
     EXPECT_FALSE(popup.MenusLoaded());
     EXPECT_FALSE(popup.PicturesReady());
-    EXPECT_EQ(popup.ShowStockMenu(nullptr, *stock, false), 0u);
-    EXPECT_EQ(popup.ShowAppMenu(nullptr, true), 0u);
 }
 
 TEST(StockPopupLoad, WithoutTheMenusEveryMenuAnswersNothing) {
