@@ -106,7 +106,10 @@ BOOL CQuotrixDlg::OnInitDialog() {
     accelerators_ = LoadAcceleratorsW(resources_, MAKEINTRESOURCEW(IDR_ACCELERATORS));
     if (!LoadMenus(resources_)) AppLog().Log(LOG_ERR, "[WND] Menu load failed");
 
-    LoadSettings(*store_, settings_, GetSysColor(COLOR_BACKGROUND), AppLog());
+    // The desktop font is the system's icon-title font unless the settings name one.
+    desktopColor_ = GetSysColor(COLOR_BACKGROUND);
+    if (!ReadIconTitleFont(settings_.desktopFont)) AppLog().Log(LOG_ERR, "System Font Failure");
+    LoadSettings(*store_, settings_, desktopColor_, AppLog());
     ApplyNetworkSettings(settings_);
     options = DisplayOptionsFrom(settings_);
     if (!BuildImageList(images_, cache_, resources_, settings_.arrowType, settings_.arrowDesignFile)) {
@@ -227,10 +230,27 @@ BOOL CQuotrixDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
             OnCommand(ID_APP_EXIT);
             return TRUE;
         case WM_QUERYENDSESSION:
+            // Windows is ending: leave by the saving rules, as soon as the answer is given (the
+            // window must outlive its answer). WM_ENDSESSION leaves at once if this came late.
+            PostMessageW(hwnd_, WM_APP_EXIT, 0, 0);
             result = TRUE;
             return TRUE;
         case WM_ENDSESSION:
             if (wParam) app_.ExitApplication();
+            return TRUE;
+        case WM_POWERBROADCAST:
+            // After a suspend the portfolio and the desktop icons repaint; the notification
+            // area needs nothing.
+            if (wParam == PBT_APMRESUMECRITICAL || wParam == PBT_APMRESUMESUSPEND || wParam == PBT_APMRESUMEAUTOMATIC)
+                RefreshViews(false);
+            result = 0;
+            return TRUE;
+        case WM_SETTINGCHANGE:
+        case WM_SYSCOLORCHANGE:
+            OnSystemLookChange();
+            return FALSE;  // the default processing goes on
+        case WM_APP_OPEN_PROPERTY:
+            result = OnOpenProperty(static_cast<std::uint32_t>(wParam));
             return TRUE;
         case WM_DESTROY:
             OnDestroy();
@@ -249,6 +269,54 @@ BOOL CQuotrixDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
         default:
             return FALSE;
     }
+}
+
+void CQuotrixDlg::OnSystemLookChange() {
+    desktopColor_ = GetSysColor(COLOR_BACKGROUND);
+    AppLog().Log(LOG_DTL, "Desktop color: R %u G %u B %u", GetRValue(desktopColor_), GetGValue(desktopColor_),
+                 GetBValue(desktopColor_));
+    if (!settings_.DesktopFontInForce() && !ReadIconTitleFont(settings_.desktopFont))
+        AppLog().Log(LOG_ERR, "System Font Failure");
+    RefreshViews(true);
+}
+
+LRESULT CQuotrixDlg::OnOpenProperty(std::uint32_t stockId) {
+    CStockMan* stock = FindStock(stockId);
+    if (!stock) return 0;
+    OpenStockProperties(*stock);
+    return 1;
+}
+
+void CQuotrixDlg::OpenStockProperties(CStockMan& stock) {
+    // The property sheet comes with its own dialogs.
+    AppLog().Log(LOG_INT, "Item %u / %s / Open stock property", stock.Id(), stock.name.c_str());
+}
+
+bool ReadIconTitleFont(DesktopFont& font) {
+    LOGFONTW system{};
+    if (!SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof system, &system, 0)) return false;
+    font.height = system.lfHeight;
+    font.width = system.lfWidth;
+    font.escapement = system.lfEscapement;
+    font.orientation = system.lfOrientation;
+    font.weight = system.lfWeight;
+    font.italic = system.lfItalic;
+    font.underline = system.lfUnderline;
+    font.strikeOut = system.lfStrikeOut;
+    font.charSet = system.lfCharSet;
+    font.outPrecision = system.lfOutPrecision;
+    font.clipPrecision = system.lfClipPrecision;
+    font.quality = system.lfQuality;
+    font.pitchAndFamily = system.lfPitchAndFamily;
+    // The face name is kept as Shift-JIS of at most 31 bytes, cut on a character boundary.
+    std::wstring face = system.lfFaceName;
+    std::string narrow = Narrow(face);
+    while (narrow.size() > 31 && !face.empty()) {
+        face.pop_back();
+        narrow = Narrow(face);
+    }
+    font.faceName = narrow;
+    return true;
 }
 
 void CQuotrixDlg::OnTimer(UINT_PTR id) {
@@ -341,7 +409,7 @@ bool CQuotrixDlg::StockCommand(CStockMan& stock, UINT id) {
             DeleteStock(stock, true);
             return true;
         case ID_STOCK_PROPERTIES:
-            // The property sheet comes with its own dialogs.
+            OpenStockProperties(stock);
             return true;
         case ID_STOCK_TO_DESKTOP:
         case ID_STOCK_TO_TRAY:

@@ -95,6 +95,9 @@ class CQuotrixDlg : public CDialog,
     void UpdatePosition();
     CStockMan* FindStock(std::uint32_t id);
     void RunHealthCheck();
+    void OnSystemLookChange();
+    LRESULT OnOpenProperty(std::uint32_t stockId);
+    void OpenStockProperties(CStockMan& stock);
     // Opens the options dialog at `page`.
     void OpenOptions(int page);
     EngineServices MakeServices();
@@ -111,6 +114,7 @@ class CQuotrixDlg : public CDialog,
     Win32IconShell shell_;
     HACCEL accelerators_ = nullptr;
     UINT taskbarCreated_ = 0;
+    COLORREF desktopColor_ = 0;
     int lastOptionsPage_ = 0;  // the options page shown last, for the life of the process
 
     StockList stocks_;
@@ -127,6 +131,9 @@ class CQuotrixDlg : public CDialog,
     std::unique_ptr<CStockIconCtrl> versionUp_;
     std::string pendingNotice_;
 };
+
+// The system's icon-title font; false when the system does not say.
+bool ReadIconTitleFont(DesktopFont& font);
 
 // The version resource of a module (major, minor, build).
 ProgramVersion ReadProgramVersion(HINSTANCE module);

@@ -155,6 +155,29 @@ TEST_F(QuotrixRun, StockMenuUpdatesDeletesAndTheExitPromptSaves) {
     EXPECT_EQ(saved.size(), 2u);
 }
 
+TEST_F(QuotrixRun, PropertyRequestsAndTheEndOfTheWindowsSession) {
+    const std::string path = WriteFile({"7203.t", "6758.t"});
+    Child child;
+    ASSERT_TRUE(Start(g_quotrix, FileArgs(path), child));
+    HWND main = WaitForMainWindow(child.pi.dwProcessId);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitForQuotes(main, path, 2)) << Log();
+    const std::vector<int> ids = StockIds();
+    ASSERT_EQ(ids.size(), 2u);
+    DWORD_PTR answer = 99;
+    // A stock's id is answered 1, anything else 0.
+    ASSERT_TRUE(SendMessageTimeoutW(main, WM_APP_OPEN_PROPERTY, ids[1], 0, SMTO_BLOCK, kWait, &answer));
+    EXPECT_EQ(answer, 1u);
+    ASSERT_TRUE(SendMessageTimeoutW(main, WM_APP_OPEN_PROPERTY, 1, 0, SMTO_BLOCK, kWait, &answer));
+    EXPECT_EQ(answer, 0u);
+    // Windows ending the session: the program agrees and leaves by its saving rules (the file
+    // is not modified, so only the position is written).
+    ASSERT_TRUE(SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, 0, SMTO_BLOCK, kWait, &answer));
+    EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+    EXPECT_EQ(WaitForExit(child, kWait), 0u);
+    EXPECT_EQ(ReadBack(path).size(), 2u);
+}
+
 TEST_F(QuotrixRun, TaskbarCreatedShowsTheIconsAgain) {
     const std::string path = WriteFile({"7203.t"});
     Child child;
