@@ -3,7 +3,8 @@
 # ja_JP.UTF-8 locale Wine needs for code page 932. Does nothing when all is there.
 set -euo pipefail
 
-packages=(cmake g++ make pkg-config python3 clang libclang-rt-dev libgtest-dev libbenchmark-dev
+# fonts-ipafont-gothic: Wine draws Japanese text (menus, dialogs, tips) only with a Japanese font.
+packages=(cmake g++ make pkg-config python3 fonts-ipafont-gothic clang libclang-rt-dev libgtest-dev libbenchmark-dev
           libcurl4-openssl-dev libcpp-httplib-dev nlohmann-json3-dev
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 xvfb xauth locales clang-format)
 

@@ -184,12 +184,24 @@ TEST_F(QuotrixRun, TaskbarCreatedShowsTheIconsAgain) {
     ASSERT_TRUE(Start(g_quotrix, FileArgs(path), child));
     HWND main = WaitForMainWindow(child.pi.dwProcessId);
     ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitForQuotes(main, path, 1));
+    const int icons = TrayIconCount();
+    EXPECT_GE(icons, 2);  // the application's and the stock's
     PostMessageW(main, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    // Every icon is added again (Wine's tray never lost them, so the count stays).
+    EXPECT_EQ(WaitForExit(child, 1000), STILL_ACTIVE);
+    EXPECT_EQ(TrayIconCount(), icons);
     Screenshot("tray_after_taskbar_created");
-    // The program answers normally afterwards.
-    EXPECT_TRUE(WaitForQuotes(main, path, 1));
-    PostMessageW(main, WM_APP_EXIT, 0, 0);
+    // "終了(&Q)" of the application icon's menu ends the program; the file and the settings stay.
+    PostMessageW(main, WM_APP_TRAY_NOTIFY, 1, WM_RBUTTONUP);
+    HWND menu = WaitForMenu(child.pi.dwProcessId);
+    ASSERT_NE(menu, nullptr);
+    Screenshot("application_menu");
+    PostMessageW(menu, WM_CHAR, 'q', 0);
     EXPECT_EQ(WaitForExit(child, kWait), 0u);
+    EXPECT_EQ(ReadBack(path).size(), 1u);
+    EXPECT_EQ(GetDword(L"LogLevel", 99), 2u);
+    EXPECT_TRUE(WaitForTrayIcons(icons - 2));
 }
 
 TEST_F(QuotrixRun, BadlyEndedRunShowsTheReportUntilTheUserDeclines) {
