@@ -569,7 +569,11 @@ void CQuotrixDlg::OpenStockWebPage(CStockMan& stock, int pageIndex) {
     ShellOpen(stock.WebPageAddress(pageIndex));
 }
 
-void CQuotrixDlg::ShellOpen(const std::string& target) {
+bool CQuotrixDlg::LaunchCalculator() {
+    return ShellOpen(settings_.calcPath.empty() ? std::string("Calc.EXE") : settings_.calcPath);
+}
+
+bool CQuotrixDlg::ShellOpen(const std::string& target) {
     // The shell may take long (a browser starting); the window must stay responsive.
     std::wstring wide = Wide(target);
     try {
@@ -578,8 +582,10 @@ void CQuotrixDlg::ShellOpen(const std::string& target) {
             ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
             if (SUCCEEDED(com)) CoUninitialize();
         }).detach();
+        return true;
     } catch (const std::exception&) {
         AppLog().Log(LOG_ERR, "[WND] Shell thread could not be started");
+        return false;
     }
 }
 

@@ -56,7 +56,11 @@ class CQuotrixDlg : public CDialog,
     void RefreshStockIcon(CStockMan& stock, unsigned flags);
     void MarkModified();
     void OpenStockWebPage(CStockMan& stock, int pageIndex);
-    void ShellOpen(const std::string& target);
+    // Opens a page or program with the shell on a short thread of its own; false when the thread
+    // could not be started (the shell's own result is not known).
+    bool ShellOpen(const std::string& target);
+    // The calculator of setting "CalcPath" ("Calc.EXE" when empty).
+    bool LaunchCalculator();
     void HideVersionUpIcon();
     // The about box, modal; nothing when it is already open.
     void OpenAboutBox();
