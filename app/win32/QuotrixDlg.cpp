@@ -1,5 +1,6 @@
 #include "app/win32/QuotrixDlg.h"
 
+#include <commctrl.h>
 #include <commdlg.h>
 #include <objbase.h>
 #include <shellapi.h>
@@ -30,6 +31,8 @@ namespace {
 constexpr UINT WM_APP_VERSION_NOTICE = WM_APP + 0x100;
 constexpr UINT kAppIconId = 1;
 constexpr UINT kVersionUpIconId = 2;
+// The portfolio tooltip's tool over the title icon.
+constexpr UINT kTitleIconTool = 16;
 // The options page of the connection time-outs.
 constexpr int kTimeoutPage = 8;
 constexpr std::uint32_t kAutoSave = 0x80000;
@@ -122,9 +125,28 @@ BOOL CQuotrixDlg::OnInitDialog() {
 
     AppLog().Log(LOG_INT, "Version %u.%02u (Build %04u)", version_.major, version_.minor, version_.build);
 
+    // Translucent windows need SetLayeredWindowAttributes; without it everything is opaque.
+    if (!GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetLayeredWindowAttributes")) {
+        settings_.alphaVal = 255;
+        settings_.pfAlpha = 255;
+        settings_.pfTranslucent = false;
+        settings_.pfTransparent = false;
+    }
+
     // No taskbar button: the window lives in the notification area.
     LONG_PTR ex = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
     SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, (ex & ~WS_EX_APPWINDOW) | WS_EX_TOOLWINDOW);
+    CreatePortfolioTooltip();
+    // The portfolio's scroll bar and resize cursor; without them the window cannot work.
+    scrollBar_ = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | SBS_VERT, 0, 0, GetSystemMetrics(SM_CXVSCROLL),
+                                 200, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    sizeCursor_ = LoadCursorW(nullptr, IDC_SIZENS);
+    if (!scrollBar_ || !sizeCursor_) {
+        AppLog().Log(LOG_ERR, "%s",
+                     !scrollBar_ ? SJIS("スクロールバー生成失敗").c_str() : SJIS("カーソルロード失敗").c_str());
+        initFailed_ = true;
+        return TRUE;
+    }
     // Explorer forgets every notification-area icon when it restarts; this tells us to re-add ours.
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
 
@@ -133,6 +155,38 @@ BOOL CQuotrixDlg::OnInitDialog() {
     engine_->settings = CheckSettingsFrom(settings_);
     RunHealthCheck();
     return TRUE;
+}
+
+void CQuotrixDlg::CreatePortfolioTooltip() {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_BALLOON,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    if (!tooltip_) {
+        AppLog().Log(LOG_ERR, "TIP creation failed");
+        return;
+    }
+    SetWindowPos(tooltip_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // The title strip's buttons (placed by the portfolio) and its icon, whose text is asked for.
+    const UINT texts[] = {IDS_TIP_CLOSE, IDS_TIP_ROLL_UP, IDS_TIP_AUTO_HIDE};
+    for (UINT i = 0; i < 3; ++i) {
+        std::wstring text = Wide(LoadResourceText(resources_, texts[i]));
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = hwnd_;
+        tool.uId = i + 1;
+        tool.lpszText = text.data();
+        SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    TTTOOLINFOW icon{};
+    icon.cbSize = sizeof icon;
+    icon.hwnd = hwnd_;
+    icon.uId = kTitleIconTool;
+    icon.rect = RECT{1, 1, 13, 13};
+    icon.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&icon));
+    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 300);
 }
 
 void CQuotrixDlg::RunHealthCheck() {
@@ -686,6 +740,9 @@ void CQuotrixDlg::OnDestroy() {
         versionUp_.reset();
     }
     AppLog().Log(LOG_DTL, "[MEM] DELETE Version up icon");
+    if (tooltip_) DestroyWindow(tooltip_);
+    if (scrollBar_) DestroyWindow(scrollBar_);
+    tooltip_ = scrollBar_ = nullptr;
     DestroyMenus();
     AppLog().Log(LOG_DTL, "[WND] DELETE Menu");
     AppLog().Log(LOG_DTL, "[WND] RELEASE Image handles");

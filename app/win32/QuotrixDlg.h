@@ -99,6 +99,7 @@ class CQuotrixDlg : public CDialog,
     void UpdatePosition();
     CStockMan* FindStock(std::uint32_t id);
     void RunHealthCheck();
+    void CreatePortfolioTooltip();
     void OnSystemLookChange();
     LRESULT OnOpenProperty(std::uint32_t stockId);
     void OpenStockProperties(CStockMan& stock);
@@ -119,6 +120,9 @@ class CQuotrixDlg : public CDialog,
     HACCEL accelerators_ = nullptr;
     UINT taskbarCreated_ = 0;
     COLORREF desktopColor_ = 0;
+    HWND tooltip_ = nullptr;    // the portfolio's tips; absent when it could not be made
+    HWND scrollBar_ = nullptr;  // the portfolio's scroll bar
+    HCURSOR sizeCursor_ = nullptr;
     int lastOptionsPage_ = 0;  // the options page shown last, for the life of the process
 
     StockList stocks_;
