@@ -94,15 +94,7 @@ bool Contains(const std::vector<std::wstring>& texts, const std::wstring& text) 
     return std::find(texts.begin(), texts.end(), text) != texts.end();
 }
 
-class AboutBox : public QuotrixRun {
-  protected:
-    void TearDown() override {
-        // The release file address is this run's server; the next run has another port.
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingKey, L"ReleaseFileUrl");
-    }
-};
-
-TEST_F(AboutBox, ShowsVersionSystemAndDisclaimerAndChecksForANewerRelease) {
+TEST_F(QuotrixRun, AboutBoxShowsVersionSystemAndDisclaimerAndChecksForANewerRelease) {
     // A release far above the running one, from the local server.
     SetText(L"ReleaseFileUrl", Wide(quotrix::testing::QuoteServerUrl("/quotrix/release.txt?v=9.99")));
     unsigned major = 0, minor = 0, build = 0;
