@@ -1,15 +1,13 @@
 #include "update/UpdateEngine.h"
 
 #include <ctime>
-#include <functional>
 #include <new>
-#include <system_error>
-#include <thread>
 
 #include "log/ErrLog.h"
 #include "net/BoardNews.h"
 #include "net/InetSession.h"
 #include "platform/Messages.h"
+#include "update/WorkerThreads.h"
 
 namespace quotrix {
 
@@ -25,6 +23,8 @@ std::int32_t LocalSecondsOfDay() {
 #endif
     return local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
 }
+
+void RunWorkerJob(void* request) { RunWorker(static_cast<WorkerRequest*>(request)); }
 
 // A pointer as Windows prints "%p": sixteen upper-case hex digits.
 unsigned long long PointerBits(const void* p) {
@@ -126,18 +126,15 @@ bool UpdateEngine::StartWorker(CStockMan* stock) {
     request->services = services_;
     request->liveWorkers = liveWorkers_;
     ++*liveWorkers_;
-    try {
-        std::thread worker(RunWorker, request);
-        const auto handle = static_cast<unsigned>(std::hash<std::thread::id>()(worker.get_id()));
-        worker.detach();
+    std::uint32_t handle = 0;
+    if (WorkerThreads::Instance().Start(RunWorkerJob, request, handle)) {
         AppLog().Log(LOG_DTL, "Item: %d / Thread: 0x%08X / Data: 0x%016llX", item, handle, PointerBits(stock));
         return true;
-    } catch (const std::system_error&) {
-        AppLog().Log(LOG_ERR, "Item: %d / Thread: 0x%08X / Data: 0x%016llX", item, 0u, PointerBits(stock));
-        --*liveWorkers_;
-        delete request;
-        return false;
     }
+    AppLog().Log(LOG_ERR, "Item: %d / Thread: 0x%08X / Data: 0x%016llX", item, 0u, PointerBits(stock));
+    --*liveWorkers_;
+    delete request;
+    return false;
 }
 
 void UpdateEngine::UpdateOneNow(CStockMan& stock) {
@@ -397,7 +394,7 @@ void UpdateEngine::WaitForWorkers() {
         AppLog().Log(LOG_INT, "THREAD: NO WORK THREAD");
     }
     // A worker gives its session place back just before its last message; it still uses the
-    // owner until its thread ends.
+    // owner until its last step is done.
     while (liveWorkers_->load() > 0) owner_.Pump(10);
     stocks_.clear();
     deferredDeletes_.clear();

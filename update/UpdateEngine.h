@@ -92,7 +92,8 @@ struct WorkerRequest {
     std::uint32_t boardId = 0;
     std::uint32_t newsId = 0;
     EngineServices services;
-    std::shared_ptr<std::atomic<int>> liveWorkers;  // counts the worker until its thread ends
+    // Counts the worker until its last step is done; its thread may then wait for the next one.
+    std::shared_ptr<std::atomic<int>> liveWorkers;
 };
 
 class UpdateEngine : public UpdateMessageSink {

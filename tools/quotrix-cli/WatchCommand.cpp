@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #if defined(_WIN32)
@@ -24,6 +26,7 @@
 #include "platform/TextCodec.h"
 #include "update/DefaultServices.h"
 #include "update/QueueOwner.h"
+#include "update/RunningTotals.h"
 
 namespace quotrix::cli {
 
@@ -105,12 +108,27 @@ std::string ChangeText(const CStock& stock) {
     return text + percent;
 }
 
-// The table of stocks, redrawn after every merge.
+// The table of stocks. A merge re-formats only its stock's row and replaces that stock's share
+// of the totals; the whole table is put together only when it is printed, which a terminal
+// gets at most every kFrame (and once more when the pass ends), a pipe once per pass.
 class TableView : public UpdateView {
   public:
-    TableView(const StockList& stocks, bool clearScreen) : stocks_(stocks), clearScreen_(clearScreen) {}
+    static constexpr int kColumns = 6;
+    static constexpr auto kFrame = std::chrono::milliseconds(200);
 
-    void RedrawStock(CStockMan&, bool updated) override {
+    TableView(const StockList& stocks, bool clearScreen) : clearScreen_(clearScreen) {
+        rows_.reserve(stocks.size());
+        for (std::size_t i = 0; i < stocks.size(); ++i) {
+            rowOf_.emplace(stocks[i].get(), i);
+            rows_.push_back(Row(*stocks[i]));
+        }
+        totals_.Reset(stocks);
+    }
+
+    void RedrawStock(CStockMan& stock, bool updated) override {
+        const auto it = rowOf_.find(&stock);
+        if (it != rowOf_.end()) rows_[it->second] = Row(stock);
+        totals_.Update(stock);
         dirty_ = true;
         if (updated) ++merges_;
     }
@@ -118,54 +136,65 @@ class TableView : public UpdateView {
 
     int Merges() const { return merges_; }
 
-    void DrawIfChanged() {
+    // `now`: the pass has ended, draw whatever changed without waiting for the next frame.
+    void DrawIfChanged(bool now) {
         if (!dirty_) return;
+        const auto time = std::chrono::steady_clock::now();
+        if (!now && time - lastDraw_ < kFrame) return;
         dirty_ = false;
+        lastDraw_ = time;
         Draw();
     }
 
     void Draw() {
-        constexpr int kColumns = 6;
-        std::vector<std::array<std::string, kColumns>> rows;
-        rows.push_back({SJIS("コード"), SJIS("銘柄名"), SJIS("株価"), SJIS("前日比"), SJIS("出来高"), SJIS("状態")});
-        PriceValue value = 0, change = 0, profit = 0;
-        for (const auto& stock : stocks_) {
-            std::string code = stock->codeText + MarketSuffix(stock->market);
-            std::string marks;
-            if (stock->newMarks & 1) marks += SJIS(" 掲");
-            if (stock->newMarks & 2) marks += SJIS(" ニ");
-            std::string volume;
-            FormatCount(static_cast<std::int32_t>(stock->volume), volume, FMT_GROUP);
-            const bool quoted = (stock->status & 1) != 0 || stock->price != 0;
-            rows.push_back({Printable(code), Printable(stock->name) + marks, quoted ? Price(stock->price, 0) : "-",
-                            quoted ? ChangeText(*stock) : "-", quoted ? volume : "-",
-                            Printable(StatusSuffix(stock->status))});
-            AddToTotals(*stock, value, change, profit);
-        }
+        static const std::array<std::string, kColumns> kHeader = {SJIS("コード"), SJIS("銘柄名"), SJIS("株価"),
+                                                                  SJIS("前日比"), SJIS("出来高"), SJIS("状態")};
         std::array<std::size_t, kColumns> widths{};
-        for (const auto& row : rows)
+        for (int c = 0; c < kColumns; ++c) widths[c] = kHeader[c].size();
+        for (const auto& row : rows_)
             for (int c = 0; c < kColumns; ++c) widths[c] = std::max(widths[c], row[c].size());
         constexpr std::array<bool, kColumns> kRight = {false, false, true, true, true, false};
         std::string out = clearScreen_ ? "\x1b[H\x1b[2J" : "\n";
-        for (const auto& row : rows) {
+        auto line = [&](const std::array<std::string, kColumns>& row) {
             for (int c = 0; c < kColumns; ++c) {
                 const std::string pad(widths[c] - row[c].size(), ' ');
                 if (c > 0) out += "  ";
                 out += kRight[c] ? pad + row[c] : (c + 1 < kColumns ? row[c] + pad : row[c]);
             }
             out += "\n";
-        }
+        };
+        line(kHeader);
+        for (const auto& row : rows_) line(row);
         // "合計 %s (%s) 損益 %s" as the totals line reads.
-        out += SJIS("合計 ") + Price(value, 0) + " (" + Price(change, FMT_SIGN) + SJIS(") 損益 ") +
-               Price(profit, FMT_SIGN) + "\n";
+        out += SJIS("合計 ") + Price(totals_.Value(), 0) + " (" + Price(totals_.Change(), FMT_SIGN) + SJIS(") 損益 ") +
+               Price(totals_.Profit(), FMT_SIGN) + "\n";
         Print(out);
     }
 
   private:
-    const StockList& stocks_;
+    static std::array<std::string, kColumns> Row(const CStockMan& stock) {
+        std::string code = stock.codeText + MarketSuffix(stock.market);
+        std::string marks;
+        if (stock.newMarks & 1) marks += SJIS(" 掲");
+        if (stock.newMarks & 2) marks += SJIS(" ニ");
+        std::string volume;
+        FormatCount(static_cast<std::int32_t>(stock.volume), volume, FMT_GROUP);
+        const bool quoted = (stock.status & 1) != 0 || stock.price != 0;
+        return {Printable(code),
+                Printable(stock.name) + marks,
+                quoted ? Price(stock.price, 0) : "-",
+                quoted ? ChangeText(stock) : "-",
+                quoted ? volume : "-",
+                Printable(StatusSuffix(stock.status))};
+    }
+
     bool clearScreen_;
+    std::vector<std::array<std::string, kColumns>> rows_;
+    std::unordered_map<const CStockMan*, std::size_t> rowOf_;
+    RunningTotals totals_;
     bool dirty_ = true;
     int merges_ = 0;
+    std::chrono::steady_clock::time_point lastDraw_{};
 };
 
 int RunWatch(const std::vector<std::string>& args) {
@@ -205,7 +234,7 @@ int RunWatch(const std::vector<std::string>& args) {
     owner.Run([&] {
         const bool idle = engine.QueueLength() == 0 && engine.LiveWorkers() == 0;
         // A terminal follows every merge; a pipe or file gets one table per finished pass.
-        if (terminal || idle) view.DrawIfChanged();
+        if (terminal || idle) view.DrawIfChanged(idle);
         if (g_stop) return true;
         // One pass: the first check event has run and every worker it started has ended.
         return options.once && engine.CheckEvents() > 0 && engine.QueueLength() == 0 && engine.LiveWorkers() == 0;

@@ -6,6 +6,7 @@
 #include "Command.h"
 #include "platform/Console.h"
 #include "platform/UserMessage.h"
+#include "update/WorkerHeap.h"
 
 namespace {
 
@@ -36,6 +37,7 @@ int Help() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    quotrix::TuneHeapForWorkers();
     ConsoleMessages messages;
     quotrix::SetUserMessageSink(&messages);
     std::vector<std::string> args = quotrix::ConsoleArguments(argc, argv);
