@@ -64,18 +64,33 @@ class Converter {
     iconv_t cd_;
 };
 
+// Each converter is opened on its thread's first use of it, not with its siblings: a glibc
+// descriptor of two steps holds a 32 KB buffer between them, and an update worker needs only the
+// Shift-JIS pair.
 Converter& ToUtf16Converter(CodePage cp) {
-    thread_local Converter sjis("UTF-16LE", "CP932");
-    thread_local Converter utf7("UTF-16LE", "UTF-7");
+    if (cp == CodePage::Sjis) {
+        thread_local Converter sjis("UTF-16LE", "CP932");
+        return sjis;
+    }
+    if (cp == CodePage::Utf7) {
+        thread_local Converter utf7("UTF-16LE", "UTF-7");
+        return utf7;
+    }
     thread_local Converter utf8("UTF-16LE", "UTF-8");
-    return cp == CodePage::Sjis ? sjis : cp == CodePage::Utf7 ? utf7 : utf8;
+    return utf8;
 }
 
 Converter& FromUtf16Converter(CodePage cp) {
-    thread_local Converter sjis("CP932", "UTF-16LE");
-    thread_local Converter utf7("UTF-7", "UTF-16LE");
+    if (cp == CodePage::Sjis) {
+        thread_local Converter sjis("CP932", "UTF-16LE");
+        return sjis;
+    }
+    if (cp == CodePage::Utf7) {
+        thread_local Converter utf7("UTF-7", "UTF-16LE");
+        return utf7;
+    }
     thread_local Converter utf8("UTF-8", "UTF-16LE");
-    return cp == CodePage::Sjis ? sjis : cp == CodePage::Utf7 ? utf7 : utf8;
+    return utf8;
 }
 
 // UTF-8 is decoded here rather than through iconv: it is the first decoding of every page and
