@@ -10,8 +10,9 @@
 //       127.0.0.1:PORT [--stocks N] [--places 1,3,10,25] [--owner window|queue]
 //   tools/quote-server/ctl.sh stop /tmp/qs
 // --owner queue runs the portable owner (a queue drained by the main thread) instead.
-#include <psapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <psapi.h>
 
 #include <chrono>
 #include <cstdio>
@@ -83,6 +84,11 @@ PassFigures RunPass(int places, int stockCount, bool windowOwner) {
     Win32UpdateOwner* window = nullptr;
     if (windowOwner) {
         auto w = std::make_unique<Win32UpdateOwner>(&sink);
+        // Without its window every worker would end at once with nothing to report.
+        if (!w->IsAlive()) {
+            std::fprintf(stderr, "engine_pass: the owner window could not be created (%lu)\n", GetLastError());
+            return {};
+        }
         window = w.get();
         owner = std::move(w);
     } else {
@@ -177,6 +183,7 @@ int main(int argc, char** argv) {
     double onePlace = 0;
     for (const int n : places) {
         const PassFigures f = RunPass(n, stockCount, windowOwner);
+        if (f.seconds <= 0) return 1;
         if (n == 1) onePlace = f.seconds;
         char speedup[32] = "-";
         if (onePlace > 0) std::snprintf(speedup, sizeof speedup, "%.1fx", onePlace / f.seconds);
