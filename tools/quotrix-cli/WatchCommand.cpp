@@ -233,7 +233,8 @@ int RunWatch(const std::vector<std::string>& args) {
     const bool terminal = StdoutIsTerminal();
     owner.Run([&] {
         const bool idle = engine.QueueLength() == 0 && engine.LiveWorkers() == 0;
-        // A terminal follows every merge; a pipe or file gets one table per finished pass.
+        // A terminal follows the merges frame by frame; a pipe or file gets one table per
+        // finished pass.
         if (terminal || idle) view.DrawIfChanged(idle);
         if (g_stop) return true;
         // One pass: the first check event has run and every worker it started has ended.
