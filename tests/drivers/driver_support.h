@@ -128,6 +128,19 @@ inline bool WaitForFile(const std::string& path, DWORD ms = kWait) {
     return false;
 }
 
+// How many requests the quote server of the test fixture logged with `needle` in them (its log
+// lies beside its address file, on drive Z: as Wine sees Linux).
+inline std::size_t ServerRequests(const std::string& needle) {
+    const char* file = std::getenv("QUOTRIX_QUOTE_SERVER_FILE");
+    if (file == nullptr || *file == 0) return 0;
+    std::string folder = file;
+    folder.erase(folder.find_last_of('/') + 1);
+    std::ifstream in(Wide("Z:" + folder + "log").c_str(), std::ios::binary);
+    std::size_t count = 0;
+    for (std::string line; std::getline(in, line);) count += line.find(needle) != std::string::npos ? 1 : 0;
+    return count;
+}
+
 // The notification-area icons as Wine's stand-alone tray shows them: one window each.
 inline int TrayIconCount() {
     HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);

@@ -128,12 +128,16 @@ TEST_F(QuotrixRun, StockMenuUpdatesDeletesAndTheExitPromptSaves) {
     PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_TRUE(WaitForMenuGone(child.pi.dwProcessId));
 
-    // "データ更新(&U)" updates that one stock.
+    // "データ更新(&U)" fetches that one stock's page again.
+    const std::size_t fetched = ServerRequests("code=7203.t ");
+    ASSERT_GT(fetched, 0u);
     PostMessageW(main, WM_APP_TRAY_NOTIFY, item, WM_RBUTTONUP);
     menu = WaitForMenu(child.pi.dwProcessId);
     ASSERT_NE(menu, nullptr);
     PostMessageW(menu, WM_CHAR, 'u', 0);
     EXPECT_TRUE(WaitForMenuGone(child.pi.dwProcessId));
+    for (DWORD waited = 0; waited < kWait && ServerRequests("code=7203.t ") == fetched; waited += 100) Sleep(100);
+    EXPECT_EQ(ServerRequests("code=7203.t "), fetched + 1);
 
     // "削除(&D)" asks, then parks the stock and marks the file modified: the exit prompt follows.
     PostMessageW(main, WM_APP_TRAY_NOTIFY, item, WM_RBUTTONUP);
