@@ -165,8 +165,7 @@ TEST_F(QuotrixRun, AboutBoxShowsVersionSystemAndDisclaimerAndChecksForANewerRele
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(WaitForAboutGone(pid));
 
-    PostMessageW(main, WM_APP_EXIT, 0, 0);
-    EXPECT_EQ(WaitForExit(child, kWait), 0u);
+    EXPECT_EQ(ExitQuotrix(main, child), 0u);
 }
 
 }  // namespace

@@ -256,6 +256,24 @@ class QuotrixRun : public ::testing::Test {
         SetFlags(false);
     }
 
+    // Starts Quotrix.exe with `args`; its hidden main window, or nullptr when none came up.
+    static HWND StartQuotrix(const std::wstring& args, Child& child) {
+        if (!Start(g_quotrix, args, child)) return nullptr;
+        return WaitForMainWindow(child.pi.dwProcessId);
+    }
+
+    // The menu of notification-area icon `id`, as a right click opens it; nullptr when none shows.
+    static HWND OpenTrayMenu(HWND main, const Child& child, WPARAM id) {
+        PostMessageW(main, WM_APP_TRAY_NOTIFY, id, WM_RBUTTONUP);
+        return WaitForMenu(child.pi.dwProcessId);
+    }
+
+    // Asks the program to leave (WM_APP_EXIT) and answers its exit code.
+    static DWORD ExitQuotrix(HWND main, Child& child) {
+        PostMessageW(main, WM_APP_EXIT, 0, 0);
+        return WaitForExit(child, kWait);
+    }
+
     // A fresh log for the next run of the program.
     void ResetLog() {
         SetDword(L"LogCurNo", 0);

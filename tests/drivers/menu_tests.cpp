@@ -39,15 +39,13 @@ int CountColour(HWND window, COLORREF colour, int columns) {
 TEST_F(QuotrixRun, StockMenuShowsPicturesAndItsToggleMovesTheStockToTheDesktop) {
     const std::string path = WriteFile({"7203.t", "6758.t"});
     Child child;
-    ASSERT_TRUE(Start(g_quotrix, FileArgs(path), child));
-    HWND main = WaitForMainWindow(child.pi.dwProcessId);
+    HWND main = StartQuotrix(FileArgs(path), child);
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(WaitForQuotes(main, path, 2)) << Log();
     ASSERT_EQ(StockIds().size(), 2u);
     const int item = StockIds().front();
 
-    PostMessageW(main, WM_APP_TRAY_NOTIFY, item, WM_RBUTTONUP);
-    HWND menu = WaitForMenu(child.pi.dwProcessId);
+    HWND menu = OpenTrayMenu(main, child, item);
     ASSERT_NE(menu, nullptr);
     Sleep(300);  // drawn
     Screenshot("stock_menu_pictures");

@@ -13,8 +13,7 @@ TEST_F(QuotrixRun, FileRunsFirstCheckAtOnceAndAutoSavesAtExit) {
     SetFlags(true);
     const std::string path = WriteFile({"7203.t", "6758.t", "9984.t"});
     Child child;
-    ASSERT_TRUE(Start(g_quotrix, FileArgs(path), child));
-    HWND main = WaitForMainWindow(child.pi.dwProcessId);
+    HWND main = StartQuotrix(FileArgs(path), child);
     ASSERT_NE(main, nullptr);
     EXPECT_FALSE(IsWindowVisible(main));
     EXPECT_TRUE(GetWindowLongPtrW(main, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
@@ -22,8 +21,7 @@ TEST_F(QuotrixRun, FileRunsFirstCheckAtOnceAndAutoSavesAtExit) {
     // did not wait for it. Nothing saves them but the exit.
     EXPECT_EQ(WaitForExit(child, 6000), STILL_ACTIVE);
     Screenshot("tray_icons");
-    PostMessageW(main, WM_APP_EXIT, 0, 0);
-    EXPECT_EQ(WaitForExit(child, kWait), 0u);
+    EXPECT_EQ(ExitQuotrix(main, child), 0u);
     StockList saved = ReadBack(path);
     ASSERT_EQ(saved.size(), 3u);
     for (const auto& stock : saved) {
@@ -37,8 +35,7 @@ TEST_F(QuotrixRun, FileRunsFirstCheckAtOnceAndAutoSavesAtExit) {
 TEST_F(QuotrixRun, UnmodifiedFileKeepsItsStocksAtExit) {
     const std::string path = WriteFile({"7203.t", "8306.t"});
     Child child;
-    ASSERT_TRUE(Start(g_quotrix, FileArgs(path), child));
-    HWND main = WaitForMainWindow(child.pi.dwProcessId);
+    HWND main = StartQuotrix(FileArgs(path), child);
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(WaitForExit(child, 4000), STILL_ACTIVE);
     PostMessageW(main, WM_CLOSE, 0, 0);
@@ -53,15 +50,13 @@ TEST_F(QuotrixRun, UnmodifiedFileKeepsItsStocksAtExit) {
 
 TEST_F(QuotrixRun, CodesOnTheCommandLine) {
     Child child;
-    ASSERT_TRUE(Start(g_quotrix, L"7203   6758.t", child));
-    HWND main = WaitForMainWindow(child.pi.dwProcessId);
+    HWND main = StartQuotrix(L"7203   6758.t", child);
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(WaitForExit(child, 4000), STILL_ACTIVE);
     EXPECT_EQ(StockIds().size(), 2u);
     EXPECT_NE(Log().find("Stock code specified in command line params / 2 items"), std::string::npos);
     EXPECT_EQ(Log().find("Data acquisition: failure"), std::string::npos) << Log();
-    PostMessageW(main, WM_APP_EXIT, 0, 0);
-    EXPECT_EQ(WaitForExit(child, kWait), 0u);
+    EXPECT_EQ(ExitQuotrix(main, child), 0u);
 }
 
 TEST_F(QuotrixRun, UpperCaseSwitchIsRejectedThenTheFileDialogOpens) {
@@ -94,8 +89,7 @@ TEST_F(QuotrixRun, UnusableCodesShowMessageThenOpenTheLastFile) {
     HWND main = WaitForMainWindow(child.pi.dwProcessId);
     ASSERT_NE(main, nullptr);
     EXPECT_TRUE(WaitForQuotes(main, path, 2)) << Log();
-    PostMessageW(main, WM_APP_EXIT, 0, 0);
-    EXPECT_EQ(WaitForExit(child, kWait), 0u);
+    EXPECT_EQ(ExitQuotrix(main, child), 0u);
 }
 
 TEST_F(QuotrixRun, MissingFileShowsLoadFailure) {
@@ -113,16 +107,14 @@ TEST_F(QuotrixRun, MissingFileShowsLoadFailure) {
 TEST_F(QuotrixRun, StockMenuUpdatesDeletesAndTheExitPromptSaves) {
     const std::string path = WriteFile({"7203.t", "6758.t", "9984.t"});
     Child child;
-    ASSERT_TRUE(Start(g_quotrix, FileArgs(path), child));
-    HWND main = WaitForMainWindow(child.pi.dwProcessId);
+    HWND main = StartQuotrix(FileArgs(path), child);
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(WaitForQuotes(main, path, 3)) << Log();
     ASSERT_EQ(StockIds().size(), 3u);
     const int item = StockIds().front();
 
     // Esc closes the menu and nothing is done.
-    PostMessageW(main, WM_APP_TRAY_NOTIFY, item, WM_RBUTTONUP);
-    HWND menu = WaitForMenu(child.pi.dwProcessId);
+    HWND menu = OpenTrayMenu(main, child, item);
     ASSERT_NE(menu, nullptr);
     Screenshot("stock_menu");
     PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
@@ -131,8 +123,7 @@ TEST_F(QuotrixRun, StockMenuUpdatesDeletesAndTheExitPromptSaves) {
     // "データ更新(&U)" fetches that one stock's page again.
     const std::size_t fetched = ServerRequests("code=7203.t ");
     ASSERT_GT(fetched, 0u);
-    PostMessageW(main, WM_APP_TRAY_NOTIFY, item, WM_RBUTTONUP);
-    menu = WaitForMenu(child.pi.dwProcessId);
+    menu = OpenTrayMenu(main, child, item);
     ASSERT_NE(menu, nullptr);
     PostMessageW(menu, WM_CHAR, 'u', 0);
     EXPECT_TRUE(WaitForMenuGone(child.pi.dwProcessId));
@@ -140,8 +131,7 @@ TEST_F(QuotrixRun, StockMenuUpdatesDeletesAndTheExitPromptSaves) {
     EXPECT_EQ(ServerRequests("code=7203.t "), fetched + 1);
 
     // "削除(&D)" asks, then parks the stock and marks the file modified: the exit prompt follows.
-    PostMessageW(main, WM_APP_TRAY_NOTIFY, item, WM_RBUTTONUP);
-    menu = WaitForMenu(child.pi.dwProcessId);
+    menu = OpenTrayMenu(main, child, item);
     ASSERT_NE(menu, nullptr);
     PostMessageW(menu, WM_CHAR, 'd', 0);
     HWND ask = WaitForBox(child.pi.dwProcessId, L"この銘柄を削除します。よろしいですか？");
@@ -162,8 +152,7 @@ TEST_F(QuotrixRun, StockMenuUpdatesDeletesAndTheExitPromptSaves) {
 TEST_F(QuotrixRun, PropertyRequestsAndTheEndOfTheWindowsSession) {
     const std::string path = WriteFile({"7203.t", "6758.t"});
     Child child;
-    ASSERT_TRUE(Start(g_quotrix, FileArgs(path), child));
-    HWND main = WaitForMainWindow(child.pi.dwProcessId);
+    HWND main = StartQuotrix(FileArgs(path), child);
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(WaitForQuotes(main, path, 2)) << Log();
     const std::vector<int> ids = StockIds();
@@ -185,8 +174,7 @@ TEST_F(QuotrixRun, PropertyRequestsAndTheEndOfTheWindowsSession) {
 TEST_F(QuotrixRun, TaskbarCreatedShowsTheIconsAgain) {
     const std::string path = WriteFile({"7203.t"});
     Child child;
-    ASSERT_TRUE(Start(g_quotrix, FileArgs(path), child));
-    HWND main = WaitForMainWindow(child.pi.dwProcessId);
+    HWND main = StartQuotrix(FileArgs(path), child);
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(WaitForQuotes(main, path, 1));
     const int icons = TrayIconCount();
@@ -197,8 +185,7 @@ TEST_F(QuotrixRun, TaskbarCreatedShowsTheIconsAgain) {
     EXPECT_EQ(TrayIconCount(), icons);
     Screenshot("tray_after_taskbar_created");
     // "終了(&Q)" of the application icon's menu ends the program; the file and the settings stay.
-    PostMessageW(main, WM_APP_TRAY_NOTIFY, 1, WM_RBUTTONUP);
-    HWND menu = WaitForMenu(child.pi.dwProcessId);
+    HWND menu = OpenTrayMenu(main, child, 1);
     ASSERT_NE(menu, nullptr);
     Screenshot("application_menu");
     PostMessageW(menu, WM_CHAR, 'q', 0);
@@ -264,15 +251,13 @@ TEST_F(QuotrixRun, NewerReleaseShowsTheVersionUpIconOnceAutomaticallyAndOnEveryM
     SetText(L"ReleaseFileUrl", Wide("http://" + server_ + "/quotrix/release.txt?v=99.0"));
     const int before = TrayIconCount();
     Child child;
-    ASSERT_TRUE(Start(g_quotrix, FileArgs(path), child));
-    HWND main = WaitForMainWindow(child.pi.dwProcessId);
+    HWND main = StartQuotrix(FileArgs(path), child);
     ASSERT_NE(main, nullptr);
     // The application icon and the stock's, then the version-up icon after the first check event.
     ASSERT_TRUE(WaitForTrayIcons(before + 3)) << TrayIconCount();
     Screenshot("version_up_icon");
     // "閉じる(&C)" of its menu hides it.
-    PostMessageW(main, WM_APP_TRAY_NOTIFY, 2, WM_RBUTTONUP);
-    HWND menu = WaitForMenu(child.pi.dwProcessId);
+    HWND menu = OpenTrayMenu(main, child, 2);
     ASSERT_NE(menu, nullptr);
     PostMessageW(menu, WM_CHAR, 'c', 0);
     EXPECT_TRUE(WaitForMenuGone(child.pi.dwProcessId));
@@ -285,8 +270,7 @@ TEST_F(QuotrixRun, NewerReleaseShowsTheVersionUpIconOnceAutomaticallyAndOnEveryM
     // ...but a check the user asks for always does.
     PostMessageW(main, WM_COMMAND, 33035, 0);
     EXPECT_TRUE(WaitForTrayIcons(before + 3)) << TrayIconCount();
-    PostMessageW(main, WM_APP_EXIT, 0, 0);
-    EXPECT_EQ(WaitForExit(child, kWait), 0u);
+    EXPECT_EQ(ExitQuotrix(main, child), 0u);
     EXPECT_TRUE(WaitForTrayIcons(before));
 }
 
@@ -302,8 +286,7 @@ TEST_F(QuotrixRun, CodeListIsSavedThroughTheSaveDialog) {
     const std::string path = folder_ + "\\saved from codes.quotrix";
     DeleteFileW(Wide(path).c_str());
     Child child;
-    ASSERT_TRUE(Start(g_quotrix, L"7203 6758", child));
-    HWND main = WaitForMainWindow(child.pi.dwProcessId);
+    HWND main = StartQuotrix(L"7203 6758", child);
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(WaitForLog("Initialization process completed")) << Log();
 
@@ -330,15 +313,13 @@ TEST_F(QuotrixRun, CodeListIsSavedThroughTheSaveDialog) {
     // The next saves go to that file without asking: the quotes reach it.
     EXPECT_TRUE(WaitForQuotes(main, path, 2));
     EXPECT_EQ(WaitForBox(child.pi.dwProcessId, L"ファイル名をつけて保存", 0), nullptr);
-    PostMessageW(main, WM_APP_EXIT, 0, 0);
-    EXPECT_EQ(WaitForExit(child, kWait), 0u);
+    EXPECT_EQ(ExitQuotrix(main, child), 0u);
 }
 
 TEST_F(QuotrixRun, FailedSaveIsReportedAndKeepsTheFile) {
     const std::string path = WriteFile({"7203.t", "6758.t"});
     Child child;
-    ASSERT_TRUE(Start(g_quotrix, FileArgs(path), child));
-    HWND main = WaitForMainWindow(child.pi.dwProcessId);
+    HWND main = StartQuotrix(FileArgs(path), child);
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(WaitForLog("Initialization process completed")) << Log();
     // Another program holds the file open for writing: it cannot be replaced.
@@ -353,8 +334,7 @@ TEST_F(QuotrixRun, FailedSaveIsReportedAndKeepsTheFile) {
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(WaitForLog("save failure")) << Log();  // an error: written at any level
     EXPECT_EQ(ReadBack(path).size(), 2u);
-    PostMessageW(main, WM_APP_EXIT, 0, 0);
-    EXPECT_EQ(WaitForExit(child, kWait), 0u);
+    EXPECT_EQ(ExitQuotrix(main, child), 0u);
 }
 
 TEST_F(QuotrixRun, TodaysQuotePagesGiveLiveQuotes) {
@@ -364,13 +344,11 @@ TEST_F(QuotrixRun, TodaysQuotePagesGiveLiveQuotes) {
     SetDword(L"QuoteAddressForm", 1);
     const std::string path = WriteFile({"7203.t", "6758.t", "9984"});
     Child child;
-    ASSERT_TRUE(Start(g_quotrix, FileArgs(path), child));
-    HWND main = WaitForMainWindow(child.pi.dwProcessId);
+    HWND main = StartQuotrix(FileArgs(path), child);
     ASSERT_NE(main, nullptr);
     EXPECT_TRUE(WaitForQuotes(main, path, 3)) << Log();
     for (const auto& stock : ReadBack(path)) EXPECT_NE(stock->volume, 0) << stock->codeText;
-    PostMessageW(main, WM_APP_EXIT, 0, 0);
-    EXPECT_EQ(WaitForExit(child, kWait), 0u);
+    EXPECT_EQ(ExitQuotrix(main, child), 0u);
 }
 
 TEST(Enlistor, WizardFrameShowsJapaneseTitleAndCloses) {
