@@ -4,6 +4,8 @@
 #pragma once
 
 #include <windows.h>
+// After windows.h.
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
