@@ -5,6 +5,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -240,6 +241,7 @@ void CQuotrixDlg::AppendStocks(StockList& stocks) {
         const std::string& tip = BuildStockTexts(s);
         s.SetFirstIcon(hwnd_, cache_.GetIcon(StockIconCode(s, options.boolFlags1)), tip);
         ApplyWatchBand(s);
+        totals_.Update(s);
     }
     stocks.clear();
 }
@@ -564,21 +566,20 @@ void CQuotrixDlg::RefreshStockIcon(CStockMan& stock, unsigned flags) {
     else
         stock.UpdateIcon(entry, tip);
     ApplyWatchBand(stock);
+    totals_.Update(stock);
     if ((flags & 2) == 0) RefreshTotals();
 }
 
 void CQuotrixDlg::RefreshTotals() {
+    // Every change of a stock passes through RefreshStockIcon, which keeps the sums current.
     TotalsInput in;
-    for (const auto& stock : stocks_) {
-        const std::uint32_t state = AddToTotals(*stock, in.value, in.change, in.profit);
-        if (state != 2) {
-            if (state & STATUS_UPDATED)
-                ++in.counted;
-            else
-                in.incomplete = true;
-        }
-        if (stock->CurrentShow() != SHOW_HIDDEN) in.anyStockIconShown = true;
-    }
+    in.value = totals_.Value();
+    in.change = totals_.Change();
+    in.profit = totals_.Profit();
+    in.counted = totals_.Counted();
+    in.incomplete = totals_.Incomplete();
+    in.anyStockIconShown = std::any_of(stocks_.begin(), stocks_.end(),
+                                       [](const auto& stock) { return stock->CurrentShow() != SHOW_HIDDEN; });
     in.balance = cashBalance_;
     in.dispTotal = settings_.dispTotal;
     in.thresholds = settings_.totalThresholds;
@@ -603,6 +604,7 @@ void CQuotrixDlg::DeleteStock(CStockMan& stock, bool ask) {
     AppLog().Log(LOG_INT, "[CMD] Delete stock: %s", stock.codeText.c_str());
     stock.showMode = 0;
     stock.SetShow(SHOW_HIDDEN);
+    totals_.Remove(stock);
     if (engine_) engine_->RemoveStock(stock);
     MarkModified();
     RefreshTotals();

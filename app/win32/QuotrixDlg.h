@@ -18,6 +18,7 @@
 #include "platform/win32/Win32UpdateOwner.h"
 #include "platform/win32/ui/Wnd.h"
 #include "settings/AppSettings.h"
+#include "update/RunningTotals.h"
 #include "update/UpdateEngine.h"
 
 namespace quotrix {
@@ -126,6 +127,7 @@ class CQuotrixDlg : public CDialog,
     int lastOptionsPage_ = 0;  // the options page shown last, for the life of the process
 
     StockList stocks_;
+    RunningTotals totals_;  // the totals line of stocks_
     std::string filePath_;
     std::string fileTitle_;
     PortfolioPlacement placement_;
