@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the two builds and their tests need, and the
-# ja_JP.UTF-8 locale Wine needs for code page 932. Does nothing when all is there.
+# ja_JP.UTF-8 and C.UTF-8 locales Wine runs the programs in. Does nothing when all is there.
 set -euo pipefail
 
 # fonts-ipafont-gothic: Wine draws Japanese text (menus, dialogs, tips) only with a Japanese font.
@@ -23,9 +23,13 @@ if [ ${#missing[@]} -gt 0 ]; then
     $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-    echo "setup: generating the ja_JP.UTF-8 locale"
-    $SUDO sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
-    $SUDO locale-gen >/dev/null
-fi
+# Wine runs the programs as on a Japanese Windows (ja_JP.UTF-8, code page 932) and, for the UI
+# font's tests, as on a Western one (C.UTF-8, code page 1252).
+for wanted in ja_JP C; do
+    if ! locale -a 2>/dev/null | grep -qi "^$wanted\.utf-\?8$"; then
+        echo "setup: generating the $wanted.UTF-8 locale"
+        $SUDO sed -i "s/^# *\($wanted.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+        grep -q "^$wanted.UTF-8 UTF-8" /etc/locale.gen || echo "$wanted.UTF-8 UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+        $SUDO locale-gen >/dev/null
+    fi
+done

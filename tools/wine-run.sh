@@ -5,7 +5,10 @@
 #
 # The Wine prefix lives in the build folder ($QUOTRIX_BUILD/wineprefix, else beside the program's
 # build folder), is created on first use and reused after. LANG=ja_JP.UTF-8 makes Wine's ANSI code
-# page 932. --x gives the program a display: the user's, or a private Xvfb when there is none.
+# page 932. QUOTRIX_WINE_LANG chooses another locale (C.UTF-8: code page 1252, a Western Windows);
+# each other locale has a prefix of its own (wineprefix-C.UTF-8), since a prefix keeps the fonts
+# and settings of the locale it was made in. --x gives the program a display: the user's, or a
+# private Xvfb when there is none.
 set -euo pipefail
 
 need_x=0
@@ -26,15 +29,22 @@ if [ -z "$wine" ]; then
 fi
 
 build=${QUOTRIX_BUILD:-$(cd "$(dirname "$program")" && while [ ! -f CMakeCache.txt ] && [ "$PWD" != / ]; do cd ..; done; pwd)}
-export WINEPREFIX=${WINEPREFIX:-$build/wineprefix}
+wine_lang=${QUOTRIX_WINE_LANG:-ja_JP.UTF-8}
+if [ "$wine_lang" = ja_JP.UTF-8 ]; then
+    export WINEPREFIX=${WINEPREFIX:-$build/wineprefix}
+else
+    export WINEPREFIX=${WINEPREFIX:-$build/wineprefix-$wine_lang}
+fi
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installer dialogs when the prefix is made.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
-export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+export LANG=$wine_lang LC_ALL=$wine_lang
 
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-    echo "wine-run: the ja_JP.UTF-8 locale is missing, Wine would use code page 1252 (run tools/setup.sh)" >&2
+# locale -a spells UTF-8 as utf8.
+wanted=$(echo "$wine_lang" | sed 's/\.[Uu][Tt][Ff]-\?8$/.utf8/')
+if ! locale -a 2>/dev/null | grep -qix "$wanted"; then
+    echo "wine-run: the $wine_lang locale is missing, Wine would fall back to another code page (run tools/setup.sh)" >&2
     exit 127
 fi
 

@@ -13,6 +13,7 @@
 #include "platform/SettingsStores.h"
 #include "platform/TextCodec.h"
 #include "platform/win32/WinText.h"
+#include "platform/win32/ui/UiFont.h"
 #include "resources/resource.h"
 #include "settings/AppSettings.h"
 
@@ -82,6 +83,8 @@ bool CQuotrixApp::InitInstance() {
     auto store = CreateUserSettingsStore(LoadResourceText(resources_, IDS_COMPANY_KEY));
     mainWindow_ = std::make_unique<CQuotrixDlg>(*this);
     LoadLogSettings(*store, AppLog());
+    const UiFontInfo& font = GetUiFontInfo();
+    AppLog().Log(LOG_DTL, "UI font: %s (charset %d)", Narrow(font.face).c_str(), font.charset);
     if (!mainWindow_->Create(nullptr)) {
         ShowMessage(IDS_WINDOW_FAILED);
         mainWindow_.reset();

@@ -21,6 +21,7 @@
 #include "platform/SettingsStores.h"
 #include "platform/TextCodec.h"
 #include "platform/win32/WinText.h"
+#include "platform/win32/ui/UiFont.h"
 #include "resources/resource.h"
 #include "update/DefaultServices.h"
 
@@ -169,6 +170,7 @@ void CQuotrixDlg::CreatePortfolioTooltip() {
         return;
     }
     SetWindowPos(tooltip_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ApplyUiFont(tooltip_);
     // The title strip's buttons (placed by the portfolio) and its icon, whose text is asked for.
     const UINT texts[] = {IDS_TIP_CLOSE, IDS_TIP_ROLL_UP, IDS_TIP_AUTO_HIDE};
     for (UINT i = 0; i < 3; ++i) {
@@ -322,6 +324,9 @@ BOOL CQuotrixDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
             return OnMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
         case WM_DRAWITEM:
             return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        case WM_MENUCHAR:
+            result = OnMenuChar(static_cast<wchar_t>(LOWORD(wParam)), reinterpret_cast<HMENU>(lParam));
+            return TRUE;
         default:
             return FALSE;
     }
@@ -359,7 +364,8 @@ bool ReadIconTitleFont(DesktopFont& font) {
     font.italic = system.lfItalic;
     font.underline = system.lfUnderline;
     font.strikeOut = system.lfStrikeOut;
-    font.charSet = system.lfCharSet;
+    // The desktop texts are Japanese: a Western system's font asks the mapper for a face that has them.
+    font.charSet = SHIFTJIS_CHARSET;
     font.outPrecision = system.lfOutPrecision;
     font.clipPrecision = system.lfClipPrecision;
     font.quality = system.lfQuality;

@@ -1,10 +1,13 @@
 #include "app/win32/StockPopup.h"
 
+#include <cwchar>
+#include <cwctype>
 #include <string>
 
 #include "icons/StockIconCtrl.h"
 #include "log/ErrLog.h"
 #include "model/StockMan.h"
+#include "platform/win32/ui/UiFont.h"
 #include "resources/resource.h"
 
 namespace quotrix {
@@ -26,7 +29,11 @@ constexpr COLORREF kMenuMaskColor = RGB(192, 192, 192);
 constexpr int kDrawHeight = 15;
 constexpr int kDrawLeft = 2;
 constexpr int kMinItemHeight = 18;
-constexpr int kItemWidth = 9;
+// The text starts right of the picture column (the checked box is 20 wide) and keeps a margin
+// from the submenu arrow the system draws; the height leaves two pixels above and below.
+constexpr int kTextLeft = 26;
+constexpr int kTextRight = 10;
+constexpr int kTextPadding = 4;
 // The box behind a checked item's picture (COLORREF values).
 constexpr COLORREF kCheckFill = 0xEED2C1;
 constexpr COLORREF kCheckFillSelected = 0xE2B598;
@@ -152,24 +159,45 @@ std::wstring LoadText(HINSTANCE resources, UINT id) {
 
 void Gray(HMENU menu, UINT id, bool gray) { EnableMenuItem(menu, id, MF_BYCOMMAND | (gray ? MF_GRAYED : MF_ENABLED)); }
 
-// The picture goes in the item data; the item asks for it through WM_MEASUREITEM/WM_DRAWITEM.
-MENUITEMINFOW PictureInfo(int picture, bool withPictures) {
+// Every item is owner-drawn, text included: the system's menu font may have no Japanese glyphs.
+// The picture goes in the item data; the text stays in the item, for measuring and drawing it.
+MENUITEMINFOW PictureInfo(int picture) {
     MENUITEMINFOW info{};
     info.cbSize = sizeof info;
-    info.fMask = MIIM_BITMAP | MIIM_DATA;
-    info.hbmpItem = withPictures && picture >= 0 && picture < CStockPopup::kNoPicture ? HBMMENU_CALLBACK : nullptr;
+    info.fMask = MIIM_FTYPE | MIIM_DATA;
+    info.fType = MFT_OWNERDRAW;
     info.dwItemData = static_cast<ULONG_PTR>(picture);
     return info;
 }
 
-void SetPicture(HMENU menu, UINT item, BOOL byPosition, int picture, bool withPictures) {
-    MENUITEMINFOW info = PictureInfo(picture, withPictures);
+void SetPicture(HMENU menu, UINT item, BOOL byPosition, int picture) {
+    MENUITEMINFOW info = PictureInfo(picture);
     SetMenuItemInfoW(menu, item, byPosition, &info);
+}
+
+// The text of the item with `id` and item data `data` in `menu` or its submenus.
+bool FindItemText(HMENU menu, UINT id, ULONG_PTR data, std::wstring& text) {
+    const int count = menu ? GetMenuItemCount(menu) : 0;
+    for (int i = 0; i < count; ++i) {
+        wchar_t buffer[256] = {};
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_DATA | MIIM_SUBMENU | MIIM_STRING;
+        info.dwTypeData = buffer;
+        info.cch = 256;
+        if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info)) continue;
+        if (!(info.fType & MFT_SEPARATOR) && info.wID == id && info.dwItemData == data) {
+            text = buffer;
+            return true;
+        }
+        if (info.hSubMenu && FindItemText(info.hSubMenu, id, data, text)) return true;
+    }
+    return false;
 }
 
 // Every item of a popup and of its submenus; a submenu item shows the general picture (the
 // only submenu of the resources is "全般の操作(&G)").
-void SetPictures(HMENU menu, bool withPictures) {
+void SetPictures(HMENU menu) {
     // The pictures take the place of the check marks, as the checked box of OnDrawItem expects.
     MENUINFO style{};
     style.cbSize = sizeof style;
@@ -183,14 +211,13 @@ void SetPictures(HMENU menu, bool withPictures) {
         info.cbSize = sizeof info;
         info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU;
         if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info) || (info.fType & MFT_SEPARATOR)) continue;
-        if (info.hSubMenu) SetPictures(info.hSubMenu, withPictures);
-        SetPicture(menu, static_cast<UINT>(i), TRUE, info.hSubMenu ? PIC_GENERAL : PictureOf(info.wID), withPictures);
+        if (info.hSubMenu) SetPictures(info.hSubMenu);
+        SetPicture(menu, static_cast<UINT>(i), TRUE, info.hSubMenu ? PIC_GENERAL : PictureOf(info.wID));
     }
 }
 
-void InsertItem(HMENU menu, UINT position, UINT id, const std::wstring& text, int picture, bool grayed,
-                bool withPictures) {
-    MENUITEMINFOW info = PictureInfo(picture, withPictures);
+void InsertItem(HMENU menu, UINT position, UINT id, const std::wstring& text, int picture, bool grayed) {
+    MENUITEMINFOW info = PictureInfo(picture);
     info.fMask |= MIIM_ID | MIIM_STRING | MIIM_STATE;
     info.wID = id;
     info.dwTypeData = const_cast<wchar_t*>(text.c_str());
@@ -239,8 +266,8 @@ bool CStockPopup::LoadMenus(HINSTANCE resources) {
     if (strip) DeleteObject(strip);
 
     const int popups = GetMenuItemCount(menus_);
-    for (int i = 0; i < popups; ++i) SetPictures(GetSubMenu(menus_, i), PicturesReady());
-    SetPictures(WebPages(), PicturesReady());
+    for (int i = 0; i < popups; ++i) SetPictures(GetSubMenu(menus_, i));
+    SetPictures(WebPages());
     SetMenuDefaultItem(Popup(kStockPopup), ID_STOCK_WEB, FALSE);
     SetMenuDefaultItem(Popup(kRowPopup), ID_STOCK_WEB, FALSE);
     return true;
@@ -259,8 +286,10 @@ UINT CStockPopup::Track(HWND owner, HMENU menu) {
     POINT at{};
     GetCursorPos(&at);
     SetForegroundWindow(owner);
+    tracked_ = menu;
     const UINT id = static_cast<UINT>(
         TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr));
+    tracked_ = nullptr;
     // Lets the menu close properly when the owner is a background window.
     PostMessageW(owner, WM_NULL, 0, 0);
     return id;
@@ -291,7 +320,7 @@ int CStockPopup::DefaultItemPicture(const CStockMan& stock) const {
 void CStockPopup::SetToggle(HMENU menu, bool toDesktop) {
     toDesktop_ = toDesktop;
     const std::wstring text = LoadText(resources_, toDesktop ? IDS_TO_DESKTOP : IDS_TO_TRAY);
-    MENUITEMINFOW info = PictureInfo(toDesktop ? PIC_TO_DESKTOP : PIC_TO_TRAY, PicturesReady());
+    MENUITEMINFOW info = PictureInfo(toDesktop ? PIC_TO_DESKTOP : PIC_TO_TRAY);
     info.fMask |= MIIM_STRING;
     info.dwTypeData = const_cast<wchar_t*>(text.c_str());
     SetMenuItemInfoW(menu, ID_STOCK_TOGGLE, FALSE, &info);
@@ -301,7 +330,7 @@ void CStockPopup::InsertOtherPages(HMENU menu) {
     addedOtherPages_ = (NewBoolean1() & kNoOtherPages) == 0;
     if (!addedOtherPages_) return;
     const std::wstring text = LoadText(resources_, IDS_OTHER_PAGES);
-    MENUITEMINFOW info = PictureInfo(PIC_OTHER_PAGES, PicturesReady());
+    MENUITEMINFOW info = PictureInfo(PIC_OTHER_PAGES);
     info.fMask |= MIIM_STRING | MIIM_SUBMENU;
     info.dwTypeData = const_cast<wchar_t*>(text.c_str());
     info.hSubMenu = WebPages();
@@ -316,7 +345,7 @@ HMENU CStockPopup::PrepareStockMenu(CStockMan& stock, bool fromDesktop) {
     Gray(menu, ID_STOCK_DELETE, deleting);
     Gray(menu, ID_STOCK_PROPERTIES, deleting);
     GrayAppItems(menu);
-    SetPicture(menu, ID_STOCK_WEB, FALSE, DefaultItemPicture(stock), PicturesReady());
+    SetPicture(menu, ID_STOCK_WEB, FALSE, DefaultItemPicture(stock));
     InsertOtherPages(menu);
     addedRowItems_ = false;
     return menu;
@@ -332,28 +361,24 @@ HMENU CStockPopup::PrepareRowMenu(int popup, CStockMan& stock, unsigned moveFlag
     if (popup != kRowPopup) return menu;
 
     SetToggle(menu, stock.showMode < SHOW_DESKTOP);
-    SetPicture(menu, ID_STOCK_WEB, FALSE, DefaultItemPicture(stock), PicturesReady());
+    SetPicture(menu, ID_STOCK_WEB, FALSE, DefaultItemPicture(stock));
     InsertOtherPages(menu);
 
     // The mark and move groups go on top, each closed by its separator.
-    const bool pictures = PicturesReady();
     UINT at = 0;
     const unsigned marks = stock.newMarks & CheckMask();
     if (marks & 1)
-        InsertItem(menu, at++, ID_ROW_CLEAR_BOARD, LoadText(resources_, IDS_ROW_CLEAR_BOARD), PIC_CLEAR_BOARD, false,
-                   pictures);
+        InsertItem(menu, at++, ID_ROW_CLEAR_BOARD, LoadText(resources_, IDS_ROW_CLEAR_BOARD), PIC_CLEAR_BOARD, false);
     if (marks & 2)
-        InsertItem(menu, at++, ID_ROW_CLEAR_NEWS, LoadText(resources_, IDS_ROW_CLEAR_NEWS), PIC_CLEAR_NEWS, false,
-                   pictures);
+        InsertItem(menu, at++, ID_ROW_CLEAR_NEWS, LoadText(resources_, IDS_ROW_CLEAR_NEWS), PIC_CLEAR_NEWS, false);
     if (at > 0) InsertSeparator(menu, at++, ID_ROW_SEPARATOR1);
     const UINT movesAt = at;
-    if (moveFlags & ROW_CAN_MOVE_UP)
-        InsertItem(menu, at++, ID_ROW_UP, LoadText(resources_, IDS_ROW_UP), PIC_UP, false, pictures);
+    if (moveFlags & ROW_CAN_MOVE_UP) InsertItem(menu, at++, ID_ROW_UP, LoadText(resources_, IDS_ROW_UP), PIC_UP, false);
     if (moveFlags & ROW_CAN_MOVE_DOWN)
-        InsertItem(menu, at++, ID_ROW_DOWN, LoadText(resources_, IDS_ROW_DOWN), PIC_DOWN, false, pictures);
+        InsertItem(menu, at++, ID_ROW_DOWN, LoadText(resources_, IDS_ROW_DOWN), PIC_DOWN, false);
     if (at > movesAt) InsertSeparator(menu, at++, ID_ROW_SEPARATOR2);
     InsertItem(menu, static_cast<UINT>(GetMenuItemCount(menu)), ID_STOCK_PROPERTIES,
-               LoadText(resources_, IDS_PROPERTIES), PIC_PROPERTIES, deleting, pictures);
+               LoadText(resources_, IDS_PROPERTIES), PIC_PROPERTIES, deleting);
     SetMenuDefaultItem(menu, byDoubleClick ? ID_STOCK_PROPERTIES : ID_STOCK_WEB, FALSE);
     addedRowItems_ = true;
     return menu;
@@ -408,24 +433,77 @@ UINT CStockPopup::ShowVersionMenu(HWND owner) {
     return Track(owner, Popup(kVersionPopup));
 }
 
+std::wstring CStockPopup::ItemText(HMENU menu, UINT id, ULONG_PTR data) const {
+    std::wstring text;
+    // The menu being shown first: an id may sit in several popups with texts of the moment.
+    for (HMENU root : {menu, tracked_, menus_, webPages_})
+        if (FindItemText(root, id, data, text)) break;
+    return text;
+}
+
 BOOL CStockPopup::OnMeasureItem(MEASUREITEMSTRUCT& item) {
     if (item.CtlType != ODT_MENU) return FALSE;
+    // Measured in bold, so that whichever item is the default fits.
+    const std::wstring text = ItemText(nullptr, item.itemID, item.itemData);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, GetUiBoldFont());
+    RECT box{0, 0, 0, 0};
+    DrawTextW(dc, text.empty() ? L" " : text.c_str(), -1, &box, DT_CALCRECT | DT_SINGLELINE);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    const UINT height = static_cast<UINT>(box.bottom - box.top + kTextPadding);
     if (item.itemHeight < kMinItemHeight) item.itemHeight = kMinItemHeight;
-    item.itemWidth = kItemWidth;
+    if (item.itemHeight < height) item.itemHeight = height;
+    item.itemWidth = static_cast<UINT>(kTextLeft + (box.right - box.left) + kTextRight);
     return TRUE;
+}
+
+LRESULT CStockPopup::OnMenuChar(wchar_t key, HMENU menu) const {
+    const int count = menu ? GetMenuItemCount(menu) : 0;
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[256] = {};
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_STRING | MIIM_STATE;
+        info.dwTypeData = text;
+        info.cch = 256;
+        if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info)) continue;
+        const wchar_t* amp = text;
+        while ((amp = wcschr(amp, L'&')) != nullptr && amp[1] == L'&') amp += 2;
+        if (amp && amp[1] && std::towupper(amp[1]) == std::towupper(key)) return MAKELRESULT(i, MNC_EXECUTE);
+    }
+    return MAKELRESULT(0, MNC_IGNORE);
 }
 
 BOOL CStockPopup::OnDrawItem(const DRAWITEMSTRUCT& item) {
     if (item.CtlType != ODT_MENU) return FALSE;
     const int picture = static_cast<int>(item.itemData);
-    if (!pictures_ || picture < 0 || picture >= kNoPicture) return FALSE;
+    HMENU menu = reinterpret_cast<HMENU>(item.hwndItem);
+    const bool grayed = (item.itemState & (ODS_GRAYED | ODS_DISABLED)) != 0;
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
     HDC dc = item.hDC;
     const RECT& r = item.rcItem;
-    const bool grayed = (item.itemState & (ODS_GRAYED | ODS_DISABLED)) != 0;
+    FillRect(dc, &r, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_MENU));
+
+    const std::wstring text = ItemText(menu, item.itemID, item.itemData);
+    if (!text.empty()) {
+        const bool isDefault = (item.itemState & ODS_DEFAULT) != 0 ||
+                               (menu && GetMenuDefaultItem(menu, FALSE, GMDI_USEDISABLED) == item.itemID);
+        HGDIOBJ oldFont = SelectObject(dc, isDefault ? GetUiBoldFont() : GetUiFont());
+        const int oldMode = SetBkMode(dc, TRANSPARENT);
+        const COLORREF oldColor = SetTextColor(dc, GetSysColor(grayed     ? COLOR_GRAYTEXT
+                                                               : selected ? COLOR_HIGHLIGHTTEXT
+                                                                          : COLOR_MENUTEXT));
+        RECT box{r.left + kTextLeft, r.top, r.right - kTextRight, r.bottom};
+        DrawTextW(dc, text.c_str(), -1, &box,
+                  DT_SINGLELINE | DT_VCENTER | DT_LEFT | ((item.itemState & ODS_NOACCEL) ? DT_HIDEPREFIX : 0));
+        SetTextColor(dc, oldColor);
+        SetBkMode(dc, oldMode);
+        SelectObject(dc, oldFont);
+    }
+    if (!pictures_ || picture < 0 || picture >= kNoPicture) return TRUE;
     if (item.itemState & ODS_CHECKED) {
-        const COLORREF fill = grayed                                 ? kCheckFillGrayed
-                              : (item.itemState & ODS_SELECTED) != 0 ? kCheckFillSelected
-                                                                     : kCheckFill;
+        const COLORREF fill = grayed ? kCheckFillGrayed : selected ? kCheckFillSelected : kCheckFill;
         HBRUSH brush = CreateSolidBrush(fill);
         HPEN pen = CreatePen(PS_SOLID, 1, grayed ? kCheckFrameGrayed : kCheckFrame);
         HGDIOBJ oldBrush = SelectObject(dc, brush);

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <string>
 
 namespace quotrix {
 
@@ -56,10 +57,14 @@ class CStockPopup {
     UINT ShowAppMenu(HWND owner, bool forPortfolio);
     UINT ShowVersionMenu(HWND owner);
 
-    // WM_MEASUREITEM and WM_DRAWITEM of the owner window: TRUE when the item was a menu
-    // item's picture.
+    // WM_MEASUREITEM and WM_DRAWITEM of the owner window: TRUE when the item was a menu item.
+    // Every item is owner-drawn, its picture and its text in the UI font (UiFont.h), since the
+    // system's menu font may have no Japanese glyphs.
     BOOL OnMeasureItem(MEASUREITEMSTRUCT& item);
     BOOL OnDrawItem(const DRAWITEMSTRUCT& item);
+    // WM_MENUCHAR of the owner window: the item of `menu` whose "&" letter is `key`, as the
+    // system finds it for the items it draws itself.
+    LRESULT OnMenuChar(wchar_t key, HMENU menu) const;
 
     // Busy flags of the main window's dialogs: they gray the items that would open them again.
     bool addStockOpen = false;
@@ -88,6 +93,9 @@ class CStockPopup {
 
   private:
     UINT Track(HWND owner, HMENU menu);
+    // The text of the item `id` with item data `data`: looked for in `menu`, the tracked menu and
+    // then all menus; empty when there is none.
+    std::wstring ItemText(HMENU menu, UINT id, ULONG_PTR data) const;
     void GrayAppItems(HMENU menu);
     void SetToggle(HMENU menu, bool toDesktop);
     void InsertOtherPages(HMENU menu);
@@ -96,6 +104,7 @@ class CStockPopup {
     HMENU webPages_ = nullptr;  // 248
     HIMAGELIST pictures_ = nullptr;
     HINSTANCE resources_ = nullptr;
+    HMENU tracked_ = nullptr;  // while TrackPopupMenu runs
     // What the last Prepare added, for RestoreMenu.
     bool addedOtherPages_ = false;
     bool addedRowItems_ = false;

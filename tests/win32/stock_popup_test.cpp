@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "model/StockMan.h"
+#include "platform/win32/WinText.h"
 #include "resources/resource.h"
 
 namespace quotrix {
@@ -43,7 +44,7 @@ struct Item {
     UINT id = 0;
     bool separator = false;
     HMENU submenu = nullptr;
-    HBITMAP bitmap = nullptr;
+    bool ownerDrawn = false;
     int picture = -1;
     bool grayed = false;
     std::wstring text;
@@ -53,7 +54,7 @@ Item ItemAt(HMENU menu, int position) {
     wchar_t text[128] = {};
     MENUITEMINFOW info{};
     info.cbSize = sizeof info;
-    info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU | MIIM_BITMAP | MIIM_DATA | MIIM_STATE | MIIM_STRING;
+    info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU | MIIM_DATA | MIIM_STATE | MIIM_STRING;
     info.dwTypeData = text;
     info.cch = 128;
     Item item;
@@ -61,7 +62,7 @@ Item ItemAt(HMENU menu, int position) {
     item.id = info.wID;
     item.separator = (info.fType & MFT_SEPARATOR) != 0;
     item.submenu = info.hSubMenu;
-    item.bitmap = info.hbmpItem;
+    item.ownerDrawn = (info.fType & MFT_OWNERDRAW) != 0;
     item.picture = static_cast<int>(info.dwItemData);
     item.grayed = (info.fState & MFS_GRAYED) != 0;
     item.text = text;
@@ -97,7 +98,7 @@ class StockPopupTest : public ::testing::Test {
     std::unique_ptr<CStockMan> stock = std::make_unique<CStockMan>("7203.t");
 };
 
-// Every item of both menus shows a picture through the owner-draw callback; the ids the menus
+// Every item of both menus is owner-drawn with its picture and keeps its text; the ids the menus
 // name carry their own pictures.
 TEST_F(StockPopupTest, EveryItemCarriesItsPicture) {
     ASSERT_TRUE(popup.PicturesReady());
@@ -119,7 +120,8 @@ TEST_F(StockPopupTest, EveryItemCarriesItsPicture) {
             const Item item = ItemAt(menu, i);
             if (item.separator) continue;
             ++items;
-            EXPECT_EQ(item.bitmap, HBMMENU_CALLBACK) << "item " << item.id;
+            EXPECT_TRUE(item.ownerDrawn) << "item " << item.id;
+            EXPECT_FALSE(item.text.empty()) << "item " << item.id;
             EXPECT_GE(item.picture, 0) << "item " << item.id;
             EXPECT_LT(item.picture, CStockPopup::kNoPicture) << "item " << item.id;
             if (item.submenu) menus.push_back(item.submenu);
@@ -171,7 +173,7 @@ TEST_F(StockPopupTest, StockMenuTogglesAndOtherPagesComeAndGo) {
     Item toggle = ItemById(menu, ID_STOCK_TOGGLE);
     EXPECT_EQ(toggle.text, L"デスクトップ表示(&V)");
     EXPECT_EQ(toggle.picture, 13);
-    EXPECT_EQ(toggle.bitmap, HBMMENU_CALLBACK);
+    EXPECT_TRUE(toggle.ownerDrawn);
     const Item other = ItemAt(menu, 1);
     EXPECT_EQ(other.submenu, popup.WebPages());
     EXPECT_EQ(other.text, L"他のページを開く(&H)");
@@ -299,7 +301,7 @@ TEST_F(StockPopupTest, RowMenuAddsMarksMovesAndProperties) {
         const Item item = ItemById(menu, a.id);
         EXPECT_EQ(item.text, a.text);
         EXPECT_EQ(item.picture, a.picture);
-        EXPECT_EQ(item.bitmap, HBMMENU_CALLBACK);
+        EXPECT_TRUE(item.ownerDrawn);
     }
     EXPECT_EQ(ItemAt(menu, 7).picture, 36);
     // A stock on the desktop goes back to the tray.
@@ -362,85 +364,190 @@ TEST_F(StockPopupTest, TrackedMenusAnswerTheChoice) {
     DestroyWindow(owner);
 }
 
-// Item pictures drawn into a memory bitmap and read back.
+// WM_MENUCHAR: the system leaves the "&" letters of owner-drawn items to the owner.
+TEST_F(StockPopupTest, MenuCharFindsTheItemOfTheLetter) {
+    HMENU menu = popup.Popup(0);
+    int toggle = -1, general = -1;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        if (ItemAt(menu, i).id == ID_STOCK_TOGGLE) toggle = i;
+        if (ItemAt(menu, i).submenu) general = i;
+    }
+    ASSERT_GE(toggle, 0);
+    EXPECT_EQ(popup.OnMenuChar(L'v', menu), MAKELRESULT(toggle, MNC_EXECUTE));
+    EXPECT_EQ(popup.OnMenuChar(L'V', menu), MAKELRESULT(toggle, MNC_EXECUTE));
+    EXPECT_EQ(popup.OnMenuChar(L'g', menu), MAKELRESULT(general, MNC_EXECUTE));
+    EXPECT_EQ(HIWORD(popup.OnMenuChar(L'z', menu)), MNC_IGNORE);
+    // "&&" is a plain ampersand, not a letter mark.
+    HMENU own = CreatePopupMenu();
+    AppendMenuW(own, MF_STRING, 1, L"A&&B");
+    AppendMenuW(own, MF_STRING, 2, L"C&&D &E");
+    EXPECT_EQ(popup.OnMenuChar(L'b', own), MAKELRESULT(0, MNC_IGNORE));
+    EXPECT_EQ(popup.OnMenuChar(L'e', own), MAKELRESULT(1, MNC_EXECUTE));
+    DestroyMenu(own);
+    EXPECT_EQ(HIWORD(popup.OnMenuChar(L'v', nullptr)), MNC_IGNORE);
+}
+
+// Items drawn into a memory bitmap and read back. Before each drawing the bitmap is painted a
+// colour no item uses, so that what the item leaves undrawn shows.
 class MenuDrawing : public StockPopupTest {
   protected:
-    static constexpr COLORREF kBackground = RGB(10, 200, 30);
+    static constexpr COLORREF kUnpainted = RGB(10, 200, 30);
     static constexpr int kWidth = 40;
     static constexpr int kHeight = 22;
 
     void SetUp() override {
         StockPopupTest::SetUp();
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = kWidth;
-        bi.bmiHeader.biHeight = -kHeight;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
         dc_ = CreateCompatibleDC(nullptr);
-        bitmap_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-        ASSERT_NE(bitmap_, nullptr);
-        old_ = SelectObject(dc_, bitmap_);
+        ASSERT_TRUE(Resize(kWidth, kHeight));
     }
     void TearDown() override {
-        SelectObject(dc_, old_);
-        DeleteObject(bitmap_);
+        if (bitmap_) {
+            SelectObject(dc_, old_);
+            DeleteObject(bitmap_);
+        }
         DeleteDC(dc_);
     }
 
-    BOOL Draw(int picture, UINT state) {
+    bool Resize(int width, int height) {
+        if (bitmap_) {
+            SelectObject(dc_, old_);
+            DeleteObject(bitmap_);
+        }
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+        bi.bmiHeader.biWidth = width;
+        bi.bmiHeader.biHeight = -height;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        bitmap_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+        if (!bitmap_) return false;
+        old_ = SelectObject(dc_, bitmap_);
+        width_ = width;
+        height_ = height;
+        return true;
+    }
+
+    BOOL Draw(int picture, UINT state, UINT id = ID_STOCK_WEB, HMENU menu = nullptr) {
         GdiFlush();
-        for (int i = 0; i < kWidth * kHeight; ++i)
-            bits_[i] = (GetRValue(kBackground) << 16) | (GetGValue(kBackground) << 8) | GetBValue(kBackground);
+        for (int i = 0; i < width_ * height_; ++i)
+            bits_[i] = (GetRValue(kUnpainted) << 16) | (GetGValue(kUnpainted) << 8) | GetBValue(kUnpainted);
         DRAWITEMSTRUCT item{};
         item.CtlType = ODT_MENU;
-        item.itemID = ID_STOCK_WEB;
+        item.itemID = id;
         item.itemAction = ODA_DRAWENTIRE;
         item.itemState = state;
+        item.hwndItem = reinterpret_cast<HWND>(menu);
         item.hDC = dc_;
-        item.rcItem = RECT{0, 0, kWidth, kHeight};
+        item.rcItem = RECT{0, 0, width_, height_};
         item.itemData = static_cast<ULONG_PTR>(picture);
         const BOOL drawn = popup.OnDrawItem(item);
         GdiFlush();
         return drawn;
     }
     COLORREF At(int x, int y) const {
-        const std::uint32_t p = bits_[y * kWidth + x];
+        const std::uint32_t p = bits_[y * width_ + x];
         return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    }
+    // Pixels right of the picture column that are not `ground`: the text's ink.
+    int Ink(COLORREF ground, int* rightmost = nullptr) const {
+        int ink = 0;
+        if (rightmost) *rightmost = -1;
+        for (int y = 0; y < height_; ++y)
+            for (int x = 22; x < width_; ++x)
+                if (At(x, y) != ground) {
+                    ++ink;
+                    if (rightmost && x > *rightmost) *rightmost = x;
+                }
+        return ink;
+    }
+    bool Has(COLORREF colour) const {
+        for (int y = 0; y < height_; ++y)
+            for (int x = 22; x < width_; ++x)
+                if (At(x, y) == colour) return true;
+        return false;
     }
 
     HDC dc_ = nullptr;
     HBITMAP bitmap_ = nullptr;
     HGDIOBJ old_ = nullptr;
     std::uint32_t* bits_ = nullptr;
+    int width_ = 0;
+    int height_ = 0;
 };
 
-TEST_F(MenuDrawing, MeasuresAtLeastEighteenHigh) {
-    MEASUREITEMSTRUCT item{};
-    item.CtlType = ODT_MENU;
-    item.itemID = ID_STOCK_WEB;
-    item.itemData = 19;
-    item.itemHeight = 12;
-    EXPECT_TRUE(popup.OnMeasureItem(item));
-    EXPECT_EQ(item.itemHeight, 18u);
-    EXPECT_EQ(item.itemWidth, 9u);
-    item.itemHeight = 25;
-    EXPECT_TRUE(popup.OnMeasureItem(item));
-    EXPECT_EQ(item.itemHeight, 25u);
-    // Owner-drawn controls of the window are not the menu's business.
-    item.CtlType = ODT_LISTBOX;
-    EXPECT_FALSE(popup.OnMeasureItem(item));
+// The measured size holds the text as it is drawn, the bold default item included; the height
+// is at least 18.
+TEST_F(MenuDrawing, MeasuredItemsHoldTheirDrawnText) {
+    const COLORREF ground = GetSysColor(COLOR_MENU);
+    for (UINT id : {UINT(ID_STOCK_WEB), UINT(ID_STOCK_DELETE), UINT(ID_APP_ABOUT)}) {
+        const Item item = ItemById(popup.Popup(0), id);
+        ASSERT_EQ(item.id, id);
+        MEASUREITEMSTRUCT measure{};
+        measure.CtlType = ODT_MENU;
+        measure.itemID = id;
+        measure.itemData = static_cast<ULONG_PTR>(item.picture);
+        measure.itemHeight = 12;
+        ASSERT_TRUE(popup.OnMeasureItem(measure));
+        EXPECT_GE(measure.itemHeight, 18u);
+        ASSERT_TRUE(Resize(static_cast<int>(measure.itemWidth), static_cast<int>(measure.itemHeight)));
+        ASSERT_TRUE(Draw(item.picture, ODS_DEFAULT, id, popup.Popup(0)));
+        int rightmost = 0;
+        EXPECT_GT(Ink(ground, &rightmost), 30) << Narrow(item.text);
+        EXPECT_LT(rightmost, width_ - 4) << Narrow(item.text);
+        EXPECT_GT(rightmost, width_ / 2) << Narrow(item.text);
+    }
+    // A tall item keeps its height; a control's item is not the menu's business.
+    MEASUREITEMSTRUCT measure{};
+    measure.CtlType = ODT_MENU;
+    measure.itemID = ID_STOCK_WEB;
+    measure.itemData = 19;
+    measure.itemHeight = 40;
+    EXPECT_TRUE(popup.OnMeasureItem(measure));
+    EXPECT_EQ(measure.itemHeight, 40u);
+    measure.CtlType = ODT_LISTBOX;
+    EXPECT_FALSE(popup.OnMeasureItem(measure));
+}
+
+// The text's colours follow the state; the default item is bold; the item's whole rectangle is
+// painted in the menu's or the selection's colour.
+TEST_F(MenuDrawing, TextColoursAndTheBoldDefault) {
+    ASSERT_TRUE(Resize(200, 22));
+    const COLORREF ground = GetSysColor(COLOR_MENU);
+    const COLORREF selection = GetSysColor(COLOR_HIGHLIGHT);
+    ASSERT_TRUE(Draw(19, 0));
+    EXPECT_EQ(At(199, 0), ground);
+    EXPECT_EQ(At(100, 21), ground);
+    const int plain = Ink(ground);
+    EXPECT_TRUE(Has(GetSysColor(COLOR_MENUTEXT)));
+    ASSERT_TRUE(Draw(19, ODS_DEFAULT));
+    EXPECT_GT(Ink(ground), plain + plain / 10);
+    // The default item as the menu marks it, without the flag.
+    ASSERT_TRUE(Draw(19, 0, ID_STOCK_WEB, popup.Popup(0)));
+    EXPECT_GT(Ink(ground), plain + plain / 10);
+
+    ASSERT_TRUE(Draw(3, ODS_GRAYED, ID_STOCK_DELETE));
+    EXPECT_TRUE(Has(GetSysColor(COLOR_GRAYTEXT)));
+    EXPECT_FALSE(Has(GetSysColor(COLOR_MENUTEXT)));
+    ASSERT_TRUE(Draw(3, ODS_SELECTED, ID_STOCK_DELETE));
+    EXPECT_EQ(At(199, 0), selection);
+    EXPECT_TRUE(Has(GetSysColor(COLOR_HIGHLIGHTTEXT)));
+    EXPECT_GT(Ink(selection), 20);
+    // An item the menus do not hold has no text to draw.
+    ASSERT_TRUE(Draw(3, 0, 40999));
+    EXPECT_EQ(Ink(ground), 0);
 }
 
 // The picture sits at x = 2, centred: a 22-high item puts its top at y = 3. Picture 3 (delete)
-// has a dark red pixel at (1, 1) and is transparent at (0, 0) and (7, 1).
+// has a dark red pixel at (1, 1) and is transparent at (0, 0) and (7, 1). Item data that names
+// no item of its id keeps the text out of the picture tests.
 TEST_F(MenuDrawing, PicturesCheckedBoxesAndGrayedSilhouettes) {
+    const COLORREF ground = GetSysColor(COLOR_MENU);
     ASSERT_TRUE(Draw(3, 0));
     EXPECT_EQ(At(3, 4), RGB(128, 0, 0));
-    EXPECT_EQ(At(2, 3), kBackground);
-    EXPECT_EQ(At(9, 4), kBackground);
-    EXPECT_EQ(At(1, 10), kBackground);
-    EXPECT_EQ(At(30, 10), kBackground);
+    EXPECT_EQ(At(2, 3), ground);
+    EXPECT_EQ(At(9, 4), ground);
+    EXPECT_EQ(At(1, 10), ground);
+    EXPECT_EQ(At(30, 10), ground);
 
     // Checked: the rounded box under the picture, framed, with the picture on top.
     ASSERT_TRUE(Draw(3, ODS_CHECKED));
@@ -450,27 +557,28 @@ TEST_F(MenuDrawing, PicturesCheckedBoxesAndGrayedSilhouettes) {
     EXPECT_EQ(At(0, 10), COLORREF(0xC56A31));
     EXPECT_EQ(At(19, 10), COLORREF(0xC56A31));
     EXPECT_EQ(At(10, 21), COLORREF(0xC56A31));
-    EXPECT_EQ(At(10, 0), kBackground);
-    EXPECT_EQ(At(20, 10), kBackground);
+    EXPECT_EQ(At(10, 0), ground);
+    EXPECT_EQ(At(20, 10), ground);
     ASSERT_TRUE(Draw(3, ODS_CHECKED | ODS_SELECTED));
     EXPECT_EQ(At(1, 10), COLORREF(0xE2B598));
     EXPECT_EQ(At(0, 10), COLORREF(0xC56A31));
+    EXPECT_EQ(At(20, 10), GetSysColor(COLOR_HIGHLIGHT));
 
     // Grayed: the silhouette only, black where the picture is, the ground elsewhere.
     ASSERT_TRUE(Draw(3, ODS_GRAYED));
     EXPECT_EQ(At(3, 4), RGB(0, 0, 0));
     EXPECT_EQ(At(4, 5), RGB(0, 0, 0));
-    EXPECT_EQ(At(2, 3), kBackground);
-    EXPECT_EQ(At(9, 4), kBackground);
+    EXPECT_EQ(At(2, 3), ground);
+    EXPECT_EQ(At(9, 4), ground);
     ASSERT_TRUE(Draw(3, ODS_GRAYED | ODS_CHECKED));
     EXPECT_EQ(At(1, 10), COLORREF(0xC1C1C1));
     EXPECT_EQ(At(0, 10), COLORREF(0x808080));
     EXPECT_EQ(At(9, 4), COLORREF(0xC1C1C1));
     EXPECT_EQ(At(3, 4), RGB(0, 0, 0));
 
-    // No picture for the spare indexes.
-    EXPECT_FALSE(Draw(CStockPopup::kNoPicture, 0));
-    EXPECT_EQ(At(3, 4), kBackground);
+    // No picture for the spare indexes: the ground only.
+    EXPECT_TRUE(Draw(CStockPopup::kNoPicture, 0));
+    EXPECT_EQ(At(3, 4), ground);
 }
 
 }  // namespace

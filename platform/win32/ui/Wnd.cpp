@@ -1,5 +1,7 @@
 #include "platform/win32/ui/Wnd.h"
 
+#include "platform/win32/ui/UiFont.h"
+
 namespace quotrix {
 
 namespace {
@@ -82,6 +84,8 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
         self = reinterpret_cast<CDialog*>(lParam);
         self->hwnd_ = hwnd;
         SetPropW(hwnd, kObjectProp, self);
+        // The template's font may have no Japanese glyphs; OnInitDialog already measures with ours.
+        ApplyUiFont(hwnd);
         return self->OnInitDialog();
     }
     if (!self) return FALSE;

@@ -29,7 +29,8 @@ class CWnd {
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 };
 
-// A dialog from a resource template, modeless (Create) or modal (DoModal).
+// A dialog from a resource template, modeless (Create) or modal (DoModal). It and its controls get
+// the UI font (UiFont.h) before OnInitDialog; controls made later call ApplyUiFont themselves.
 class CDialog {
   public:
     explicit CDialog(UINT templateId) : templateId_(templateId) {}
