@@ -3,6 +3,7 @@
 #include <cwchar>
 #include <cwctype>
 #include <string>
+#include <vector>
 
 #include "icons/StockIconCtrl.h"
 #include "log/ErrLog.h"
@@ -459,6 +460,10 @@ BOOL CStockPopup::OnMeasureItem(MEASUREITEMSTRUCT& item) {
 }
 
 LRESULT CStockPopup::OnMenuChar(wchar_t key, HMENU menu) const {
+    // As the system does for its own items: one item with the letter runs, several take the
+    // selection in turn, starting after the selected one.
+    std::vector<int> matches;
+    int selected = -1;
     const int count = menu ? GetMenuItemCount(menu) : 0;
     for (int i = 0; i < count; ++i) {
         wchar_t text[256] = {};
@@ -468,11 +473,16 @@ LRESULT CStockPopup::OnMenuChar(wchar_t key, HMENU menu) const {
         info.dwTypeData = text;
         info.cch = 256;
         if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info)) continue;
+        if (info.fState & MFS_HILITE) selected = i;
         const wchar_t* amp = text;
         while ((amp = wcschr(amp, L'&')) != nullptr && amp[1] == L'&') amp += 2;
-        if (amp && amp[1] && std::towupper(amp[1]) == std::towupper(key)) return MAKELRESULT(i, MNC_EXECUTE);
+        if (amp && amp[1] && std::towupper(amp[1]) == std::towupper(key)) matches.push_back(i);
     }
-    return MAKELRESULT(0, MNC_IGNORE);
+    if (matches.empty()) return MAKELRESULT(0, MNC_IGNORE);
+    if (matches.size() == 1) return MAKELRESULT(matches.front(), MNC_EXECUTE);
+    for (int i : matches)
+        if (i > selected) return MAKELRESULT(i, MNC_SELECT);
+    return MAKELRESULT(matches.front(), MNC_SELECT);
 }
 
 BOOL CStockPopup::OnDrawItem(const DRAWITEMSTRUCT& item) {

@@ -63,7 +63,7 @@ class CStockPopup {
     BOOL OnMeasureItem(MEASUREITEMSTRUCT& item);
     BOOL OnDrawItem(const DRAWITEMSTRUCT& item);
     // WM_MENUCHAR of the owner window: the item of `menu` whose "&" letter is `key`, as the
-    // system finds it for the items it draws itself.
+    // system finds it for the items it draws itself (several with one letter take turns).
     LRESULT OnMenuChar(wchar_t key, HMENU menu) const;
 
     // Busy flags of the main window's dialogs: they gray the items that would open them again.

@@ -376,6 +376,31 @@ TEST_F(StockPopupTest, MenuCharFindsTheItemOfTheLetter) {
     EXPECT_EQ(popup.OnMenuChar(L'v', menu), MAKELRESULT(toggle, MNC_EXECUTE));
     EXPECT_EQ(popup.OnMenuChar(L'V', menu), MAKELRESULT(toggle, MNC_EXECUTE));
     EXPECT_EQ(popup.OnMenuChar(L'g', menu), MAKELRESULT(general, MNC_EXECUTE));
+    // "他のページを開く(&H)" is not there until the menu is shown; then two items share "H".
+    int hide = -1;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i)
+        if (ItemAt(menu, i).id == ID_STOCK_HIDE) hide = i;
+    EXPECT_EQ(popup.OnMenuChar(L'h', menu), MAKELRESULT(hide, MNC_EXECUTE));
+    popup.PrepareStockMenu(*stock, false);
+    ++toggle;
+    ++hide;
+    EXPECT_EQ(popup.OnMenuChar(L'h', menu), MAKELRESULT(1, MNC_SELECT));
+    const auto hilite = [&](int position, bool on) {
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_STATE;
+        GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info);
+        info.fState = on ? (info.fState | MFS_HILITE) : (info.fState & ~MFS_HILITE);
+        SetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info);
+    };
+    hilite(1, true);
+    EXPECT_EQ(popup.OnMenuChar(L'h', menu), MAKELRESULT(hide, MNC_SELECT));
+    hilite(1, false);
+    hilite(hide, true);
+    EXPECT_EQ(popup.OnMenuChar(L'h', menu), MAKELRESULT(1, MNC_SELECT));
+    hilite(hide, false);
+    EXPECT_EQ(popup.OnMenuChar(L'v', menu), MAKELRESULT(toggle, MNC_EXECUTE));
+    popup.RestoreMenu(menu);
     EXPECT_EQ(HIWORD(popup.OnMenuChar(L'z', menu)), MNC_IGNORE);
     // "&&" is a plain ampersand, not a letter mark.
     HMENU own = CreatePopupMenu();
