@@ -4,12 +4,14 @@
 #include <array>
 #include <cstdio>
 
+#include "files/StockRecord.h"
 #include "icons/IconCache.h"
 #include "icons/StockIconCtrl.h"
 #include "model/Stock.h"
 #include "model/StockMan.h"
 #include "platform/TextCodec.h"
 #include "settings/AppSettings.h"
+#include "update/RunningTotals.h"
 
 namespace quotrix {
 
@@ -380,6 +382,61 @@ TotalsTexts BuildTotals(const TotalsInput& in, const DisplayOptions& o) {
     // With nothing else on screen the program must stay reachable.
     if (!in.portfolioVisible && !in.anyStockIconShown) out.showState = SHOW_TRAY;
     return out;
+}
+
+std::uint32_t MergeOverallKind(std::uint32_t overall, std::uint32_t status) {
+    const std::uint32_t kind = status & 0x3C;
+    if (overall == STATUS_CHECKING) return overall;
+    switch (kind) {
+        case STATUS_CHECKING:
+        case STATUS_FAILED:
+            return kind;
+        case STATUS_OUT_OF_HOURS:
+        case STATUS_OFFLINE:
+            return overall == STATUS_FAILED ? overall : kind;
+        default:
+            return overall;
+    }
+}
+
+std::uint32_t OverallStatusKind(const StockList& stocks) {
+    std::uint32_t overall = 0;
+    for (const auto& stock : stocks) overall = MergeOverallKind(overall, stock->status);
+    return overall;
+}
+
+std::uint32_t OverallStatusKind(const RunningTotals& sums, const StockList& stocks) {
+    if (sums.StocksOfKind(STATUS_CHECKING) > 0) return STATUS_CHECKING;
+    if (sums.StocksOfKind(STATUS_FAILED) > 0) return STATUS_FAILED;
+    const bool outOfHours = sums.StocksOfKind(STATUS_OUT_OF_HOURS) > 0;
+    const bool offline = sums.StocksOfKind(STATUS_OFFLINE) > 0;
+    if (!outOfHours || !offline) return outOfHours ? STATUS_OUT_OF_HOURS : offline ? STATUS_OFFLINE : 0;
+    // Both are present: the later one in the list wins.
+    for (auto it = stocks.rbegin(); it != stocks.rend(); ++it) {
+        const std::uint32_t kind = (*it)->status & 0x3C;
+        if (kind == STATUS_OUT_OF_HOURS || kind == STATUS_OFFLINE) return kind;
+    }
+    return 0;
+}
+
+TotalsInput GatherTotals(const RunningTotals& sums, const StockList& stocks, const AppSettings& settings,
+                         const TotalsContext& context) {
+    TotalsInput in;
+    in.value = sums.Value();
+    in.change = sums.Change();
+    in.profit = sums.Profit();
+    in.counted = sums.Counted();
+    in.incomplete = sums.Incomplete();
+    in.overallKind = OverallStatusKind(sums, stocks);
+    in.balance = context.cashBalance;
+    in.balanceShown = (context.cashSwitches & CASH_IN_TOTALS) != 0;
+    in.dispTotal = settings.dispTotal;
+    in.arrowMode = settings.totalArrowMode;
+    in.thresholds = settings.totalThresholds;
+    in.portfolioVisible = context.portfolioVisible;
+    in.anyStockIconShown = std::any_of(stocks.begin(), stocks.end(),
+                                       [](const auto& stock) { return stock->CurrentShow() != SHOW_HIDDEN; });
+    return in;
 }
 
 bool ApplyTotalsIcon(CStockIconCtrl& appIcon, IconCache& cache, const TotalsTexts& totals) {

@@ -11,6 +11,7 @@
 
 #include "icons/StockIcon.h"
 #include "model/Price.h"
+#include "model/StockMan.h"
 #include "model/StockParams.h"
 
 namespace quotrix {
@@ -18,6 +19,7 @@ namespace quotrix {
 class CStockIconCtrl;
 class CStockMan;
 class IconCache;
+class RunningTotals;
 struct AppSettings;
 
 // The stock's text records (CStockMan::valueTexts), in the order of the portfolio columns; the
@@ -118,6 +120,28 @@ struct TotalsTexts {
 };
 
 TotalsTexts BuildTotals(const TotalsInput& totals, const DisplayOptions& options);
+
+// The overall status kind of a stock list, folded over the stocks in list order: Checking (16)
+// overrides everything and stays; Failed (12) overrides OutOfHours (4) and Offline (8); between
+// OutOfHours and Offline the later stock wins; a stock without a fetch state changes nothing.
+// `overall` is the kind so far (start with 0), `status` the next stock's status word.
+std::uint32_t MergeOverallKind(std::uint32_t overall, std::uint32_t status);
+// The fold over every stock of `stocks`.
+std::uint32_t OverallStatusKind(const StockList& stocks);
+// The same answer from the running counts of `sums` (which must follow `stocks`), walking the
+// list only when both OutOfHours and Offline stocks are in it.
+std::uint32_t OverallStatusKind(const RunningTotals& sums, const StockList& stocks);
+
+// What the main window knows besides the running sums.
+struct TotalsContext {
+    PriceValue cashBalance = 0;
+    std::uint32_t cashSwitches = 0;  // the open file's CashSwitchBits
+    bool portfolioVisible = false;
+};
+// Everything BuildTotals needs: the sums, the overall status kind, the balance when the file
+// adds it to the totals, the icon's show state, arrow basis and steps from the settings.
+TotalsInput GatherTotals(const RunningTotals& sums, const StockList& stocks, const AppSettings& settings,
+                         const TotalsContext& context);
 // Gives the application icon the totals' picture and tip and puts it where they say. False when
 // the picture or the show failed (logged by the icon control).
 bool ApplyTotalsIcon(CStockIconCtrl& appIcon, IconCache& cache, const TotalsTexts& totals);

@@ -102,6 +102,15 @@ struct FileHeaderBlock {
     bool operator==(const FileHeaderBlock&) const = default;
 };
 
+// The cash-balance switches of a file (kept in its trailer), set in the options.
+enum CashSwitchBits : std::uint32_t {
+    CASH_MANAGED = 0x1,    // "残高を管理する": trades move the balance
+    CASH_IN_TOTALS = 0x2,  // "残高を合計に加算する": the balance is part of the totals
+};
+
+// The file display option bit that puts the header block's three item-flag words in force.
+inline constexpr std::uint32_t kFileOwnItemFlags = 0x1;
+
 // What a stock file says about itself besides its stocks.
 struct StockFileHeader {
     bool present = false;  // the file had a header block (version 7)

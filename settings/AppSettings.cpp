@@ -216,6 +216,7 @@ void LoadSettings(SettingsStore& store, AppSettings& settings, std::uint32_t des
     const std::uint8_t total = GetByte(store, "DispTotal", s.dispTotal);
     s.dispTotal = total == 0 || total == 1 || total == 20 ? total : 1;
     s.totalThresholds.ReadSettings(store, kSectionDispTotal);
+    s.totalArrowMode = store.GetInt(kSectionDispTotal, "ArrowMode", s.totalArrowMode);
 
     const std::uint8_t action = GetByte(store, "TimerAction", s.timerAction);
     if (action < 4) s.timerAction = action;
@@ -293,6 +294,7 @@ bool SaveSettings(SettingsStore& store, const AppSettings& settings, CErrLog& lo
     ok = store.SetInt(S, "Dsk_FontColor", s.dskFontColor) && ok;
     ok = store.SetInt(S, "DispTotal", s.dispTotal) && ok;
     s.totalThresholds.WriteSettings(store, kSectionDispTotal);
+    ok = store.SetInt(kSectionDispTotal, "ArrowMode", s.totalArrowMode) && ok;
     ok = store.SetInt(S, "TimerAction", s.timerAction) && ok;
     ok = store.SetInt(S, "ActivateTime", s.activateTime) && ok;
     ok = store.SetInt(S, "PF_Font", s.pfFont) && ok;

@@ -165,6 +165,10 @@ struct AppSettings {
     std::uint32_t checkMask = CHECK_NEWS;  // BoolFlags1 bit 23, BoolFlags2 bit 1
     bool http10 = false;                   // BoolFlags2 bit 7
 
+    // Section "DispTotal", "ArrowMode": bit 1 makes the total icon's arrow follow the profit
+    // instead of the day's change ("矢印表示対象"); other bits are kept as read.
+    std::uint32_t totalArrowMode = 0;
+
     bool UseProxy() const { return (proxyFlags & PROXY_USE) != 0; }
     bool ProxyNeedsLogin() const { return (proxyFlags & PROXY_AUTH) != 0; }
     bool DesktopFontInForce() const { return (boolFlags2 & BF2_DESKTOP_FONT) != 0; }

@@ -34,6 +34,9 @@ class RunningTotals {
     // current quote.
     unsigned Counted() const { return counted_; }
     bool Incomplete() const { return incomplete_ > 0; }
+    // How many stocks of the list are in the fetch state `kind` (OutOfHours 4, Offline 8,
+    // Failed 12, Checking 16); whether they hold shares does not matter.
+    unsigned StocksOfKind(std::uint32_t kind) const;
 
   private:
     struct Share {
@@ -41,6 +44,7 @@ class RunningTotals {
         PriceValue change = 0;
         PriceValue profit = 0;
         std::uint32_t state = 2;  // AddToTotals' answer: 2 no shares, else the status word
+        std::uint32_t kind = 0;   // the stock's fetch state (status & 0x3C)
     };
     void Add(const Share& share, int sign);
 
@@ -50,6 +54,7 @@ class RunningTotals {
     PriceValue profit_ = 0;
     unsigned counted_ = 0;
     unsigned incomplete_ = 0;
+    unsigned kinds_[16] = {};  // by kind / 4
 };
 
 }  // namespace quotrix

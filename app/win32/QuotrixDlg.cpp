@@ -466,6 +466,8 @@ bool CQuotrixDlg::StockCommand(CStockMan& stock, UINT id) {
             stock.showMode = 0;
             stock.SetShow(SHOW_HIDDEN);
             MarkModified();
+            // The last visible icon may have gone: the application icon must stay reachable.
+            RefreshTotals();
             return true;
         case ID_STOCK_DELETE:
             DeleteStock(stock, true);
@@ -578,17 +580,7 @@ void CQuotrixDlg::RefreshStockIcon(CStockMan& stock, unsigned flags) {
 
 void CQuotrixDlg::RefreshTotals() {
     // Every change of a stock passes through RefreshStockIcon, which keeps the sums current.
-    TotalsInput in;
-    in.value = totals_.Value();
-    in.change = totals_.Change();
-    in.profit = totals_.Profit();
-    in.counted = totals_.Counted();
-    in.incomplete = totals_.Incomplete();
-    in.anyStockIconShown = std::any_of(stocks_.begin(), stocks_.end(),
-                                       [](const auto& stock) { return stock->CurrentShow() != SHOW_HIDDEN; });
-    in.balance = cashBalance_;
-    in.dispTotal = settings_.dispTotal;
-    in.thresholds = settings_.totalThresholds;
+    const TotalsInput in = GatherTotals(totals_, stocks_, settings_, {cashBalance_, header_.cashSwitches, false});
     const TotalsTexts texts = BuildTotals(in, options);
     ApplyTotalsIcon(*this, cache_, texts);
 }

@@ -149,6 +149,7 @@ TEST_P(SettingsStoreSuite, EveryKeyRoundTrips) {
     s.totalThresholds.curPlusHigh = -3 * kYen - 1;
     s.totalThresholds.perMinusHigh = 4321;
     s.totalThresholds.percentFlag = true;
+    s.totalArrowMode = 2;
     s.timerAction = 3;
     s.activateTime = 4500;
     s.pfFont = 14;
