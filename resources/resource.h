@@ -113,3 +113,9 @@
 #define ID_ROW_UP 40025
 #define ID_ROW_DOWN 40026
 #define ID_ROW_SEPARATOR2 40027
+
+// The portfolio window: the title buttons' pictures and the texts its buttons' tips change to
+// (resources/Portfolio.rc).
+#define IDB_PORTFOLIO_BUTTONS 230
+#define IDS_TIP_ROLL_DOWN 157
+#define IDS_TIP_ALWAYS_SHOWN 159

@@ -23,15 +23,19 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 ART = os.path.join(ROOT, "resources", "art")
 OUT = os.path.join(ROOT, "resources")
 MASK = (192, 192, 192)
+# The portfolio's title buttons are 13 x 13.
+STRIP_SIZES = {"portfolio-buttons.txt": 13}
 
-# Output file, source file, kind: a "strip" puts the pictures side by side in one bitmap; an
-# "icon" makes one icon image per picture.
+# Output file, source file, kind, picture count: a "strip" puts the pictures side by side in one
+# bitmap (16 x 16 pictures unless STRIP_SIZES says otherwise); an "icon" makes one icon image per
+# picture.
 OUTPUTS = [
     ("Marks150.bmp", "marks.txt", "strip", 10),
     ("Arrows137.bmp", "arrows-solid.txt", "strip", 8),
     ("Arrows148.bmp", "arrows-triangle.txt", "strip", 8),
     ("Arrows149.bmp", "arrows-chevron.txt", "strip", 8),
     ("Menu147.bmp", "menu-pictures.txt", "strip", 46),
+    ("Buttons230.bmp", "portfolio-buttons.txt", "strip", 10),
     ("Quotrix.ico", "app-icon.txt", "icon", None),
     ("StockFile.ico", "stock-file-icon.txt", "icon", None),
 ]
@@ -157,9 +161,10 @@ def build(palette):
         if kind == "strip":
             if count is not None and len(images) != count:
                 fail("%s: %d pictures, %d expected" % (source, len(images), count))
-            if any(len(rows) != 16 or len(rows[0]) != 16 for _, rows in images):
-                fail("%s: strip pictures must be 16 x 16" % source)
-            strip = [sum((rows[y] for _, rows in images), []) for y in range(16)]
+            size = STRIP_SIZES.get(source, 16)
+            if any(len(rows) != size or len(rows[0]) != size for _, rows in images):
+                fail("%s: strip pictures must be %d x %d" % (source, size, size))
+            strip = [sum((rows[y] for _, rows in images), []) for y in range(size)]
             results.append((out_name, bmp_bytes(strip), images))
         else:
             results.append((out_name, ico_bytes(images), images))

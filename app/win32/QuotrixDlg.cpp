@@ -149,6 +149,11 @@ BOOL CQuotrixDlg::OnInitDialog() {
         initFailed_ = true;
         return TRUE;
     }
+    if (!AttachPortfolio()) {
+        AppLog().Log(LOG_ERR, "%s", SJIS("仮想画面構築失敗").c_str());
+        initFailed_ = true;
+        return TRUE;
+    }
     // Explorer forgets every notification-area icon when it restarts; this tells us to re-add ours.
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
 
@@ -245,7 +250,9 @@ void CQuotrixDlg::AppendStocks(StockList& stocks) {
         ApplyWatchBand(s);
         totals_.Update(s);
     }
+    const int added = static_cast<int>(stocks.size());
     stocks.clear();
+    if (portfolioStarted_ && portfolio_) portfolio_->AddRows(added);
 }
 
 bool CQuotrixDlg::StartCheckTimer() { return engine_ && engine_->StartChecks(); }
@@ -253,6 +260,7 @@ bool CQuotrixDlg::StartCheckTimer() { return engine_ && engine_->StartChecks(); 
 void CQuotrixDlg::CompleteStartup() {
     addStockOpen = optionsOpen = managerOpen = false;
     RefreshTotals();
+    StartPortfolio();
     AppLog().Log(LOG_INT, "Initialization process completed");
     LimitLogLevelAfterStartup(*store_, AppLog());
 }
@@ -262,6 +270,7 @@ BOOL CQuotrixDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
         OnTaskbarCreated();
         return TRUE;
     }
+    if (portfolio_ && portfolio_->OnMessage(message, wParam, lParam, result)) return TRUE;
     switch (message) {
         case WM_TIMER:
             OnTimer(wParam);
@@ -384,6 +393,8 @@ bool ReadIconTitleFont(DesktopFont& font) {
 void CQuotrixDlg::OnTimer(UINT_PTR id) {
     if (id == kCheckTimerId || id == kDelayTimerId) {
         if (engine_) engine_->OnCheckTimer(static_cast<unsigned>(id));
+    } else if (id == CPortfolioView::kActionTimerId && portfolio_) {
+        portfolio_->OnActionTimer();
     } else {
         KillTimer(hwnd_, id);
     }
@@ -403,6 +414,9 @@ LRESULT CQuotrixDlg::OnTrayNotify(WPARAM iconId, LPARAM mouseMessage) {
     switch (mouseMessage) {
         case WM_LBUTTONDOWN:
             if ((settings_.boolFlags2 & kSetForegroundOff) == 0) SetForegroundWindow(hwnd_);
+            break;
+        case WM_LBUTTONUP:
+            if (id == kAppIconId) ShowPortfolio();
             break;
         case WM_LBUTTONDBLCLK:
             if (id == kAppIconId || id == kVersionUpIconId) {
@@ -481,6 +495,21 @@ bool CQuotrixDlg::StockCommand(CStockMan& stock, UINT id) {
             RefreshStockIcon(stock, 0);
             MarkModified();
             return true;
+        case ID_ROW_UP:
+        case ID_ROW_DOWN:
+            if (!portfolio_ || !portfolio_->MoveRow(stock, id == ID_ROW_UP)) return true;
+            MarkModified();
+            return true;
+        case ID_ROW_HIDE:
+            if (stock.fileFlags & FILEFLAG_PORTFOLIO) {
+                stock.fileFlags &= ~FILEFLAG_PORTFOLIO;
+                if (portfolio_) portfolio_->RebuildLayout();
+            } else {
+                stock.showMode = 0;
+                stock.SetShow(SHOW_HIDDEN);
+            }
+            MarkModified();
+            return true;
         case ID_ROW_CLEAR_BOARD:
         case ID_ROW_CLEAR_NEWS:
             stock.newMarks &= static_cast<std::uint8_t>(id == ID_ROW_CLEAR_BOARD ? ~1u : ~2u);
@@ -552,6 +581,9 @@ void CQuotrixDlg::OnCommand(UINT id) {
         case ID_APP_ABOUT:
             OpenAboutBox();
             return;
+        case ID_APP_PORTFOLIO:
+            ShowPortfolio();
+            return;
         case ID_APP_OPTIONS:
             if (!optionsOpen) OpenOptions(lastOptionsPage_);
             return;
@@ -564,7 +596,13 @@ void CQuotrixDlg::OnCommand(UINT id) {
 
 void CQuotrixDlg::RedrawStock(CStockMan& stock, bool) { RefreshStockIcon(stock, 0); }
 
-void CQuotrixDlg::RefreshViews(bool) { RefreshTotals(); }
+void CQuotrixDlg::RefreshViews(bool relayout) {
+    if (portfolio_ && relayout) {
+        portfolio_->ApplyLook();
+        portfolio_->RebuildLayout();
+    }
+    RefreshTotals();
+}
 
 void CQuotrixDlg::RefreshStockIcon(CStockMan& stock, unsigned flags) {
     const std::string& tip = BuildStockTexts(stock);
@@ -575,14 +613,17 @@ void CQuotrixDlg::RefreshStockIcon(CStockMan& stock, unsigned flags) {
         stock.UpdateIcon(entry, tip);
     ApplyWatchBand(stock);
     totals_.Update(stock);
+    if (portfolio_ && portfolioStarted_) portfolio_->StockChanged(stock);
     if ((flags & 2) == 0) RefreshTotals();
 }
 
 void CQuotrixDlg::RefreshTotals() {
     // Every change of a stock passes through RefreshStockIcon, which keeps the sums current.
-    const TotalsInput in = GatherTotals(totals_, stocks_, settings_, {cashBalance_, header_.cashSwitches, false});
+    const TotalsInput in = GatherTotals(totals_, stocks_, settings_,
+                                        {cashBalance_, header_.cashSwitches, portfolio_ && portfolio_->Visible()});
     const TotalsTexts texts = BuildTotals(in, options);
     ApplyTotalsIcon(*this, cache_, texts);
+    PortfolioTotalsChanged(texts, in);
 }
 
 void CQuotrixDlg::MarkModified() { settings_.boolFlags1 |= BF1_MODIFIED; }
@@ -605,6 +646,7 @@ void CQuotrixDlg::DeleteStock(CStockMan& stock, bool ask) {
     totals_.Remove(stock);
     if (engine_) engine_->RemoveStock(stock);
     MarkModified();
+    if (portfolio_) portfolio_->RebuildLayout();
     RefreshTotals();
 }
 
@@ -667,6 +709,7 @@ bool CQuotrixDlg::SaveStockFile() {
         WriteLastest(*store_, filePath_);
         RefreshTotals();
     }
+    GatherPortfolioPlace();
     if (!WriteStockFile(filePath_, stocks_, placement_, cashBalance_, header_)) {
         AppLog().Log(LOG_ERR, "FILE: %s save failure", filePath_.c_str());
         return false;
@@ -677,7 +720,9 @@ bool CQuotrixDlg::SaveStockFile() {
 }
 
 void CQuotrixDlg::UpdatePosition() {
-    if (!filePath_.empty()) UpdateStockFilePosition(filePath_, placement_, 0, 0);
+    if (filePath_.empty()) return;
+    GatherPortfolioPlace();
+    UpdateStockFilePosition(filePath_, placement_, header_.block.firstRow, header_.block.rowCount);
 }
 
 void CQuotrixDlg::ShowExitPrompt() {
@@ -715,6 +760,7 @@ void CQuotrixDlg::OnDestroy() {
     AppLog().Log(LOG_DTL, "[WND] ENTER WM_DESTROY handler");
 
     if (engine_) engine_->Halt();
+    KillTimer(hwnd_, CPortfolioView::kActionTimerId);
     AppLog().Log(LOG_DTL, "[TIMER] KILL PF Action timer");
 
     if (!stocks_.empty()) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/DisplayTexts.h"
+#include "app/win32/PortfolioView.h"
 #include "app/win32/StockPopup.h"
 #include "files/StockFile.h"
 #include "icons/StockIconCtrl.h"
@@ -37,7 +38,8 @@ class CQuotrixDlg : public CDialog,
                     public CStockIconCtrl,
                     public CStockPopup,
                     public UpdateView,
-                    public ReleaseCheckWindow {
+                    public ReleaseCheckWindow,
+                    public PortfolioHost {
   public:
     explicit CQuotrixDlg(CQuotrixApp& app);
     ~CQuotrixDlg() override;
@@ -69,6 +71,20 @@ class CQuotrixDlg : public CDialog,
     HINSTANCE Resources() const { return resources_; }
     // The accelerator table 242, for the message loop.
     HACCEL Accelerators() const { return accelerators_; }
+
+    // The portfolio (QuotrixDlgPortfolio.cpp).
+    void ShowPortfolio();
+    void HidePortfolio();
+    CPortfolioView* Portfolio() { return portfolio_.get(); }
+    // PortfolioHost.
+    StockList& PortfolioStocks() override { return stocks_; }
+    HIMAGELIST StockImages() override { return images_.Handle(); }
+    PortfolioTotals TotalsForTitle() override { return titleTotals_; }
+    std::string PortfolioFileTitle() override { return fileTitle_; }
+    void PortfolioRowMenu(CStockMan& stock, unsigned moveFlags) override;
+    void PortfolioAppMenu() override;
+    void PortfolioRowDoubleClick(CStockMan& stock) override;
+    void PortfolioHide() override { HidePortfolio(); }
 
     // UpdateView.
     void RedrawStock(CStockMan& stock, bool updated) override;
@@ -107,6 +123,11 @@ class CQuotrixDlg : public CDialog,
     // Opens the options dialog at `page`.
     void OpenOptions(int page);
     EngineServices MakeServices();
+    // The portfolio's hooks (QuotrixDlgPortfolio.cpp).
+    bool AttachPortfolio();
+    void StartPortfolio();
+    void PortfolioTotalsChanged(const TotalsTexts& texts, const TotalsInput& input);
+    void GatherPortfolioPlace();
 
     CQuotrixApp& app_;
     HINSTANCE resources_;
@@ -133,6 +154,10 @@ class CQuotrixDlg : public CDialog,
     PortfolioPlacement placement_;
     PriceValue cashBalance_ = 0;
     StockFileHeader header_;
+
+    std::unique_ptr<CPortfolioView> portfolio_;
+    PortfolioTotals titleTotals_;
+    bool portfolioStarted_ = false;  // placed at start-up; later stocks come as added rows
 
     std::unique_ptr<Win32UpdateOwner> owner_;
     std::unique_ptr<UpdateEngine> engine_;

@@ -1,0 +1,76 @@
+// The main window's side of the portfolio: showing and hiding it, its place at start-up and in
+// the stock file, its menus and the totals in its title.
+#include "app/win32/QuotrixDlg.h"
+#include "log/ErrLog.h"
+#include "platform/SettingsStores.h"
+#include "resources/resource.h"
+
+namespace quotrix {
+
+namespace {
+constexpr UINT kAppIcon = 1;
+}  // namespace
+
+bool CQuotrixDlg::AttachPortfolio() {
+    portfolio_ = std::make_unique<CPortfolioView>(*this, settings_);
+    return portfolio_->Attach(hwnd_, scrollBar_, tooltip_, resources_);
+}
+
+void CQuotrixDlg::StartPortfolio() {
+    if (!portfolio_) return;
+    portfolio_->Restore(header_.block.firstRow, header_.block.rowCount);
+    const bool rolledUp = store_->GetInt(kSectionSetting, "PF_RollUp", 0) != 0;
+    portfolio_->PlaceAtStart(placement_, rolledUp);
+    portfolioStarted_ = true;
+    if (settings_.boolFlags1 & PF_BF1_SHOW_AT_START) {
+        portfolio_->Show(false);
+    } else {
+        portfolio_->Hide();
+        portfolio_->PauseAutoHide();
+    }
+    RefreshTotals();
+}
+
+void CQuotrixDlg::ShowPortfolio() {
+    if (!portfolio_) return;
+    AppLog().Log(LOG_INT, "Show portfolio");
+    portfolio_->Show(true);
+    RefreshTotals();
+}
+
+void CQuotrixDlg::HidePortfolio() {
+    if (!portfolio_) return;
+    AppLog().Log(LOG_INT, "Hide portfolio");
+    portfolio_->Hide();
+    RefreshTotals();
+}
+
+void CQuotrixDlg::GatherPortfolioPlace() {
+    if (!portfolio_ || !portfolioStarted_) return;
+    placement_ = portfolio_->CurrentPlacement();
+    header_.block.firstRow = portfolio_->FirstRow();
+    header_.block.rowCount = portfolio_->VisibleRows();
+}
+
+void CQuotrixDlg::PortfolioTotalsChanged(const TotalsTexts& texts, const TotalsInput& input) {
+    const PortfolioTotals totals{texts.totalsLine, input.incomplete, texts.arrow, input.overallKind};
+    const bool same = totals.line == titleTotals_.line && totals.incomplete == titleTotals_.incomplete &&
+                      totals.arrow == titleTotals_.arrow && totals.overallKind == titleTotals_.overallKind;
+    titleTotals_ = totals;
+    if (same || !portfolio_ || !portfolioStarted_) return;
+    portfolio_->TitleChanged();
+}
+
+void CQuotrixDlg::PortfolioRowMenu(CStockMan& stock, unsigned moveFlags) {
+    const std::uint32_t id = stock.Id();
+    AppLog().Log(LOG_INT, "[MENU] Row menu: %s", stock.codeText.c_str());
+    const UINT chosen = ShowRowMenu(hwnd_, kRowPopup, stock, moveFlags, false);
+    if (CStockMan* still = FindStock(id))
+        if (!StockCommand(*still, chosen)) AppCommand(chosen, id);
+}
+
+void CQuotrixDlg::PortfolioAppMenu() { AppCommand(ShowAppMenu(hwnd_, true), kAppIcon); }
+
+void CQuotrixDlg::PortfolioRowDoubleClick(CStockMan& stock) { OpenStockWebPage(stock, 25); }
+
+}  // namespace quotrix
