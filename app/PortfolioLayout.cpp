@@ -134,6 +134,20 @@ bool PortfolioLayout::Rebuild(const std::vector<RowMeasure>& rows, const LayoutO
            rowHeight_ != oldRowHeight;
 }
 
+bool PortfolioLayout::Absorbs(const RowMeasure& before, const RowMeasure& after) const {
+    if (before.present != after.present || before.marks != after.marks) return false;
+    for (std::size_t k = 0; k < kPortfolioColumns; ++k) {
+        const ColumnLayout& c = columns_[k];
+        const int beforeInteger = before.width[k] - before.fraction[k];
+        const int afterInteger = after.width[k] - after.fraction[k];
+        if (afterInteger > c.integer || after.fraction[k] > c.fraction) return false;
+        // A row that set a column's width and now is narrower may let the column shrink.
+        if (beforeInteger == c.integer && afterInteger < beforeInteger) return false;
+        if (before.fraction[k] == c.fraction && after.fraction[k] < before.fraction[k]) return false;
+    }
+    return true;
+}
+
 void PortfolioLayout::ComputeHeight() { windowHeight_ = visible_ * rowHeight_ + TitleHeight() + 4; }
 
 void PortfolioLayout::ClampScroll() { first_ = Clamp(first_, 0, std::max(0, rowCount_ - visible_)); }

@@ -137,6 +137,10 @@ class PortfolioLayout {
     // a column width changed: the virtual screen must be rebuilt and the window resized.
     bool Rebuild(const std::vector<RowMeasure>& rows, const LayoutOptions& options);
 
+    // Whether a row measured `before` and now `after` leaves every column as it is (so that only
+    // that row needs drawing again). False whenever a column could grow, shrink, appear or go.
+    bool Absorbs(const RowMeasure& before, const RowMeasure& after) const;
+
     // Rows of the list, shown rows, scroll position.
     int RowCount() const { return rowCount_; }
     int VisibleRows() const { return visible_; }

@@ -44,6 +44,20 @@ std::string ResourceText(HINSTANCE resources, UINT id) {
     return length > 0 ? Narrow(std::wstring_view(text, static_cast<std::size_t>(length))) : std::string();
 }
 
+// The virtual screen is a 32-bit DIB section: drawing into it never leaves the process, which
+// for a screen-compatible bitmap it may (an X server round trip per drawing call under Wine).
+HBITMAP MakeScreenBitmap(int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+}
+
 struct Gdi {
     HGDIOBJ object;
     explicit Gdi(HGDIOBJ o) : object(o) {}
@@ -57,6 +71,11 @@ struct Gdi {
 CPortfolioView::CPortfolioView(PortfolioHost& host, const AppSettings& settings) : host_(host), settings_(settings) {}
 
 CPortfolioView::~CPortfolioView() {
+    if (atlas_) {
+        SelectObject(atlas_, atlasOld_);
+        DeleteDC(atlas_);
+    }
+    if (atlasBitmap_) DeleteObject(atlasBitmap_);
     if (screen_) {
         SelectObject(screen_, screenOld_);
         DeleteDC(screen_);
@@ -92,8 +111,8 @@ bool CPortfolioView::Attach(HWND window, HWND scrollBar, HWND tooltip, HINSTANCE
     screenWidth_ = screenHeight_ = 0;
     HDC dc = GetDC(hwnd_);
     screen_ = CreateCompatibleDC(dc);
-    screenBitmap_ = CreateCompatibleBitmap(dc, 10, 10);
     ReleaseDC(hwnd_, dc);
+    screenBitmap_ = MakeScreenBitmap(10, 10);
     if (!screen_ || !screenBitmap_) return false;
     screenOld_ = SelectObject(screen_, screenBitmap_);
     screenWidth_ = screenHeight_ = 10;
@@ -104,6 +123,7 @@ bool CPortfolioView::Attach(HWND window, HWND scrollBar, HWND tooltip, HINSTANCE
 
 void CPortfolioView::ApplyLook() {
     colors_ = PortfolioColorsFor(settings_.bkCol);
+    ForgetIcons();
     if (background_) DeleteObject(background_);
     background_ = CreateSolidBrush(settings_.bkCol & 0xFFFFFF);
     if (HIMAGELIST images = host_.StockImages()) ImageList_SetBkColor(images, settings_.bkCol & 0xFFFFFF);
@@ -250,9 +270,7 @@ void CPortfolioView::RebuildLayout() {
 bool CPortfolioView::BuildVirtualScreen() {
     const int width = std::max(1, layout_.ContentWidth());
     const int height = std::max(1, layout_.RowHeight() * std::max(1, layout_.RowCount()));
-    HDC dc = GetDC(hwnd_);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
-    ReleaseDC(hwnd_, dc);
+    HBITMAP bitmap = MakeScreenBitmap(width, height);
     if (!bitmap) return false;
     SelectObject(screen_, bitmap);
     if (screenBitmap_) DeleteObject(screenBitmap_);
@@ -266,6 +284,7 @@ bool CPortfolioView::BuildVirtualScreen() {
 
 void CPortfolioView::StockChanged(const CStockMan& stock) {
     if (!hwnd_ || !(stock.fileFlags & FILEFLAG_PORTFOLIO)) return;
+    if (TryRedrawRow(stock)) return;
     const int old = layout_.ContentWidth();
     const int oldRows = layout_.RowCount();
     const auto before = screenBitmap_;
@@ -282,6 +301,76 @@ void CPortfolioView::StockChanged(const CStockMan& stock) {
         AppLog().Log(LOG_ERR, "%s in WM_PAINT 0x%08x", e.text.c_str(),
                      static_cast<unsigned>(reinterpret_cast<UINT_PTR>(hwnd_)));
     }
+}
+
+bool CPortfolioView::TryRedrawRow(const CStockMan& stock) {
+    // A merge changes one stock: when its new texts fit the columns as they are, only its row is
+    // measured and drawn again.
+    const auto at = std::find(rows_.begin(), rows_.end(), &stock);
+    const auto cached = measures_.find(&stock);
+    if (at == rows_.end() || cached == measures_.end() || !cached->second.valid || !rowFont_) return false;
+    try {
+        std::uint32_t flags = settings_.itemFlags.portfolioText;
+        if (flags & 0x1000) flags |= 0x2000;
+        const int marks = MarkCount(RowMarks(stock, settings_.checkMask));
+        HDC dc = GetDC(hwnd_);
+        HGDIOBJ old = SelectObject(dc, rowFont_);
+        RowMeasure fresh;
+        try {
+            fresh = MeasureRow(stock, flags, marks, [&](const std::string& text) { return MeasureText(dc, text); });
+        } catch (const PaintError&) {
+            SelectObject(dc, old);
+            ReleaseDC(hwnd_, dc);
+            throw;
+        }
+        SelectObject(dc, old);
+        ReleaseDC(hwnd_, dc);
+        if (!layout_.Absorbs(cached->second.measure, fresh)) return false;
+        cached->second.measure = fresh;
+        const_cast<CStockMan&>(stock).displayFlag &= static_cast<std::uint8_t>(~DISPFLAG_TEXTS_CHANGED);
+        const int index = static_cast<int>(at - rows_.begin());
+        RECT area{0, index * layout_.RowHeight(), layout_.ContentWidth(), (index + 1) * layout_.RowHeight()};
+        RenderRows(&area, true);
+    } catch (const PaintError& e) {
+        AppLog().Log(LOG_ERR, "%s in WM_PAINT 0x%08x", e.text.c_str(),
+                     static_cast<unsigned>(reinterpret_cast<UINT_PTR>(hwnd_)));
+    }
+    return true;
+}
+
+void CPortfolioView::DrawIcon(HDC dc, int x, int y, int image, std::uint32_t mark, bool highlighted) {
+    HIMAGELIST images = host_.StockImages();
+    if (!images || image < 0 || image > static_cast<int>(IMG_ARROW_LARGE_RISE)) return;
+    // Drawing through the image list costs several masked copies; each picture is composed once
+    // on the row's background and copied from then on.
+    const int markIndex = mark <= IMG_MARK_OUT_OF_HOURS ? static_cast<int>(mark) : 4;
+    const std::size_t key = static_cast<std::size_t>((image * 5 + markIndex) * 2 + (highlighted ? 1 : 0));
+    if (!atlas_) {
+        HDC screen = GetDC(hwnd_);
+        atlas_ = CreateCompatibleDC(screen);
+        ReleaseDC(hwnd_, screen);
+        atlasBitmap_ = MakeScreenBitmap(16, 16 * static_cast<int>(atlasSlots_.size()));
+        if (!atlas_ || !atlasBitmap_) throw PaintError{SJIS("仮想画面構築失敗")};
+        atlasOld_ = SelectObject(atlas_, atlasBitmap_);
+        atlasSlots_.fill(-1);
+        atlasUsed_ = 0;
+    }
+    int& slot = atlasSlots_[key];
+    if (slot < 0) {
+        slot = atlasUsed_++;
+        RECT r{0, slot * 16, 16, slot * 16 + 16};
+        HBRUSH brush = highlighted ? CreateSolidBrush(colors_.line) : nullptr;
+        FillRect(atlas_, &r, brush ? brush : background_);
+        if (brush) DeleteObject(brush);
+        ImageList_Draw(images, image, atlas_, 0, slot * 16, ILD_TRANSPARENT);
+        if (markIndex < 4) ImageList_Draw(images, markIndex, atlas_, 0, slot * 16, ILD_TRANSPARENT);
+    }
+    BitBlt(dc, x, y, 16, 16, atlas_, 0, slot * 16, SRCCOPY);
+}
+
+void CPortfolioView::ForgetIcons() {
+    atlasSlots_.fill(-1);
+    atlasUsed_ = 0;
 }
 
 COLORREF CPortfolioView::TextColor() const {
@@ -308,6 +397,7 @@ void CPortfolioView::RenderRows(const RECT* area, bool redraw) {
     HGDIOBJ oldFont = SelectObject(screen_, rowFont_);
     if (!oldFont) throw PaintError{SJIS("フォント設定失敗")};
     SetBkMode(screen_, TRANSPARENT);
+    if (!area) ForgetIcons();
     int y = 0;
     for (int i = 0; i < static_cast<int>(rows_.size()); ++i, y += rh) {
         if (area && (y + rh <= area->top || y >= area->bottom)) continue;
@@ -369,12 +459,7 @@ void CPortfolioView::RenderRow(HDC dc, const CStockMan& stock, int y, int rowInd
     // Icon with its status mark.
     HIMAGELIST images = host_.StockImages();
     const int iconY = y + (rh > 16 ? (rh - 16) / 2 : 0);
-    if (images) {
-        const UINT style = highlighted ? ILD_TRANSPARENT : ILD_NORMAL;
-        ImageList_Draw(images, stock.arrowImage, dc, 1, iconY, style);
-        const std::uint32_t mark = StatusMark(stock.status);
-        if (mark != kNoMark) ImageList_Draw(images, static_cast<int>(mark), dc, 1, iconY, ILD_TRANSPARENT);
-    }
+    if (images) DrawIcon(dc, 1, iconY, stock.arrowImage, StatusMark(stock.status), highlighted);
 
     const COLORREF text = TextColor();
     const bool red = (settings_.boolFlags1 & PF_BF1_RED_NEGATIVES) != 0;
@@ -383,10 +468,10 @@ void CPortfolioView::RenderRow(HDC dc, const CStockMan& stock, int y, int rowInd
     auto drawMarks = [&](int x) {
         if (!images) return;
         if (marks & 2) {
-            ImageList_Draw(images, IMG_NEWS, dc, x, iconY, ILD_TRANSPARENT);
+            DrawIcon(dc, x, iconY, IMG_NEWS, kNoMark, highlighted);
             x += 16;
         }
-        if (marks & 1) ImageList_Draw(images, IMG_BOARD, dc, x, iconY, ILD_TRANSPARENT);
+        if (marks & 1) DrawIcon(dc, x, iconY, IMG_BOARD, kNoMark, highlighted);
     };
     const int textY = y + 1;
     if (!layout_.Column(TEXT_NAME).exists) {
@@ -400,9 +485,17 @@ void CPortfolioView::RenderRow(HDC dc, const CStockMan& stock, int y, int rowInd
     if (layout_.Column(TEXT_CODE).exists)
         PutText(dc, spans.at[TEXT_CODE].left, textY, stock.valueTexts[TEXT_CODE].text, text, false);
     if (layout_.PriceBars() && (stock.status & STATUS_UPDATED)) {
-        if (HICON bar = PriceBarIcon(stock, layout_.BarSetting())) {
-            DrawIconEx(dc, spans.barLeft, y + (rh - 11) / 2, bar, 0, 0, 0, nullptr, DI_NORMAL);
-            DestroyIcon(bar);
+        // The bar's steps straight into the row: an icon per row would cost a bitmap pair each.
+        const int left = spans.barLeft, top = y + (rh - 11) / 2;
+        for (const BarPaint& step : PriceBarLayout(stock, layout_.BarSetting())) {
+            HBRUSH brush = CreateSolidBrush(step.color);
+            if (!brush) continue;
+            const RECT rect{left + step.left, top + step.top, left + step.right, top + step.bottom};
+            if (step.frame)
+                FrameRect(dc, &rect, brush);
+            else
+                FillRect(dc, &rect, brush);
+            DeleteObject(brush);
         }
     }
     if (layout_.Column(TEXT_TIME).exists)
@@ -865,7 +958,10 @@ void CPortfolioView::OnLButtonUp(int x, int y) {
     const TitleHit pressed = pressed_;
     pressed_ = TitleHit::List;
     NoteMouseActivity();
-    if (hit != pressed) return;
+    if (hit == pressed) PressButton(hit);
+}
+
+void CPortfolioView::PressButton(TitleHit hit) {
     switch (hit) {
         case TitleHit::Close:
             host_.PortfolioHide();
@@ -1071,6 +1167,8 @@ void CPortfolioView::RollDown() {
     resizePending_ = true;
     ApplySize();
     InvalidateRect(hwnd_, nullptr, FALSE);
+    // The idle action runs again from now.
+    if (visible_) StartActionTimer();
 }
 
 void CPortfolioView::SetAutoHideTip() {

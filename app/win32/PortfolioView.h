@@ -117,12 +117,17 @@ class CPortfolioView {
     void OnMouseMove(int x, int y, WPARAM keys);
     void OnLButtonDown(int x, int y);
     void OnLButtonUp(int x, int y);
+    void PressButton(TitleHit hit);
     void OnLButtonDblClk(int x, int y);
     void OnRButtonDown(int x, int y);
     void OnVScroll(int code);
     BOOL OnNotify(NMHDR& header, LRESULT& result);
     void RelayToTooltip(UINT message, WPARAM wParam, LPARAM lParam);
 
+    bool TryRedrawRow(const CStockMan& stock);
+    // A picture of the icon image list (with a status mark, or kNoMark) on the row's background.
+    void DrawIcon(HDC dc, int x, int y, int image, std::uint32_t mark, bool highlighted);
+    void ForgetIcons();
     void CollectRows();
     bool MakeFonts();
     bool BuildVirtualScreen();
@@ -183,6 +188,12 @@ class CPortfolioView {
     bool resizePending_ = true;
     int menuRow_ = -1;  // the row whose menu is open
     int rowTools_ = 0;  // row tooltips (ids 32 ...)
+    // Composed row pictures: 18 images x 5 marks x 2 backgrounds, 16 pixels high each.
+    HDC atlas_ = nullptr;
+    HBITMAP atlasBitmap_ = nullptr;
+    HGDIOBJ atlasOld_ = nullptr;
+    std::array<int, 18 * 5 * 2> atlasSlots_{};
+    int atlasUsed_ = 0;
     std::array<int, kPortfolioColumns> labelWidths_{};
     bool labelsMeasured_ = false;
 };

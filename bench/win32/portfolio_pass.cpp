@@ -23,6 +23,8 @@
 #include "platform/TextCodec.h"
 
 namespace quotrix {
+bool g_noBars = false;
+bool g_noIcons = false;
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -72,7 +74,8 @@ int Run(int count) {
     BenchHost host;
     IconImageList images;
     IconCache cache(images);
-    if (BuildImageList(images, cache, module, 0, "")) host.images = &images;
+    if (!g_noIcons && BuildImageList(images, cache, module, 0, "")) host.images = &images;
+    if (g_noBars) settings.itemFlags.other &= ~0x10u;
     CStockTipCtrl tips;
     for (int i = 0; i < count; ++i) {
         auto s =
@@ -151,7 +154,10 @@ int Run(int count) {
 
 int main(int argc, char** argv) {
     int count = 1000;
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], "--stocks") == 0) count = std::max(1, std::atoi(argv[i + 1]));
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--stocks") == 0 && i + 1 < argc) count = std::max(1, std::atoi(argv[i + 1]));
+        if (std::strcmp(argv[i], "--no-bars") == 0) quotrix::g_noBars = true;
+        if (std::strcmp(argv[i], "--no-icons") == 0) quotrix::g_noIcons = true;
+    }
     return quotrix::Run(count);
 }

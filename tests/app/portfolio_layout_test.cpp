@@ -133,6 +133,36 @@ TEST(PortfolioLayoutRebuild, ColumnWidthsContentWidthAndHeight) {
     EXPECT_EQ(layout.ListTop(), 34);
 }
 
+TEST(PortfolioLayoutRebuild, AChangedRowIsAbsorbedOnlyWhenNoColumnCanChange) {
+    auto a = Quoted("7203.t", 29500000, -500000);
+    auto b = Quoted("6758.t", 123456789, 12345678);
+    const RowMeasure wide = MeasureRow(*b, 0x0C3F, 0, Measure);
+    const RowMeasure narrow = MeasureRow(*a, 0x0C3F, 0, Measure);
+    LayoutOptions o;
+    o.labelRow = false;
+    PortfolioLayout layout;
+    layout.Rebuild({narrow, wide}, o);
+    // The narrow row changing within the wide row's widths: nothing moves.
+    EXPECT_TRUE(layout.Absorbs(narrow, narrow));
+    RowMeasure grown = narrow;
+    grown.width[TEXT_PRICE] = wide.width[TEXT_PRICE] - wide.fraction[TEXT_PRICE];
+    EXPECT_TRUE(layout.Absorbs(narrow, grown));
+    // Past the widest: the column grows.
+    grown.width[TEXT_PRICE] += 1;
+    EXPECT_FALSE(layout.Absorbs(narrow, grown));
+    // The widest row shrinking: the column may shrink.
+    RowMeasure shrunk = wide;
+    shrunk.width[TEXT_VOLUME] -= 6;
+    EXPECT_FALSE(layout.Absorbs(wide, shrunk));
+    // A new mark or a column gaining its first text.
+    RowMeasure marked = narrow;
+    marked.marks = 1;
+    EXPECT_FALSE(layout.Absorbs(narrow, marked));
+    RowMeasure more = narrow;
+    more.present |= ColumnBit(TEXT_OPEN);
+    EXPECT_FALSE(layout.Absorbs(narrow, more));
+}
+
 TEST(PortfolioScroll, TenStocksFourVisible) {
     PortfolioLayout layout = LayoutOf(10, 4);
     const ScrollBarPlace bar = layout.ScrollBar(17);

@@ -8,7 +8,8 @@ namespace {
 using namespace quotrix;
 using namespace quotrix::driver;
 
-constexpr DWORD kDefaultFlags = 0x373D3D & ~0x2u & ~0x40000u;  // as QuotrixRun::SetFlags(false)
+// As QuotrixRun::SetFlags(false), without showing the portfolio at start.
+constexpr DWORD kDefaultFlags = 0x373D3D & ~0x2u & ~0x40000u & ~0x2000u;
 constexpr DWORD kShowAtStart = 0x2000;
 constexpr DWORD kRedNegatives = 0x10000;
 constexpr int kRow = 16;                // rows of "PF_Font" 12
@@ -45,12 +46,13 @@ void Drag(HWND hwnd, POINT fromClient, int dx, int dy) {
     POINT screen = fromClient;
     ClientToScreen(hwnd, &screen);
     SetCursorPos(screen.x, screen.y);
-    Sleep(100);
+    Sleep(300);
     PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(fromClient.x, fromClient.y));
-    Sleep(200);
+    Sleep(300);
     SetCursorPos(screen.x + dx, screen.y + dy);
+    Sleep(100);
     PostMessageW(hwnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(fromClient.x + dx, fromClient.y + dy));
-    Sleep(200);
+    Sleep(300);
     PostMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(fromClient.x + dx, fromClient.y + dy));
     Sleep(200);
 }
@@ -222,7 +224,7 @@ TEST_F(Portfolio, SizeFollowsTheStocksAndTheItemFlags) {
 TEST_F(Portfolio, RollUpAndAutoHideButtonsAndTheIdleRollUp) {
     SetDword(L"BoolFlags1", kDefaultFlags | kShowAtStart);
     SetDword(L"TimerAction", 2);
-    SetDword(L"ActivateTime", 1500);
+    SetDword(L"ActivateTime", 3000);
     const std::string path =
         WritePlacedFile({"7203.t", "6758.t", "9984.t", "8306.t"}, PortfolioPlacement{120, 120, 0}, 0, 0, 2);
     Child child;
@@ -230,26 +232,29 @@ TEST_F(Portfolio, RollUpAndAutoHideButtonsAndTheIdleRollUp) {
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(WaitVisible(main, true));
     const int full = 4 * kRow + 2 * kRow + 4;
+    const int rolled = kRow + 2;
+    // The window widens as the quotes come in (the buttons sit at its right edge); meanwhile the
+    // idle action may roll it up.
+    ASSERT_TRUE(WaitForQuotes(main, path, 4)) << Log();
+    Sleep(500);
+    if (ClientSize(main).cy == rolled) Click(main, ClientSize(main).cx - 21, 8);
     ASSERT_TRUE(WaitHeight(main, full));
 
     // The auto-hide button suspends the idle action: the portfolio stays down.
-    int w = ClientSize(main).cx;
-    Click(main, w - 34, 8);
-    Sleep(2500);
+    Click(main, ClientSize(main).cx - 34, 8);
+    Sleep(4500);
     EXPECT_EQ(ClientSize(main).cy, full);
 
     // The roll-up button leaves the title strip; again, the whole window.
-    Click(main, w - 21, 8);
-    ASSERT_TRUE(WaitHeight(main, kRow + 2));
-    ASSERT_TRUE(WaitForQuotes(main, path, 4)) << Log();
+    Click(main, ClientSize(main).cx - 21, 8);
+    ASSERT_TRUE(WaitHeight(main, rolled));
     Sleep(300);
     Screenshot("portfolio_rolled_up");
-    w = ClientSize(main).cx;
-    Click(main, w - 21, 8);
+    Click(main, ClientSize(main).cx - 21, 8);
     ASSERT_TRUE(WaitHeight(main, full));
 
-    // Rolling down resumes the idle action: after "ActivateTime" without activity it rolls up.
-    EXPECT_TRUE(WaitHeight(main, kRow + 2, 6000));
+    // Rolling down ends the suspension: after "ActivateTime" without activity it rolls up.
+    EXPECT_TRUE(WaitHeight(main, rolled, 8000));
     EXPECT_EQ(ExitQuotrix(main, child), 0u);
 }
 
