@@ -11,6 +11,7 @@
 #include "log/ErrLog.h"
 #include "platform/TextCodec.h"
 #include "platform/win32/WinText.h"
+#include "platform/win32/ui/UiFont.h"
 #include "resources/resource.h"
 
 namespace quotrix {
@@ -33,8 +34,9 @@ constexpr int kPicHovered = 5;
 constexpr int kPicCloseHovered = 7;
 constexpr int kPicAlwaysShownHovered = 9;
 
-// The desktop's text and shadow colours for a transparent background.
-COLORREF DesktopText(COLORREF desktop) { return IsDarkColor(desktop) ? RGB(255, 255, 255) : RGB(0, 0, 0); }
+// The desktop's text colour for a transparent background, and the shadow that keeps it readable
+// on any picture: near black under white text, near white under black text.
+COLORREF DesktopText(COLORREF desktop) { return DesktopTextColorFor(desktop); }
 COLORREF DesktopShadow(COLORREF desktop) { return IsDarkColor(desktop) ? RGB(5, 5, 5) : RGB(250, 250, 250); }
 
 // A string-table text (Shift-JIS).
@@ -150,9 +152,9 @@ bool CPortfolioView::MakeFonts() {
     font.lfHeight = -size;
     font.lfCharSet = SHIFTJIS_CHARSET;
     font.lfPitchAndFamily = FF_SWISS;
-    // The face of the UI font, which has Japanese glyphs.
-    LOGFONTW ui{};
-    if (GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof ui, &ui)) wcsncpy(font.lfFaceName, ui.lfFaceName, 31);
+    // The face of the UI font, which has Japanese glyphs whatever the system's language.
+    const std::wstring& face = GetUiFontInfo().face;
+    wcsncpy(font.lfFaceName, face.empty() ? GetUiFontInfo().logFont.lfFaceName : face.c_str(), LF_FACESIZE - 1);
     HFONT row = CreateFontIndirectW(&font);
     if (!row) {
         AppLog().Log(LOG_ERR, "%s in WM_PAINT 0x%08x", SJIS("フォント生成失敗").c_str(),
@@ -811,7 +813,8 @@ BOOL CPortfolioView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
             NoteMouseActivity();
             return TRUE;
         case WM_CAPTURECHANGED:
-            moving_ = 0;
+            // Another window took the mouse: the drag ends.
+            if (reinterpret_cast<HWND>(lParam) != hwnd_) moving_ = 0;
             return FALSE;
         case WM_NOTIFY:
             return OnNotify(*reinterpret_cast<NMHDR*>(lParam), result);
@@ -903,9 +906,10 @@ void CPortfolioView::OnMouseMove(int x, int y, WPARAM keys) {
         trackingLeave_ = TrackMouseEvent(&track) != FALSE;
     }
     NoteMouseActivity();
+    // Where the message says the mouse is, on the screen: the window may have moved since.
+    POINT p{x, y};
+    ClientToScreen(hwnd_, &p);
     if (moving_ == 1) {
-        POINT p;
-        GetCursorPos(&p);
         ScreenRect r{moveOrigin_.left + (p.x - moveStart_.x), moveOrigin_.top + (p.y - moveStart_.y), 0, 0};
         r.right = r.left + (moveOrigin_.right - moveOrigin_.left);
         r.bottom = r.top + (moveOrigin_.bottom - moveOrigin_.top);
@@ -919,8 +923,6 @@ void CPortfolioView::OnMouseMove(int x, int y, WPARAM keys) {
     }
     if (moving_ == 2) {
         SetCursor(sizeCursor_);
-        POINT p;
-        GetCursorPos(&p);
         const int rows = layout_.DragRows(p.y - moveStart_.y);
         if (rows != 0) SetVisibleRows(rows);
         return;
@@ -943,10 +945,12 @@ void CPortfolioView::OnLButtonDown(int x, int y) {
     if (hit == TitleHit::Close || hit == TitleHit::RollUp || hit == TitleHit::AutoHide) return;
     RECT client{};
     GetClientRect(hwnd_, &client);
-    moving_ = hit == TitleHit::List && layout_.NearBottomEdge(y, client.bottom, rolledUp_) ? 2 : 1;
-    GetCursorPos(&moveStart_);
+    const int mode = hit == TitleHit::List && layout_.NearBottomEdge(y, client.bottom, rolledUp_) ? 2 : 1;
+    moveStart_ = POINT{x, y};
+    ClientToScreen(hwnd_, &moveStart_);
     GetWindowRect(hwnd_, &moveOrigin_);
     SetCapture(hwnd_);
+    moving_ = mode;
 }
 
 void CPortfolioView::OnLButtonUp(int x, int y) {
