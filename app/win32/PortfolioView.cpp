@@ -638,7 +638,8 @@ void CPortfolioView::OnPaint() {
             // 7: the visible rows, one block copy.
             const int top = layout_.ListTop();
             const int height = layout_.VisibleRows() * rh;
-            if (!BitBlt(dc, 0, top, layout_.ContentWidth(), height, screen_, 0, layout_.FirstRow() * rh, SRCCOPY))
+            if (height > 0 &&
+                !BitBlt(dc, 0, top, layout_.ContentWidth(), height, screen_, 0, layout_.FirstRow() * rh, SRCCOPY))
                 throw PaintError{SJIS("GetWindowRect失敗")};
             // Below the rows, above the frame.
             RECT rest{0, top + height, layout_.ContentWidth(), client.bottom};
