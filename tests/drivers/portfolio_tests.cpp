@@ -3,6 +3,8 @@
 // row and visible rows across a restart (the stock file), and its red negatives (pixels).
 #include "tests/drivers/driver_support.h"
 
+#include <commctrl.h>
+
 namespace {
 
 using namespace quotrix;
@@ -292,6 +294,13 @@ TEST_F(Portfolio, WheelDragAndResizeSurviveARestart) {
         EXPECT_EQ(info.nPage, 4u);
         EXPECT_EQ(info.nMax, 9);
 
+        // The portfolio's tooltip: the three buttons, the title icon and one tool per visible row.
+        HWND tips = WaitFor(child.pi.dwProcessId, kWait, [&](HWND h) {
+            return ClassOf(h) == L"tooltips_class32" && GetWindow(h, GW_OWNER) == main;
+        });
+        ASSERT_NE(tips, nullptr);
+        EXPECT_EQ(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 4 + 4);
+
         // One notch of the wheel down scrolls one row.
         PostMessageW(main, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), MAKELPARAM(350, 250));
         EXPECT_TRUE(WaitUntil([&] {
@@ -306,6 +315,7 @@ TEST_F(Portfolio, WheelDragAndResizeSurviveARestart) {
         const int h = ClientSize(main).cy;
         Drag(main, POINT{30, h - 3}, 0, -11);
         EXPECT_TRUE(WaitHeight(main, 3 * kRow + 2 * kRow + 4, 3000)) << ClientSize(main).cy;
+        EXPECT_EQ(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 4 + 3);
         EXPECT_EQ(ExitQuotrix(main, child), 0u);
     }
     // Nothing was modified: the exit wrote the place, the scroll row and the visible rows.
