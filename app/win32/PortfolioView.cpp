@@ -310,23 +310,23 @@ bool CPortfolioView::TryRedrawRow(const CStockMan& stock) {
     // measured and drawn again.
     const auto at = std::find(rows_.begin(), rows_.end(), &stock);
     const auto cached = measures_.find(&stock);
-    if (at == rows_.end() || cached == measures_.end() || !cached->second.valid || !rowFont_) return false;
+    if (at == rows_.end() || cached == measures_.end() || !cached->second.valid || !rowFont_ || !screen_) return false;
     try {
         std::uint32_t flags = settings_.itemFlags.portfolioText;
         if (flags & 0x1000) flags |= 0x2000;
         const int marks = MarkCount(RowMarks(stock, settings_.checkMask));
-        HDC dc = GetDC(hwnd_);
+        // The virtual screen's own DC measures with the row font as well as the window's would,
+        // without asking the window system for a DC.
+        HDC dc = screen_;
         HGDIOBJ old = SelectObject(dc, rowFont_);
         RowMeasure fresh;
         try {
             fresh = MeasureRow(stock, flags, marks, [&](const std::string& text) { return MeasureText(dc, text); });
         } catch (const PaintError&) {
             SelectObject(dc, old);
-            ReleaseDC(hwnd_, dc);
             throw;
         }
         SelectObject(dc, old);
-        ReleaseDC(hwnd_, dc);
         if (!layout_.Absorbs(cached->second.measure, fresh)) return false;
         cached->second.measure = fresh;
         const_cast<CStockMan&>(stock).displayFlag &= static_cast<std::uint8_t>(~DISPFLAG_TEXTS_CHANGED);
