@@ -130,8 +130,6 @@ std::size_t SjisPrefixLength(const std::string& text, std::size_t maxBytes) {
     return std::min(i, text.size());
 }
 
-namespace {
-
 // Removes the first company mark, narrow or wide, whichever comes first. The scan steps over
 // whole characters: the wide mark's bytes can also appear across two other characters.
 void RemoveCompanyMark(std::string& name, const std::string& narrow, const std::string& wide) {
@@ -145,6 +143,8 @@ void RemoveCompanyMark(std::string& name, const std::string& narrow, const std::
         i += IsSjisLeadByte(static_cast<unsigned char>(name[i])) ? 2 : 1;
     }
 }
+
+namespace {
 
 void SetFlag(std::uint16_t& word, std::uint16_t bit, bool on) {
     word = static_cast<std::uint16_t>(on ? (word | bit) : (word & ~bit));

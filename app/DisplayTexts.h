@@ -62,6 +62,9 @@ struct DisplayOptions {
     std::uint32_t stkNameMax = 7;         // "StkNameMax": short names keep 2 x this many bytes
 };
 
+// Removes the first company mark, narrow ("(株)") or wide ("（株）"), whichever comes first.
+void RemoveCompanyMark(std::string& name, const std::string& narrow, const std::string& wide);
+
 // The options as the application settings hold them.
 DisplayOptions DisplayOptionsFrom(const AppSettings& settings);
 

@@ -64,6 +64,9 @@ class CStockMan : public CStock, public CStockIconCtrl, public CStockParams, pub
     std::int32_t desktopLeft = 0;
     std::int32_t desktopTop = 0;
     std::uint8_t desktopTxtMode = 0;
+    // Set while the stock's property sheet is open: a second sheet is not opened, nor is the
+    // stock deleted.
+    bool propertySheetOpen = false;
     // The last lines of this stock's update log (at most 7000 bytes, whole CR LF lines).
     std::string updateLog;
 

@@ -357,11 +357,6 @@ LRESULT CQuotrixDlg::OnOpenProperty(std::uint32_t stockId) {
     return 1;
 }
 
-void CQuotrixDlg::OpenStockProperties(CStockMan& stock) {
-    // The property sheet comes with its own dialogs.
-    AppLog().Log(LOG_INT, "Item %u / %s / Open stock property", stock.Id(), stock.name.c_str());
-}
-
 bool ReadIconTitleFont(DesktopFont& font) {
     LOGFONTW system{};
     if (!SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof system, &system, 0)) return false;
@@ -558,7 +553,7 @@ void CQuotrixDlg::AppCommand(UINT id, UINT iconId) {
 void CQuotrixDlg::OnCommand(UINT id) {
     switch (id) {
         case ID_APP_EXIT:
-            if (addStockOpen || optionsOpen || managerOpen) return;
+            if (addStockOpen || optionsOpen || managerOpen || propertySheetsOpen_ > 0) return;
             app_.ExitApplication();
             return;
         case ID_APP_SAVE:
@@ -629,7 +624,8 @@ void CQuotrixDlg::RefreshTotals() {
 void CQuotrixDlg::MarkModified() { settings_.boolFlags1 |= BF1_MODIFIED; }
 
 void CQuotrixDlg::DeleteStock(CStockMan& stock, bool ask) {
-    if (deleting_ || !FindStock(stock.Id())) return;
+    // A stock whose property sheet is open stays until the sheet closes.
+    if (deleting_ || stock.propertySheetOpen || !FindStock(stock.Id())) return;
     if (ask) {
         deleting_ = true;
         const int answer =

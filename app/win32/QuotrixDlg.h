@@ -119,6 +119,7 @@ class CQuotrixDlg : public CDialog,
     void CreatePortfolioTooltip();
     void OnSystemLookChange();
     LRESULT OnOpenProperty(std::uint32_t stockId);
+    // The stock's property sheet, modal (QuotrixDlgProperty.cpp); nothing while it is open.
     void OpenStockProperties(CStockMan& stock);
     // Opens the options dialog at `page`.
     void OpenOptions(int page);
@@ -146,6 +147,7 @@ class CQuotrixDlg : public CDialog,
     HWND scrollBar_ = nullptr;  // the portfolio's scroll bar
     HCURSOR sizeCursor_ = nullptr;
     int lastOptionsPage_ = 0;  // the options page shown last, for the life of the process
+    int propertySheetsOpen_ = 0;
 
     StockList stocks_;
     RunningTotals totals_;  // the totals line of stocks_

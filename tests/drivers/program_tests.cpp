@@ -4,6 +4,8 @@
 //   program_tests.exe QUOTRIX.exe ENLISTOR.exe
 #include "tests/drivers/driver_support.h"
 
+#include <thread>
+
 namespace {
 
 using namespace quotrix;
@@ -158,8 +160,15 @@ TEST_F(QuotrixRun, PropertyRequestsAndTheEndOfTheWindowsSession) {
     const std::vector<int> ids = StockIds();
     ASSERT_EQ(ids.size(), 2u);
     DWORD_PTR answer = 99;
-    // A stock's id is answered 1, anything else 0.
+    // A stock's id opens its property sheet, answered 1 once the sheet is closed; anything else 0.
+    std::thread closer([&] {
+        HWND sheet = WaitFor(child.pi.dwProcessId, kWait, [](HWND h) {
+            return IsWindowVisible(h) && TextOf(h).find(L"のプロパティ") != std::wstring::npos;
+        });
+        if (sheet) PostMessageW(sheet, WM_COMMAND, IDCANCEL, 0);
+    });
     ASSERT_TRUE(SendMessageTimeoutW(main, WM_APP_OPEN_PROPERTY, ids[1], 0, SMTO_BLOCK, kWait, &answer));
+    closer.join();
     EXPECT_EQ(answer, 1u);
     ASSERT_TRUE(SendMessageTimeoutW(main, WM_APP_OPEN_PROPERTY, 1, 0, SMTO_BLOCK, kWait, &answer));
     EXPECT_EQ(answer, 0u);

@@ -1,0 +1,294 @@
+// A stock's property sheet, driven through its controls from outside: trades on the trade page
+// and its dialogs, the other pages, and what reaches the saved stock file.
+#include "tests/drivers/driver_support.h"
+// After windows.h.
+#include <commctrl.h>
+
+#include "resources/resource.h"
+
+namespace {
+
+using namespace quotrix;
+using namespace quotrix::driver;
+
+// (Not "PropertySheet": the system headers make that name a macro.)
+class StockProperties : public QuotrixRun {
+  protected:
+    // Starts the program on a file of one stock and opens that stock's sheet.
+    void Open(const char* code = "7203.t") {
+        path_ = WriteFile({code});
+        main_ = StartQuotrix(FileArgs(path_), child_);
+        ASSERT_NE(main_, nullptr);
+        ASSERT_TRUE(WaitForLog("[FILE] Stock ")) << Log();
+        ASSERT_EQ(StockIds().size(), 1u);
+        id_ = StockIds().front();
+        PostMessageW(main_, WM_APP_OPEN_PROPERTY, static_cast<WPARAM>(id_), 0);
+        sheet_ = WaitForSheet();
+        ASSERT_NE(sheet_, nullptr) << Log();
+        trade_ = Page(IDC_TP_ADD);
+        ASSERT_NE(trade_, nullptr);
+    }
+
+    void TearDown() override {
+        if (main_ && WaitForExit(child_, 0) == STILL_ACTIVE) {
+            if (sheet_ && IsWindow(sheet_)) PostMessageW(sheet_, WM_COMMAND, IDCANCEL, 0);
+            Sleep(300);
+            PostMessageW(main_, WM_APP_EXIT, 0, 0);
+            if (HWND prompt = WaitForBox(child_.pi.dwProcessId, L"銘柄データが変更されています。", 3000))
+                PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
+            WaitForExit(child_, kWait);
+        }
+        QuotrixRun::TearDown();
+    }
+
+    // The visible sheets of the program.
+    std::vector<HWND> Sheets() {
+        std::vector<HWND> found;
+        WaitFor(child_.pi.dwProcessId, 0, [&](HWND h) {
+            if (ClassOf(h) == L"#32770" && IsWindowVisible(h) && TextOf(h).find(L"のプロパティ") != std::wstring::npos)
+                found.push_back(h);
+            return false;
+        });
+        return found;
+    }
+
+    HWND WaitForSheet() {
+        return WaitFor(child_.pi.dwProcessId, kWait, [](HWND h) {
+            return ClassOf(h) == L"#32770" && IsWindowVisible(h) &&
+                   TextOf(h).find(L"のプロパティ") != std::wstring::npos;
+        });
+    }
+
+    // The sheet's page that holds control `id` (pages are made when first shown).
+    HWND Page(int id) {
+        for (DWORD waited = 0; waited < kWait; waited += 100) {
+            for (HWND page = FindWindowExW(sheet_, nullptr, L"#32770", nullptr); page;
+                 page = FindWindowExW(sheet_, page, L"#32770", nullptr))
+                if (GetDlgItem(page, id)) return page;
+            Sleep(100);
+        }
+        return nullptr;
+    }
+
+    HWND ShowPage(int index, int control) {
+        SendMessageW(sheet_, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
+        return Page(control);
+    }
+
+    // WM_GETTEXT: GetWindowText does not ask another process's edit boxes for their text.
+    // Paints `window` fully before a screenshot (a dialog that just closed leaves its area unpainted).
+    static void Shot(HWND window, const char* name) {
+        RedrawWindow(window, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        Sleep(600);
+        Screenshot(name);
+    }
+
+    static std::wstring Item(HWND dialog, int id) {
+        wchar_t text[512] = {};
+        SendDlgItemMessageW(dialog, id, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+    static void Type(HWND dialog, int id, const wchar_t* text) { SetDlgItemTextW(dialog, id, text); }
+    static void Click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+    // A button whose handler opens a modal dialog: the click must not wait for it.
+    static void ClickLater(HWND dialog, int id) {
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    }
+
+    // Adds `shares` at unit price `unit` through the add dialog's controls.
+    void Buy(const wchar_t* shares, const wchar_t* unit) {
+        ClickLater(trade_, IDC_TP_ADD);
+        HWND add = WaitForBox(child_.pi.dwProcessId, L"追加する株数と金額を入力してください。");
+        ASSERT_NE(add, nullptr);
+        Type(add, IDC_EX_SHARES, shares);
+        Type(add, IDC_EX_AMOUNT, unit);
+        Click(add, IDC_EX_UNIT);
+        ASSERT_TRUE(IsWindowEnabled(GetDlgItem(add, IDOK)));
+        Click(add, IDOK);
+        ASSERT_TRUE(WaitForBoxGone(child_.pi.dwProcessId, L"追加する株数と金額を入力してください。"));
+    }
+
+    // OK on the sheet, then the save command; the stock as the file holds it.
+    std::unique_ptr<CStockMan> OkAndSave() {
+        ClickLater(sheet_, IDOK);
+        for (DWORD waited = 0; waited < kWait && IsWindow(sheet_); waited += 100) Sleep(100);
+        EXPECT_FALSE(IsWindow(sheet_));
+        const FILETIME before = WriteTime();
+        PostMessageW(main_, WM_COMMAND, kSaveCommand, 0);
+        for (DWORD waited = 0; waited < kWait; waited += 100) {
+            const FILETIME now = WriteTime();
+            if (CompareFileTime(&before, &now) != 0) break;
+            Sleep(100);
+        }
+        Sleep(200);
+        StockList saved = ReadBack(path_);
+        EXPECT_EQ(saved.size(), 1u);
+        return saved.empty() ? nullptr : std::move(saved.front());
+    }
+
+    FILETIME WriteTime() {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        GetFileAttributesExW(Wide(path_).c_str(), GetFileExInfoStandard, &data);
+        return data.ftLastWriteTime;
+    }
+
+    std::string path_;
+    Child child_;
+    HWND main_ = nullptr;
+    HWND sheet_ = nullptr;
+    HWND trade_ = nullptr;
+    int id_ = 0;
+};
+
+TEST_F(StockProperties, BuyingHundredAtThousandReachesTheSavedFile) {
+    ASSERT_NO_FATAL_FAILURE(Open());
+    EXPECT_NE(TextOf(sheet_).find(L"(7203.T) のプロパティ"), std::wstring::npos) << TextOf(sheet_).size();
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(trade_, IDC_TP_REMOVE)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(trade_, IDC_TP_UNDO)));
+    Buy(L"100", L"1000");
+    EXPECT_EQ(Item(trade_, IDC_TP_SHARES), L"100");
+    EXPECT_EQ(Item(trade_, IDC_TP_TOTAL), L"100,000");
+    EXPECT_EQ(Item(trade_, IDC_TP_AVERAGE), L"1,000");
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(trade_, IDC_TP_REMOVE)));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(trade_, IDC_TP_UNDO)));
+    Shot(sheet_, "property_trade_page");
+    auto saved = OkAndSave();
+    ASSERT_NE(saved, nullptr);
+    EXPECT_EQ(saved->shares, 100u);
+    EXPECT_EQ(saved->cost, 100000 * kYen);
+}
+
+TEST_F(StockProperties, SaleShowsItsProfitAndUndoRedoWalkTheHistory) {
+    ASSERT_NO_FATAL_FAILURE(Open());
+    Buy(L"100", L"1000");
+    ClickLater(trade_, IDC_TP_REMOVE);
+    HWND sell = WaitForBox(child_.pi.dwProcessId, L"削除する株数と金額を入力してください。");
+    ASSERT_NE(sell, nullptr);
+    EXPECT_EQ(Item(sell, IDC_SE_SHARES), L"100");
+    EXPECT_EQ(Item(sell, IDC_SE_COST_TEXT), L"100,000");
+    Type(sell, IDC_SE_AMOUNT, L"120000");
+    EXPECT_EQ(Item(sell, IDC_SE_PROFIT), L"20,000");
+    Click(sell, IDC_SE_EDIT);  // cost-edit mode: the boxes replace the texts
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(sell, IDC_SE_COST)));
+    EXPECT_EQ(Item(sell, IDC_SE_EDIT), L"単価を戻す(&R)");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(sell, IDC_SE_EDIT)));
+    Type(sell, IDC_SE_COST, L"110000");
+    EXPECT_EQ(Item(sell, IDC_SE_PROFIT), L"10,000");
+    EXPECT_EQ(Item(sell, IDC_SE_AVERAGE), L"1100");
+    Click(sell, IDC_SE_EDIT);  // back to the starting average
+    EXPECT_EQ(Item(sell, IDC_SE_PROFIT), L"20,000");
+    Shot(sell, "property_sell_dialog");
+    Click(sell, IDOK);
+    ASSERT_TRUE(WaitForBoxGone(child_.pi.dwProcessId, L"削除する株数と金額を入力してください。"));
+    EXPECT_EQ(Item(trade_, IDC_TP_SHARES), L"0");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(trade_, IDC_TP_REMOVE)));
+
+    Click(trade_, IDC_TP_UNDO);
+    EXPECT_EQ(Item(trade_, IDC_TP_SHARES), L"100");
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(trade_, IDC_TP_REDO)));
+    Click(trade_, IDC_TP_REDO);
+    EXPECT_EQ(Item(trade_, IDC_TP_SHARES), L"0");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(trade_, IDC_TP_REDO)));
+    Click(trade_, IDC_TP_UNDO);
+    EXPECT_EQ(Item(trade_, IDC_TP_SHARES), L"100");
+
+    // Margin moves the cost into the trade cash; the labels follow the short flag.
+    Click(trade_, IDC_TP_MARGIN);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(trade_, IDC_TP_SHORT)));
+    Click(trade_, IDC_TP_SHORT);
+    EXPECT_EQ(Item(trade_, IDC_TP_SHARES_LABEL), L"売付株数:");
+    EXPECT_EQ(Item(trade_, IDC_TP_ADD), L"売付株追加(&A)");
+    Click(trade_, IDC_TP_UNDO);
+    Click(trade_, IDC_TP_UNDO);
+    EXPECT_EQ(Item(trade_, IDC_TP_SHARES_LABEL), L"買付株数:");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(trade_, IDC_TP_SHORT)));
+
+    auto saved = OkAndSave();
+    ASSERT_NE(saved, nullptr);
+    EXPECT_EQ(saved->shares, 100u);
+    EXPECT_EQ(saved->cost, 100000 * kYen);
+    EXPECT_EQ(saved->tradeMode, 0);
+}
+
+TEST_F(StockProperties, BadAmountKeepsTheDialogAndASecondRequestIsIgnored) {
+    ASSERT_NO_FATAL_FAILURE(Open());
+    PostMessageW(main_, WM_APP_OPEN_PROPERTY, static_cast<WPARAM>(id_), 0);
+    Sleep(1000);
+    EXPECT_EQ(Sheets().size(), 1u);
+
+    ClickLater(trade_, IDC_TP_ADD);
+    HWND add = WaitForBox(child_.pi.dwProcessId, L"追加する株数と金額を入力してください。");
+    ASSERT_NE(add, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(add, IDOK)));  // no shares yet
+    Type(add, IDC_EX_SHARES, L"10");
+    Type(add, IDC_EX_AMOUNT, L"12x");
+    ClickLater(add, IDOK);
+    HWND message = WaitForBox(child_.pi.dwProcessId, L"通貨型を入力してください。");
+    ASSERT_NE(message, nullptr);
+    Shot(message, "property_bad_amount");
+    PostMessageW(message, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitForBoxGone(child_.pi.dwProcessId, L"通貨型を入力してください。"));
+    EXPECT_TRUE(IsWindowVisible(add));
+    Type(add, IDC_EX_AMOUNT, L"500");
+    Click(add, IDOK);
+    ASSERT_TRUE(WaitForBoxGone(child_.pi.dwProcessId, L"追加する株数と金額を入力してください。"));
+    EXPECT_EQ(Item(trade_, IDC_TP_TOTAL), L"500");
+    Click(sheet_, IDCANCEL);
+    for (DWORD waited = 0; waited < kWait && IsWindow(sheet_); waited += 100) Sleep(100);
+    // Cancel kept nothing; the sheet opens again once closed.
+    PostMessageW(main_, WM_APP_OPEN_PROPERTY, static_cast<WPARAM>(id_), 0);
+    sheet_ = WaitForSheet();
+    ASSERT_NE(sheet_, nullptr);
+    trade_ = Page(IDC_TP_ADD);
+    EXPECT_EQ(Item(trade_, IDC_TP_SHARES), L"0");
+}
+
+TEST_F(StockProperties, OtherPagesStoreTheirSettings) {
+    ASSERT_NO_FATAL_FAILURE(Open());
+    HWND display = ShowPage(1, IDC_DP_WHERE);
+    ASSERT_NE(display, nullptr);
+    Shot(sheet_, "property_display_page");
+    Click(display, IDC_DP_OUTSIDE);
+    SendDlgItemMessageW(display, IDC_DP_WHERE, CB_SETCURSEL, 1, 0);
+    SendMessageW(display, WM_COMMAND, MAKEWPARAM(IDC_DP_WHERE, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(display, IDC_DP_WHERE)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(display, IDC_DP_BALLOON)));
+
+    HWND icon = ShowPage(2, IDC_IP_STEP1);
+    ASSERT_NE(icon, nullptr);
+    Shot(sheet_, "property_icon_page");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(icon, IDC_IP_TRADE)));  // no holding
+    Type(icon, IDC_IP_STEP1, L"3");
+    Type(icon, IDC_IP_STEP1 + 1, L"8");
+
+    HWND watch = ShowPage(3, IDC_WP_LOWER);
+    ASSERT_NE(watch, nullptr);
+    Type(watch, IDC_WP_LOWER, L"1,500");
+    Type(watch, IDC_WP_UPPER, L"abc");
+    PostMessageW(sheet_, PSM_SETCURSEL, 4, 0);  // refused: the page stays
+    HWND message = WaitForBox(child_.pi.dwProcessId, L"通貨型を入力してください。");
+    ASSERT_NE(message, nullptr);
+    PostMessageW(message, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitForBoxGone(child_.pi.dwProcessId, L"通貨型を入力してください。"));
+    Type(watch, IDC_WP_UPPER, L"2000");
+    Shot(sheet_, "property_watch_page");
+
+    HWND desk = ShowPage(4, IDC_DK_SIMPLE);
+    ASSERT_NE(desk, nullptr);
+    Click(desk, IDC_DK_SIMPLE);
+    EXPECT_EQ(IsDlgButtonChecked(desk, IDC_DK_ITEM0 + 16), BST_CHECKED);  // the price bar
+    EXPECT_EQ(IsDlgButtonChecked(desk, IDC_DK_ITEM0 + 4), BST_UNCHECKED);
+    Shot(sheet_, "property_desktop_page");
+
+    auto saved = OkAndSave();
+    ASSERT_NE(saved, nullptr);
+    EXPECT_EQ(saved->showMode, 21);
+    EXPECT_EQ(saved->curPlusHigh, 8 * kYen);
+    EXPECT_EQ(saved->curPlusLow, 3 * kYen);
+    EXPECT_EQ(saved->dispLower, 1500 * kYen);
+    EXPECT_EQ(saved->dispUpper, 2000 * kYen);
+    EXPECT_EQ(saved->desktopTxtFlags, 0x8000002Fu);
+}
+
+}  // namespace
