@@ -92,7 +92,7 @@ TEST(IconPage, StepsSortOnStoreAndUnitSetsStayApart) {
     EXPECT_EQ(problem->field, 1);
     EXPECT_EQ(problem->message, SJIS("通貨型を入力してください。"));
     EXPECT_TRUE(page.SetBoxTexts({"1", "-2", "1", "1"}).has_value());
-    EXPECT_EQ(page.percentSteps[0], 550u);  // nothing read from a refused set
+    EXPECT_EQ(page.percentSteps[1], 550u);  // nothing read from a refused set
 }
 
 TEST(IconPage, TradeReferenceNeedsAHoldingAndStandardSettings) {

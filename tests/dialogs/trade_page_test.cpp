@@ -387,7 +387,7 @@ TEST(ChangeMarketDialog, NameAndMarketRules) {
     EXPECT_EQ(stock->market, MARKET_JASDAQ);
     EXPECT_EQ(stock->name, SJIS("新しい名前"));
     EXPECT_EQ(stock->status & kNamePending, 0u);
-    EXPECT_NE(stock->quoteUrl.find("7203.Q"), std::string::npos) << stock->quoteUrl;
+    EXPECT_NE(stock->quoteUrl.find("7203.q"), std::string::npos) << stock->quoteUrl;  // rebuilt
 
     auto currency = std::make_unique<CStockMan>("USDJPY=X");
     page = Page(*currency);
