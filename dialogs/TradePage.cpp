@@ -171,7 +171,7 @@ TradeStoreResult TradePageModel::Store(CStockMan& stock, PriceValue& cashBalance
     stock.tradeMode = margin ? (isShort ? TRADE_MARGIN_SELL : TRADE_MARGIN_BUY) : TRADE_SPOT;
     const Amount delta = SubtractAmounts(tradeCash, stock.tradeCash);
     stock.tradeCash = tradeCash;
-    if ((cashSwitches & CASH_MANAGE) && delta) {
+    if ((cashSwitches & CASH_MANAGED) && delta) {
         // A balance beyond the amount range keeps its old value rather than wrapping around.
         if (const Amount balance = AddAmounts(cashBalance, delta)) {
             cashBalance = *balance;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "dialogs/PageModel.h"
+#include "files/StockRecord.h"
 #include "model/StockMan.h"
 
 namespace quotrix {
@@ -23,12 +24,6 @@ enum TradeEditFlags : unsigned {
     TRADE_EDIT_CURRENCY = 0x3,  // the stock is a currency pair (or of unknown market)
     TRADE_EDIT_NAME = 0x4,      // the name was edited on this page
     TRADE_EDIT_REFETCH = 0x8,   // the name is to be fetched again at the next update
-};
-
-// Switches of the cash balance kept with the stock file (the trailer's cash-balance word).
-enum CashSwitchBits : std::uint32_t {
-    CASH_MANAGE = 0x1,        // trades move the balance
-    CASH_ADD_TO_TOTALS = 0x2  // the balance is added to the portfolio totals
 };
 
 // What the trade page's labels say, following the short flag.
@@ -87,7 +82,7 @@ class TradePageModel {
     bool IsCurrency() const { return (editFlags & TRADE_EDIT_CURRENCY) != 0; }
 
     // Writes the working copy into the stock: market, name, trade mode, trade cash (and the
-    // balance when `cashSwitches` has CASH_MANAGE), holding, in-portfolio flag, history.
+    // balance when `cashSwitches` has CASH_MANAGED), holding, in-portfolio flag, history.
     TradeStoreResult Store(CStockMan& stock, PriceValue& cashBalance, std::uint32_t cashSwitches);
 
     TradeSnapshot Snapshot() const { return {shares, cost, tradeCash, isShort, margin}; }

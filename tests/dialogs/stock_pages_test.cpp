@@ -190,7 +190,7 @@ TEST(StockSheet, TitleAndApplyOrder) {
     sheet.trade.inPortfolio = false;
     sheet.desk.Simple();
     PriceValue balance = 0;
-    const TradeStoreResult result = sheet.StoreAll(*stock, balance, CASH_MANAGE);
+    const TradeStoreResult result = sheet.StoreAll(*stock, balance, CASH_MANAGED);
     EXPECT_FALSE(result.holdingStored);
     EXPECT_TRUE(result.portfolioChanged);
     EXPECT_EQ(stock->iconIndexMode, 0);  // no holding: the trade-price reference falls back

@@ -70,14 +70,14 @@ TEST(TradePage, BuyingHundredAtThousandMovesTheBalanceOnlyForSpot) {
         EXPECT_EQ(page.cost, 100000 * kYen);
 
         PriceValue balance = 500000 * kYen;
-        const TradeStoreResult stored = page.Store(*stock, balance, CASH_MANAGE);
+        const TradeStoreResult stored = page.Store(*stock, balance, CASH_MANAGED);
         EXPECT_TRUE(stored.holdingStored);
         EXPECT_EQ(stock->shares, 100u);
         EXPECT_EQ(stock->cost, 100000 * kYen);
         EXPECT_EQ(balance, (margin ? 500000 : 400000) * kYen) << margin;
         EXPECT_EQ(stock->tradeMode, margin ? TRADE_MARGIN_BUY : TRADE_SPOT);
         // A second Apply of the same copy moves nothing more.
-        page.Store(*stock, balance, CASH_MANAGE);
+        page.Store(*stock, balance, CASH_MANAGED);
         EXPECT_EQ(balance, (margin ? 500000 : 400000) * kYen);
     }
 }
@@ -87,7 +87,7 @@ TEST(TradePage, BalanceStaysWhenItIsNotManaged) {
     TradePageModel page = Page(*stock);
     page.AddTrade(100, 100000 * kYen);
     PriceValue balance = 7 * kYen;
-    EXPECT_EQ(page.Store(*stock, balance, CASH_ADD_TO_TOTALS).balanceDelta, 0);
+    EXPECT_EQ(page.Store(*stock, balance, CASH_IN_TOTALS).balanceDelta, 0);
     EXPECT_EQ(balance, 7 * kYen);
     EXPECT_EQ(stock->tradeCash, -100000 * kYen);  // the stock's share is kept all the same
 }
@@ -151,7 +151,7 @@ TEST(TradePage, AmountZeroStoresNoHoldingAndDropsTheTradePriceReference) {
     page.AddTrade(add.finalShares, add.finalAmount);
     EXPECT_EQ(page.shares, 100u);
     PriceValue balance = 0;
-    EXPECT_FALSE(page.Store(*stock, balance, CASH_MANAGE).holdingStored);
+    EXPECT_FALSE(page.Store(*stock, balance, CASH_MANAGED).holdingStored);
     EXPECT_EQ(stock->shares, 0u);
     EXPECT_EQ(stock->cost, 0);
     EXPECT_EQ(stock->iconIndexMode, 0);
