@@ -257,6 +257,18 @@ std::string StockSheetTitle(const CStockMan& stock, bool removeCompanyMark) {
            SJIS(") のプロパティ");
 }
 
+StockSavedFields StockSavedFields::Of(const CStockMan& stock) {
+    StockSavedFields fields;
+    fields.params = stock;
+    fields.shares = stock.shares;
+    fields.cost = stock.cost;
+    fields.market = stock.market;
+    fields.name = stock.name;
+    fields.namePending = (stock.status & kNamePending) != 0;
+    fields.desktopTxtMode = stock.desktopTxtMode;
+    return fields;
+}
+
 void StockSheetModel::Load(const CStockMan& stock) {
     trade.Load(stock);
     display.Load(stock);
@@ -267,6 +279,7 @@ void StockSheetModel::Load(const CStockMan& stock) {
 }
 
 TradeStoreResult StockSheetModel::StoreAll(CStockMan& stock, PriceValue& cashBalance, std::uint32_t cashSwitches) {
+    const StockSavedFields before = StockSavedFields::Of(stock);
     TradeStoreResult result = trade.Store(stock, cashBalance, cashSwitches);
     icon.Store(stock);
     if (!result.holdingStored && stock.iconIndexMode == 1) stock.iconIndexMode = 0;
@@ -275,6 +288,7 @@ TradeStoreResult StockSheetModel::StoreAll(CStockMan& stock, PriceValue& cashBal
     stock.desktopTxtMode = static_cast<std::uint8_t>(mode);
     watch.Store(stock);
     display.Store(stock, false);
+    result.fileChanged = result.balanceDelta != 0 || !(before == StockSavedFields::Of(stock));
     return result;
 }
 

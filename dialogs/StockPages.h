@@ -121,6 +121,21 @@ class DeskItemsPageModel {
 // The title of a stock's sheet: "name (7203.T) のプロパティ".
 std::string StockSheetTitle(const CStockMan& stock, bool removeCompanyMark);
 
+// What the stock file keeps of a stock that the sheet can change, to tell whether storing the
+// pages changed anything (the trade history and trade cash live only in memory).
+struct StockSavedFields {
+    CStockParams params;
+    std::uint32_t shares = 0;
+    PriceValue cost = 0;
+    std::uint32_t market = 0;
+    std::string name;
+    bool namePending = false;
+    std::uint8_t desktopTxtMode = 0;
+
+    static StockSavedFields Of(const CStockMan& stock);
+    bool operator==(const StockSavedFields&) const = default;
+};
+
 // The five pages of a stock's sheet together.
 struct StockSheetModel {
     void Load(const CStockMan& stock);

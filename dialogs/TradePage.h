@@ -48,6 +48,7 @@ struct TradeStoreResult {
     bool portfolioChanged = false;  // the in-portfolio flag changed: rebuild the portfolio
     bool marketChanged = false;     // the addresses were rebuilt
     bool holdingStored = false;     // shares and a positive total were stored
+    bool fileChanged = false;       // something the stock file keeps changed
 };
 
 class TradePageModel {

@@ -30,7 +30,7 @@ void CQuotrixDlg::OpenStockProperties(CStockMan& stock) {
     services.stored = [this, id](const TradeStoreResult& result) {
         CStockMan* stored = FindStock(id);
         if (!stored) return;
-        MarkModified();
+        if (result.fileChanged) MarkModified();
         RefreshStockIcon(*stored, 0);
         if (result.portfolioChanged) RefreshViews(true);
     };

@@ -588,6 +588,7 @@ void CStockPropertySheet::ApplyPage(Page page) {
     TradeStoreResult result;
     PriceValue ignored = 0;
     PriceValue& balance = services_.cashBalance ? *services_.cashBalance : ignored;
+    const StockSavedFields before = StockSavedFields::Of(stock_);
     switch (page) {
         case PAGE_TRADE:
             result = model_.trade.Store(stock_, balance, services_.cashSwitches);
@@ -609,6 +610,7 @@ void CStockPropertySheet::ApplyPage(Page page) {
             break;
         }
     }
+    result.fileChanged = result.balanceDelta != 0 || !(before == StockSavedFields::Of(stock_));
     if (services_.stored) services_.stored(result);
 }
 

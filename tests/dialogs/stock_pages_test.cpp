@@ -197,6 +197,13 @@ TEST(StockSheet, TitleAndApplyOrder) {
     EXPECT_EQ(stock->showMode, 21);
     EXPECT_EQ(stock->fileFlags & FILEFLAG_PORTFOLIO, 0u);
     EXPECT_EQ(stock->desktopTxtFlags & 0x8000002Fu, 0x8000002Fu);
+    EXPECT_TRUE(result.fileChanged);
+
+    // OK without a change leaves the file unmodified; the history alone is not kept in it.
+    StockSheetModel again;
+    again.Load(*stock);
+    again.trade.SetShort(false);
+    EXPECT_FALSE(again.StoreAll(*stock, balance, CASH_MANAGED).fileChanged);
 }
 
 }  // namespace

@@ -291,4 +291,44 @@ TEST_F(StockProperties, OtherPagesStoreTheirSettings) {
     EXPECT_EQ(saved->desktopTxtFlags, 0x8000002Fu);
 }
 
+TEST_F(StockProperties, ControlZAndControlYUndoAndRedoWhileThePageHasTheFocus) {
+    ASSERT_NO_FATAL_FAILURE(Open());
+    Buy(L"100", L"1000");
+    SetForegroundWindow(sheet_);
+    for (DWORD waited = 0; waited < 3000 && GetForegroundWindow() != sheet_; waited += 100) Sleep(100);
+    if (GetForegroundWindow() != sheet_) GTEST_SKIP() << "the sheet did not become the foreground window";
+    auto press = [](WORD key) {
+        INPUT keys[4] = {};
+        for (INPUT& input : keys) input.type = INPUT_KEYBOARD;
+        keys[0].ki.wVk = VK_CONTROL;
+        keys[1].ki.wVk = key;
+        keys[2].ki.wVk = key;
+        keys[2].ki.dwFlags = KEYEVENTF_KEYUP;
+        keys[3].ki.wVk = VK_CONTROL;
+        keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(4, keys, sizeof(INPUT));
+    };
+    auto waitForShares = [&](const wchar_t* shares) {
+        for (DWORD waited = 0; waited < 5000 && Item(trade_, IDC_TP_SHARES) != shares; waited += 100) Sleep(100);
+        return Item(trade_, IDC_TP_SHARES);
+    };
+    press('Z');
+    EXPECT_EQ(waitForShares(L"0"), L"0");
+    press('Y');
+    EXPECT_EQ(waitForShares(L"100"), L"100");
+    // Ctrl+H opens the name and market dialog.
+    press('H');
+    HWND names = WaitForBox(child_.pi.dwProcessId, L"銘柄名/取引市場を編集できます。", 5000);
+    ASSERT_NE(names, nullptr);
+    SendDlgItemMessageW(names, IDC_CM_MARKET, CB_SETCURSEL, 2, 0);
+    Shot(names, "property_name_market");
+    PostMessageW(names, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitForBoxGone(child_.pi.dwProcessId, L"銘柄名/取引市場を編集できます。"));
+    EXPECT_EQ(Item(trade_, IDC_TP_MARKET), L"Jasdaq (Q)");
+    auto saved = OkAndSave();
+    ASSERT_NE(saved, nullptr);
+    EXPECT_EQ(saved->shares, 100u);
+    EXPECT_EQ(saved->market, 3u);
+}
+
 }  // namespace
