@@ -45,15 +45,20 @@ class Win32ClassKey : public ClassKey {
 
 std::unique_ptr<ClassKey> Win32ClassKeyStore::Open(const std::string& path, bool create) {
     HKEY key = nullptr;
-    if (!create) {
-        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Wide(path).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return nullptr;
-        return std::make_unique<Win32ClassKey>(key);
-    }
     const std::wstring userPath = kUserClasses + Wide(path);
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, userPath.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
+    if (!create) {
+        if ((where_ == USER &&
+             RegOpenKeyExW(HKEY_CURRENT_USER, userPath.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) ||
+            RegOpenKeyExW(HKEY_CLASSES_ROOT, Wide(path).c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS)
+            return std::make_unique<Win32ClassKey>(key);
+        return nullptr;
+    }
+    const HKEY root = where_ == USER ? HKEY_CURRENT_USER : HKEY_CLASSES_ROOT;
+    const std::wstring keyPath = where_ == USER ? userPath : Wide(path);
+    if (RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
         wchar_t keyClass[] = L"Quotrix";
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, userPath.c_str(), 0, keyClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                            nullptr, &key, nullptr) != ERROR_SUCCESS)
+        if (RegCreateKeyExW(root, keyPath.c_str(), 0, keyClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
+                            nullptr) != ERROR_SUCCESS)
             return nullptr;
     }
     return std::make_unique<Win32ClassKey>(key);

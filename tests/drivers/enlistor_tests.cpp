@@ -100,6 +100,10 @@ class Enlistor : public QuotrixRun {
     }
 
     void TearDown() override {
+        if (HasFailure())
+            Screenshot(
+                ("enlistor-failed-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()))
+                    .c_str());
         if (!install_.empty()) CleanUp();
         CoUninitialize();
     }
@@ -107,6 +111,8 @@ class Enlistor : public QuotrixRun {
     void CleanUp() {
         RegDeleteTreeW(HKEY_CURRENT_USER, kExtensionKey.c_str());
         RegDeleteTreeW(HKEY_CURRENT_USER, kTypeKey.c_str());
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, L".quotrix");
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, kTypeKey.substr(kTypeKey.find(L"Quotrix!")).c_str());
         DeleteMatching(desktop_, std::wstring(kShortcutName) + L"*.lnk");
         DeleteMatching(data_, L"*.quotrix");
     }
@@ -132,13 +138,49 @@ class Enlistor : public QuotrixRun {
 
     // Clicks a button as the user would (posted: the click may open a modal box).
     static void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
-    static bool Enabled(HWND sheet, int id) { return IsWindowEnabled(GetDlgItem(sheet, id)) != FALSE; }
+    // Whether a sheet button is enabled, once the sheet has settled (pages set the buttons by a
+    // posted message).
+    static bool Enabled(HWND sheet, int id, bool expected = true) {
+        for (DWORD waited = 0; waited < 2000; waited += 50) {
+            if ((IsWindowEnabled(GetDlgItem(sheet, id)) != FALSE) == expected) return expected;
+            Sleep(50);
+        }
+        return !expected;
+    }
 
     static void Type(HWND page, int id, const std::wstring& text) {
         SendMessageW(GetDlgItem(page, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }
 
-    static std::wstring TextIn(HWND page, int id) { return TextOf(GetDlgItem(page, id)); }
+    // Keys as the user types them (a multi-line box reports no change for WM_SETTEXT).
+    static void TypeKeys(HWND page, int id, const std::wstring& text) {
+        HWND box = GetDlgItem(page, id);
+        for (wchar_t c : text) PostMessageW(box, WM_CHAR, c == L'\n' ? L'\r' : c, 1);
+        for (DWORD waited = 0; waited < kWait; waited += 50) {
+            wchar_t typed[512] = L"";
+            SendMessageW(box, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(typed));
+            if (std::wstring(typed).size() >= text.size()) return;
+            Sleep(50);
+        }
+    }
+
+    // A screenshot once the sheet has painted its new page.
+    static void Shot(const char* name) {
+        Sleep(1000);
+        Screenshot(name);
+    }
+
+    // The text of another process's edit box: only WM_GETTEXT asks the control itself.
+    static std::wstring TextIn(HWND page, int id) {
+        wchar_t text[512] = L"";
+        SendMessageW(GetDlgItem(page, id), WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+
+    static bool WaitForHidden(HWND control) {
+        for (DWORD waited = 0; IsWindowVisible(control) && waited < kWait; waited += 50) Sleep(50);
+        return !IsWindowVisible(control);
+    }
 
     // Walks from the start page to the finish page with `codes` and `title`; the finish page.
     HWND ToFinishPage(HWND sheet, const std::wstring& codes, const std::wstring& title) {
@@ -146,7 +188,7 @@ class Enlistor : public QuotrixRun {
         Click(GetDlgItem(sheet, kNext));
         HWND page = WaitForPage(sheet, IDC_WIZ_CODES);
         if (!page) return nullptr;
-        Type(page, IDC_WIZ_CODES, codes);
+        TypeKeys(page, IDC_WIZ_CODES, codes);
         Click(GetDlgItem(sheet, kNext));
         page = WaitForPage(sheet, IDC_WIZ_MODE_APPDATA);
         if (!page) return nullptr;
@@ -182,18 +224,20 @@ TEST_F(Enlistor, WizardWritesTheFileMakesTheShortcutAndStartsQuotrix) {
     HWND sheet = StartWizard(child);
     ASSERT_NE(sheet, nullptr);
     ASSERT_NE(WaitForPage(sheet, IDC_WIZ_HEADING), nullptr);
-    EXPECT_FALSE(Enabled(sheet, kBack));
+    EXPECT_EQ(TextOf(sheet), L"銘柄の登録");
+    EXPECT_NE(SendMessageW(sheet, WM_GETICON, ICON_SMALL, 0), 0);  // the wizard's own icon
+    EXPECT_FALSE(Enabled(sheet, kBack, false));
     EXPECT_TRUE(Enabled(sheet, kNext));
-    Screenshot("enlistor-1-start");
+    Shot("enlistor-1-start");
 
     Click(GetDlgItem(sheet, kNext));
     HWND page = WaitForPage(sheet, IDC_WIZ_CODES);
     ASSERT_NE(page, nullptr);
     EXPECT_TRUE(Enabled(sheet, kBack));
-    EXPECT_FALSE(Enabled(sheet, kNext));  // nothing typed yet
-    Type(page, IDC_WIZ_CODES, L"7203.T 6758 USD");
+    EXPECT_FALSE(Enabled(sheet, kNext, false));  // nothing typed yet
+    TypeKeys(page, IDC_WIZ_CODES, L"7203.T 6758 USD");
     EXPECT_TRUE(Enabled(sheet, kNext));
-    Screenshot("enlistor-2-codes");
+    Shot("enlistor-2-codes");
 
     Click(GetDlgItem(sheet, kNext));
     page = WaitForPage(sheet, IDC_WIZ_MODE_APPDATA);
@@ -204,7 +248,7 @@ TEST_F(Enlistor, WizardWritesTheFileMakesTheShortcutAndStartsQuotrix) {
     Type(page, IDC_WIZ_TITLE, L"Mine");
     const std::wstring path = data_ + L"\\Mine.quotrix";
     EXPECT_EQ(TextIn(page, IDC_WIZ_PATH), path);
-    Screenshot("enlistor-3-folder");
+    Shot("enlistor-3-folder");
 
     Click(GetDlgItem(sheet, kNext));
     page = WaitForPage(sheet, IDC_WIZ_RUN);
@@ -213,7 +257,7 @@ TEST_F(Enlistor, WizardWritesTheFileMakesTheShortcutAndStartsQuotrix) {
     EXPECT_EQ(SendMessageW(GetDlgItem(page, IDC_WIZ_RUN), BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_EQ(SendMessageW(GetDlgItem(page, IDC_WIZ_SHORTCUT), BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(page, IDC_WIZ_NOTICE)));  // the type is not registered
-    Screenshot("enlistor-4-finish");
+    Shot("enlistor-4-finish");
 
     Click(GetDlgItem(sheet, kFinish));
     EXPECT_EQ(WaitForExit(child, kWait), 0u);
@@ -226,7 +270,7 @@ TEST_F(Enlistor, WizardWritesTheFileMakesTheShortcutAndStartsQuotrix) {
     EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kSettingKey, L"Lastest"), path);
 
     const LinkInfo link = ReadShortcut(desktop_ + L"\\" + kShortcutName + L".lnk");
-    EXPECT_EQ(CharLowerW(link.target.data()), CharLowerW((install_ + L"\\Quotrix.EXE").data()));
+    EXPECT_EQ(lstrcmpiW(link.target.c_str(), (install_ + L"\\Quotrix.EXE").c_str()), 0) << link.target;
     EXPECT_EQ(link.arguments, L"/f \"" + path + L"\"");
     EXPECT_NE(link.description.find(L"に作成した銘柄データファイルです。"), std::wstring::npos) << link.description;
 
@@ -244,7 +288,7 @@ TEST_F(Enlistor, CancelOnAnyPageWritesNothing) {
         for (int i = 0; i < pages; ++i) {
             HWND page = WaitForPage(sheet, pageControls[i]);
             ASSERT_NE(page, nullptr);
-            if (pageControls[i] == IDC_WIZ_CODES) Type(page, IDC_WIZ_CODES, L"7203 6758");
+            if (pageControls[i] == IDC_WIZ_CODES) TypeKeys(page, IDC_WIZ_CODES, L"7203 6758");
             Click(GetDlgItem(sheet, kNext));
         }
         ASSERT_NE(WaitForPage(sheet, pageControls[pages]), nullptr);
@@ -261,7 +305,7 @@ TEST_F(Enlistor, BackThenNextKeepsTheStocksOnceAndTheLastPageRegisters) {
     Child child;
     HWND sheet = StartWizard(child);
     ASSERT_NE(sheet, nullptr);
-    ASSERT_NE(ToFinishPage(sheet, L"7203\r\n6758", L"Twice"), nullptr);
+    ASSERT_NE(ToFinishPage(sheet, L"7203, 6758", L"Twice"), nullptr);
     // Back to the codes page and forward again.
     Click(GetDlgItem(sheet, kBack));
     ASSERT_NE(WaitForPage(sheet, IDC_WIZ_MODE_APPDATA), nullptr);
@@ -280,8 +324,8 @@ TEST_F(Enlistor, BackThenNextKeepsTheStocksOnceAndTheLastPageRegisters) {
     ASSERT_NE(box, nullptr);
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitForBoxGone(child.pi.dwProcessId, L"関連づけが終了しました。"));
-    EXPECT_FALSE(IsWindowVisible(GetDlgItem(page, IDC_WIZ_NOTICE)));
-    EXPECT_FALSE(IsWindowVisible(GetDlgItem(page, IDC_WIZ_REGISTER)));
+    EXPECT_TRUE(WaitForHidden(GetDlgItem(page, IDC_WIZ_NOTICE)));
+    EXPECT_TRUE(WaitForHidden(GetDlgItem(page, IDC_WIZ_REGISTER)));
     EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kTypeKey + L"\\shell\\open\\command", nullptr), QuotrixCommand());
 
     Click(GetDlgItem(page, IDC_WIZ_RUN));
@@ -307,7 +351,7 @@ TEST_F(Enlistor, SilentSwitchRegistersOnceAndTheTypeOpensQuotrix) {
     EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kTypeKey + L"\\shell", nullptr), L"open");
     EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kTypeKey + L"\\shell\\open", nullptr), L"open");
     EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kTypeKey + L"\\shell\\open\\command", nullptr), QuotrixCommand());
-    // The classes root shows the user's registration.
+    // The shell finds the type through the classes root.
     EXPECT_EQ(ReadText(HKEY_CLASSES_ROOT, L".quotrix", nullptr), L"Quotrix!銘柄ﾌｧｲﾙ");
 
     // Registered to this copy: a second run writes nothing (the changed description stays).
@@ -331,7 +375,7 @@ TEST_F(Enlistor, InteractiveSwitchAsksOnlyWhenRegistered) {
     ASSERT_TRUE(Start(enlistor_, L"/A", first));
     HWND box = WaitForBox(first.pi.dwProcessId, L"関連づけが終了しました。");
     ASSERT_NE(box, nullptr);
-    Screenshot("enlistor-5-registered");
+    Shot("enlistor-5-registered");
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(WaitForExit(first, kWait), 0u);
     EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kTypeKey + L"\\shell\\open\\command", nullptr), QuotrixCommand());

@@ -62,11 +62,15 @@ bool IsStockFileTypeRegistered() {
 bool RegisterStockFileType() {
     std::string program;
     if (!QuotrixProgramPath(program)) return false;
-    Win32ClassKeyStore store;
-    const bool registered =
-        RegisterFileType(store, program, StockFileType(program, GetCommandLineToken(CurrentCommandLine(), 0)));
-    if (registered) NotifyFileTypesChanged();
-    return registered;
+    const FileTypeRegistration type = StockFileType(program, GetCommandLineToken(CurrentCommandLine(), 0));
+    Win32ClassKeyStore user(Win32ClassKeyStore::USER);
+    if (!RegisterFileType(user, program, type)) return false;
+    // Where the classes root does not show the user's classes (Wine), the shell would not find
+    // the type: there it goes to the classes root as well. Windows never gets here.
+    Win32ClassKeyStore root(Win32ClassKeyStore::ROOT);
+    RegisterFileType(root, program, type);
+    NotifyFileTypesChanged();
+    return true;
 }
 
 void CEnlistorApp::SetFinished(bool runAfterSave, bool createShortcut) {
