@@ -224,8 +224,8 @@ TEST_F(Enlistor, WizardWritesTheFileMakesTheShortcutAndStartsQuotrix) {
     HWND sheet = StartWizard(child);
     ASSERT_NE(sheet, nullptr);
     ASSERT_NE(WaitForPage(sheet, IDC_WIZ_HEADING), nullptr);
-    EXPECT_EQ(TextOf(sheet), L"銘柄の登録");
-    EXPECT_NE(SendMessageW(sheet, WM_GETICON, ICON_SMALL, 0), 0);  // the wizard's own icon
+    // A wizard's title bar shows the caption of the current page.
+    EXPECT_EQ(TextOf(sheet), L"Quotrix! 銘柄登録ウィザード");
     EXPECT_FALSE(Enabled(sheet, kBack, false));
     EXPECT_TRUE(Enabled(sheet, kNext));
     Shot("enlistor-1-start");
@@ -299,6 +299,68 @@ TEST_F(Enlistor, CancelOnAnyPageWritesNothing) {
         EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kSettingKey, L"Lastest"), L"");
     }
     EXPECT_EQ(FindWindowW(nullptr, L"Quotrix! main window"), nullptr);
+}
+
+TEST_F(Enlistor, LookupKeywordWithoutEucJpFormIsRefused) {
+    Child child;
+    HWND sheet = StartWizard(child);
+    ASSERT_NE(sheet, nullptr);
+    ASSERT_NE(WaitForPage(sheet, IDC_WIZ_HEADING), nullptr);
+    Click(GetDlgItem(sheet, kNext));
+    HWND page = WaitForPage(sheet, IDC_WIZ_CODES);
+    ASSERT_NE(page, nullptr);
+    // A character of the user-defined area: Shift-JIS has it, EUC-JP does not.
+    Type(page, IDC_WIZ_KEYWORD, L"\xE000");
+    Click(GetDlgItem(page, IDC_WIZ_SEARCH));
+    HWND box = WaitForBox(child.pi.dwProcessId, L"検索ページのオープンに失敗しました。");
+    ASSERT_NE(box, nullptr);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitForBoxGone(child.pi.dwProcessId, L"検索ページのオープンに失敗しました。"));
+    Click(GetDlgItem(sheet, IDCANCEL));
+    EXPECT_EQ(WaitForExit(child, kWait), 0u);
+}
+
+TEST_F(Enlistor, FailedSaveSaysSoAndKeepsTheLastFile) {
+    SetText(L"Lastest", L"C:\\previous.quotrix");
+    Child child;
+    HWND sheet = StartWizard(child);
+    ASSERT_NE(sheet, nullptr);
+    ASSERT_NE(WaitForPage(sheet, IDC_WIZ_HEADING), nullptr);
+    Click(GetDlgItem(sheet, kNext));
+    HWND page = WaitForPage(sheet, IDC_WIZ_CODES);
+    ASSERT_NE(page, nullptr);
+    TypeKeys(page, IDC_WIZ_CODES, L"7203");
+    Click(GetDlgItem(sheet, kNext));
+    page = WaitForPage(sheet, IDC_WIZ_MODE_USER);
+    ASSERT_NE(page, nullptr);
+    Click(GetDlgItem(page, IDC_WIZ_MODE_USER));
+    for (DWORD waited = 0; !IsWindowEnabled(GetDlgItem(page, IDC_WIZ_PATH)) && waited < kWait; waited += 50) Sleep(50);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_WIZ_TITLE)));
+    Type(page, IDC_WIZ_PATH, L"C:\\no such folder\\Lost.quotrix");
+    EXPECT_EQ(TextIn(page, IDC_WIZ_TITLE), L"Lost");
+    Click(GetDlgItem(sheet, kNext));
+    page = WaitForPage(sheet, IDC_WIZ_RUN);
+    ASSERT_NE(page, nullptr);
+    Click(GetDlgItem(page, IDC_WIZ_RUN));
+    Click(GetDlgItem(page, IDC_WIZ_SHORTCUT));
+    for (DWORD waited = 0; SendMessageW(GetDlgItem(page, IDC_WIZ_SHORTCUT), BM_GETCHECK, 0, 0) && waited < kWait;
+         waited += 50)
+        Sleep(50);
+    Click(GetDlgItem(sheet, kFinish));
+    // The writer's own messages come first; the wizard's follows them.
+    bool told = false;
+    for (int boxes = 0; boxes < 10 && !told; ++boxes) {
+        HWND box = WaitFor(child.pi.dwProcessId, kWait, [](HWND h) {
+            return ClassOf(h) == L"#32770" && IsWindowVisible(h) && !GetDlgItem(h, kNext);
+        });
+        ASSERT_NE(box, nullptr);
+        told = WaitForBox(child.pi.dwProcessId, L"銘柄情報の保存に失敗しました。", 0) == box;
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        Sleep(300);
+    }
+    EXPECT_TRUE(told);
+    EXPECT_EQ(WaitForExit(child, kWait), 0u);
+    EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kSettingKey, L"Lastest"), L"C:\\previous.quotrix");
 }
 
 TEST_F(Enlistor, BackThenNextKeepsTheStocksOnceAndTheLastPageRegisters) {

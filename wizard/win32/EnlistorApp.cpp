@@ -122,8 +122,7 @@ bool CEnlistorApp::RunWizard() {
     sheet.dwSize = sizeof sheet;
     sheet.dwFlags = PSH_WIZARD | PSH_USEHICON;
     sheet.hInstance = resources_;
-    sheet.hIcon = static_cast<HICON>(LoadImageW(resources_, MAKEINTRESOURCEW(IDI_ENLISTOR), IMAGE_ICON,
-                                                GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    sheet.hIcon = LoadIconW(resources_, MAKEINTRESOURCEW(IDI_ENLISTOR));
     sheet.pszCaption = caption.c_str();
     sheet.nPages = 4;
     sheet.phpage = pages;
@@ -135,9 +134,12 @@ bool CEnlistorApp::RunWizard() {
 void CEnlistorApp::CompleteWizard() {
     const std::string path = FullPath(stockPath_);
     if (!collected_.empty()) {
-        auto store = CreateUserSettingsStore(kCompanyKey);
-        WriteLastest(*store, path);
-        if (!WriteStockFile(path, collected_, PortfolioPlacement{}, 0, StockFileHeader{})) {
+        // "Lastest" names the new file only once it is there: a failed save must not turn
+        // Quotrix.exe away from the file it used last.
+        if (WriteStockFile(path, collected_, PortfolioPlacement{}, 0, StockFileHeader{})) {
+            auto store = CreateUserSettingsStore(kCompanyKey);
+            WriteLastest(*store, path);
+        } else {
             ShowEnlistorMessage(nullptr, SJIS("銘柄情報の保存に失敗しました。"), MB_OK | MB_ICONEXCLAMATION);
         }
     }

@@ -8,6 +8,7 @@
 #include <shlobj.h>
 
 #include <thread>
+#include <tuple>
 
 #include "model/SiteHosts.h"
 #include "platform/SettingsStores.h"
@@ -58,6 +59,14 @@ CStartStockRegPage::~CStartStockRegPage() {
 }
 
 void CStartStockRegPage::OnInitDialog() {
+    // The sheet is made before its first page: its title bar and task-switcher entry get the
+    // wizard's icon in both sizes here (a wizard sheet takes none from its header).
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    for (auto [size, x, y] : {std::tuple{ICON_BIG, SM_CXICON, SM_CYICON}, {ICON_SMALL, SM_CXSMICON, SM_CYSMICON}}) {
+        HANDLE icon = LoadImageW(instance, MAKEINTRESOURCEW(IDI_ENLISTOR), IMAGE_ICON, GetSystemMetrics(x),
+                                 GetSystemMetrics(y), LR_SHARED);
+        SendMessageW(Sheet(), WM_SETICON, size, reinterpret_cast<LPARAM>(icon));
+    }
     LOGFONTW face{};
     GetObjectW(GetUiFont(), sizeof face, &face);
     face.lfWeight = FW_BOLD;
