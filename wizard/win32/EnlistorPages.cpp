@@ -54,24 +54,16 @@ void OpenInBrowser(HWND owner, std::wstring address) {
 // ---------------------------------------------------------------------------------------------
 CStartStockRegPage::CStartStockRegPage() : CWizardPage(IDD_WIZ_START) {}
 
-CStartStockRegPage::~CStartStockRegPage() {
-    if (headingFont_) DeleteObject(headingFont_);
-}
-
 void CStartStockRegPage::OnInitDialog() {
-    // The sheet is made before its first page: its title bar and task-switcher entry get the
-    // wizard's icon in both sizes here (a wizard sheet takes none from its header).
+    // The sheet exists before its first page: it gets the wizard's icon in both sizes here, so
+    // that the title bar and the task switcher show it whatever the sheet made of its header.
     HINSTANCE instance = GetModuleHandleW(nullptr);
     for (auto [size, x, y] : {std::tuple{ICON_BIG, SM_CXICON, SM_CYICON}, {ICON_SMALL, SM_CXSMICON, SM_CYSMICON}}) {
         HANDLE icon = LoadImageW(instance, MAKEINTRESOURCEW(IDI_ENLISTOR), IMAGE_ICON, GetSystemMetrics(x),
                                  GetSystemMetrics(y), LR_SHARED);
         SendMessageW(Sheet(), WM_SETICON, size, reinterpret_cast<LPARAM>(icon));
     }
-    LOGFONTW face{};
-    GetObjectW(GetUiFont(), sizeof face, &face);
-    face.lfWeight = FW_BOLD;
-    headingFont_ = CreateFontIndirectW(&face);
-    if (headingFont_) SendMessageW(Item(IDC_WIZ_HEADING), WM_SETFONT, reinterpret_cast<WPARAM>(headingFont_), TRUE);
+    SendMessageW(Item(IDC_WIZ_HEADING), WM_SETFONT, reinterpret_cast<WPARAM>(GetUiBoldFont()), TRUE);
 }
 
 void CStartStockRegPage::OnSetActive() { SetWizardButtons(PSWIZB_NEXT); }

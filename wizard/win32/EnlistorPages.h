@@ -15,14 +15,10 @@ class CEnlistorApp;
 class CStartStockRegPage : public CWizardPage {
   public:
     CStartStockRegPage();
-    ~CStartStockRegPage() override;
 
   protected:
     void OnInitDialog() override;
     void OnSetActive() override;
-
-  private:
-    HFONT headingFont_ = nullptr;
 };
 
 class CAddStockPage : public CWizardPage {
