@@ -2,10 +2,6 @@
 #pragma once
 
 #define IDD_QUOTRIX_DIALOG 102
-#define IDD_ENLISTOR_FRAME 300
-#define IDC_ENLISTOR_BACK 301
-#define IDC_ENLISTOR_NEXT 302
-#define IDC_ENLISTOR_TEXT 303
 
 // The icon image list's pictures and the program's icons (drawn by tools/make-artwork.py).
 #define IDI_QUOTRIX 128
@@ -218,3 +214,31 @@
 #define IDC_DK_PORTFOLIO 4794
 // The desktop items' 17 check boxes: IDC_DK_ITEM0 + the item's position on the page.
 #define IDC_DK_ITEM0 4800
+// Enlistor.exe, the wizard (resources/Enlistor.rc). Its icons are numbered in the order the shell
+// counts them: the file type's "DefaultIcon" names the stock file icon as icon 4 of Enlistor.exe.
+#define IDI_ENLISTOR 128
+#define IDI_WIZ_QUOTRIX 129
+#define IDI_WIZ_CODES 130
+#define IDI_WIZ_FOLDER 131
+#define IDI_WIZ_STOCK_FILE 132
+#define IDB_WIZ_STRIP 300
+#define IDD_WIZ_START 310
+#define IDD_WIZ_CODES 311
+#define IDD_WIZ_FOLDER 312
+#define IDD_WIZ_FINISH 313
+#define IDC_WIZ_STRIP 1100
+#define IDC_WIZ_CODES 1101
+#define IDC_WIZ_KEYWORD 1102
+#define IDC_WIZ_SEARCH 1103
+#define IDC_WIZ_MODE_APPDATA 1104
+#define IDC_WIZ_MODE_USER 1105
+#define IDC_WIZ_TITLE_LABEL 1106
+#define IDC_WIZ_TITLE 1107
+#define IDC_WIZ_PATH_LABEL 1108
+#define IDC_WIZ_PATH 1109
+#define IDC_WIZ_BROWSE 1110
+#define IDC_WIZ_RUN 1111
+#define IDC_WIZ_SHORTCUT 1112
+#define IDC_WIZ_NOTICE 1113
+#define IDC_WIZ_REGISTER 1114
+#define IDC_WIZ_HEADING 1115

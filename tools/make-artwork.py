@@ -28,7 +28,7 @@ STRIP_SIZES = {"portfolio-buttons.txt": 13}
 
 # Output file, source file, kind, picture count: a "strip" puts the pictures side by side in one
 # bitmap (16 x 16 pictures unless STRIP_SIZES says otherwise); an "icon" makes one icon image per
-# picture.
+# picture; a "bitmap" is one picture of any size.
 OUTPUTS = [
     ("Marks150.bmp", "marks.txt", "strip", 10),
     ("Arrows137.bmp", "arrows-solid.txt", "strip", 8),
@@ -38,6 +38,10 @@ OUTPUTS = [
     ("Buttons230.bmp", "portfolio-buttons.txt", "strip", 10),
     ("Quotrix.ico", "app-icon.txt", "icon", None),
     ("StockFile.ico", "stock-file-icon.txt", "icon", None),
+    ("Enlistor.ico", "wizard-icon.txt", "icon", None),
+    ("WizardCodes.ico", "wizard-codes-icon.txt", "icon", None),
+    ("WizardFolder.ico", "wizard-folder-icon.txt", "icon", None),
+    ("WizardStrip.bmp", "wizard-strip.txt", "bitmap", 1),
 ]
 
 
@@ -166,6 +170,10 @@ def build(palette):
                 fail("%s: strip pictures must be %d x %d" % (source, size, size))
             strip = [sum((rows[y] for _, rows in images), []) for y in range(size)]
             results.append((out_name, bmp_bytes(strip), images))
+        elif kind == "bitmap":
+            if len(images) != count:
+                fail("%s: %d pictures, %d expected" % (source, len(images), count))
+            results.append((out_name, bmp_bytes(images[0][1]), images))
         else:
             results.append((out_name, ico_bytes(images), images))
     return results

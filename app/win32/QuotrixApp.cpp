@@ -47,22 +47,12 @@ class CStartupChoiceDlg : public CDialog {
     }
 };
 
-std::string CurrentCommandLine() { return Narrow(GetCommandLineW()); }
-
 }  // namespace
 
 std::string LoadResourceText(HINSTANCE resources, UINT id) {
     const wchar_t* text = nullptr;
     const int length = LoadStringW(resources, id, reinterpret_cast<LPWSTR>(&text), 0);
     return length > 0 ? Narrow(std::wstring_view(text, static_cast<std::size_t>(length))) : std::string();
-}
-
-bool GetModuleFolder(std::string& folder) {
-    const std::string program = GetCommandLineToken(CurrentCommandLine(), 0);
-    const std::size_t slash = program.rfind('\\');
-    if (slash == std::string::npos) return false;
-    folder = program.substr(0, slash);
-    return true;
 }
 
 CQuotrixApp::CQuotrixApp(HINSTANCE resources) : resources_(resources) { comReady_ = SUCCEEDED(CoInitialize(nullptr)); }

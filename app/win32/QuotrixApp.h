@@ -8,6 +8,7 @@
 #include <string>
 
 #include "files/StockFile.h"
+#include "platform/win32/ModuleFolder.h"  // GetModuleFolder, shared with the wizard
 
 namespace quotrix {
 
@@ -45,7 +46,5 @@ class CQuotrixApp {
 
 // A text of the string table (Shift-JIS); empty when it is missing.
 std::string LoadResourceText(HINSTANCE resources, UINT id);
-// The running program's folder (token 0 of the command line up to its last backslash).
-bool GetModuleFolder(std::string& folder);
 
 }  // namespace quotrix

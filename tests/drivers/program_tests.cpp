@@ -368,16 +368,6 @@ TEST_F(QuotrixRun, TodaysQuotePagesGiveLiveQuotes) {
     EXPECT_EQ(ExitQuotrix(main, child), 0u);
 }
 
-TEST(Enlistor, WizardFrameShowsJapaneseTitleAndCloses) {
-    Child child;
-    ASSERT_TRUE(Start(g_enlistor, L"", child));
-    HWND frame = WaitFor(child.pi.dwProcessId, kWait, [](HWND) { return true; });
-    ASSERT_NE(frame, nullptr);
-    EXPECT_NE(TextOf(frame).find(L"銘柄リスト作成ウィザード"), std::wstring::npos);
-    PostMessageW(frame, WM_CLOSE, 0, 0);
-    EXPECT_EQ(WaitForExit(child, kWait), 0u);
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
