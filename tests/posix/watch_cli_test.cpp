@@ -262,7 +262,8 @@ TEST_F(WatchCli, ARefusingSiteIsLeftAloneForItsRetryAfter) {
     };
     auto lock = std::make_shared<std::mutex>();
     auto seen = std::make_shared<std::vector<Seen>>();
-    server_->Stop();
+    // A server of this test's own that notes when each request came; the fixture's stays up
+    // beside it (stopping a server at once after its start can leave its listener waiting).
     quotesrv::ServerOptions options;
     options.port = 0;
     options.seed = 5;
@@ -273,8 +274,9 @@ TEST_F(WatchCli, ARefusingSiteIsLeftAloneForItsRetryAfter) {
         std::lock_guard guard(*lock);
         seen->push_back({Clock::now(), status});
     };
-    server_ = std::make_unique<quotesrv::QuoteServer>(options);
-    ASSERT_TRUE(server_->Start());
+    auto own = std::make_unique<quotesrv::QuoteServer>(options);
+    ASSERT_TRUE(own->Start());
+    std::swap(server_, own);
     auto count = [&](int status) {
         std::lock_guard guard(*lock);
         return std::count_if(seen->begin(), seen->end(), [&](const Seen& s) { return s.status == status; });

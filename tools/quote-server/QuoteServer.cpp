@@ -448,6 +448,7 @@ bool QuoteServer::Start() {
         } else if (t.path == "/test/status") {
             answer.status = std::clamp(std::atoi(t.Get("code").c_str()), 200, 599);
             answer.body = "<html><body><h1>" + std::to_string(answer.status) + "</h1></body></html>\n";
+            if (t.Has("retry")) res.set_header("Retry-After", t.Get("retry"));
         } else if (t.path.starts_with("/test/redirect/")) {
             // N hops, then a body. The statuses go round the five that are followed, and the
             // addresses round the forms a Location takes: whole, from the root, relative.
