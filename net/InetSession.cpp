@@ -337,24 +337,29 @@ bool DownloadUrl(InetSession& session, const std::string& url, std::string& body
         return false;
     }
 
-    // A failed send shows in the status query and in the reads that follow.
-    request->Send();
+    // A failed send shows in the status query and in the reads that follow; its reason is kept
+    // for the backoff, since the status query of a request never sent has a reason of its own.
+    unsigned long failure = request->Send() ? 0 : LastHttpError();
     std::uint32_t status = 0;
     bool answered = request->QueryStatus(status);
     if (!answered) {
-        NET_LOG(log, LOG_INT, "Query status: failure (%d)", static_cast<int>(LastHttpError()));
+        const unsigned long error = LastHttpError();
+        if (failure == 0) failure = error;
+        NET_LOG(log, LOG_INT, "Query status: failure (%d)", static_cast<int>(error));
     } else if (status == 200) {
         NET_LOG(log, LOG_DTL, "Query status: HTTP_STATUS_OK");
     } else if (status == 407) {
         NET_LOG(log, LOG_DTL, "Query status: HTTP_STATUS_PROXY_AUTH_REQ");
         session.ApplyProxyCredentials(*request);
-        request->Send();
+        failure = request->Send() ? 0 : LastHttpError();
         // What the host made of the second asking is what the backoff goes by.
         answered = request->QueryStatus(status);
+        if (!answered && failure == 0) failure = LastHttpError();
     } else {
         NET_LOG(log, LOG_DTL, "Query status: %d", static_cast<int>(status));
     }
-    outcome.result = OutcomeOfStatus(answered, status);
+    // A request given up on this side (a redirect loop, say) says nothing about the host.
+    outcome.result = answered || IsHostFailure(failure) ? OutcomeOfStatus(answered, status) : FetchOutcome::Answered;
     outcome.status = status;
     if (std::string value; outcome.result == FetchOutcome::Refused && request->QueryHeader("Retry-After", value))
         outcome.retryAfter = ParseRetryAfter(value, std::time(nullptr));

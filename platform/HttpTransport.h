@@ -101,4 +101,9 @@ std::shared_ptr<HttpSession> OpenHttpSession(const HttpSessionOptions& options);
 // on Linux), for log lines.
 unsigned long LastHttpError();
 
+// Whether a LastHttpError() value means the host could not be reached or broke the exchange off
+// (no name, no connection, a time-out, a reset, an answer that is no HTTP), as against a request
+// this side gave up on (too many redirects, a redirect to another scheme, a bad address).
+bool IsHostFailure(unsigned long error);
+
 }  // namespace quotrix

@@ -467,4 +467,22 @@ std::shared_ptr<HttpSession> OpenHttpSession(const HttpSessionOptions& options) 
 
 unsigned long LastHttpError() { return t_lastError; }
 
+bool IsHostFailure(unsigned long error) {
+    switch (error) {
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_RESOLVE_PROXY:
+        case CURLE_COULDNT_CONNECT:
+        case CURLE_OPERATION_TIMEDOUT:
+        case CURLE_GOT_NOTHING:
+        case CURLE_SEND_ERROR:
+        case CURLE_RECV_ERROR:
+        case CURLE_PARTIAL_FILE:
+        case CURLE_WEIRD_SERVER_REPLY:
+        case CURLE_SSL_CONNECT_ERROR:
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace quotrix

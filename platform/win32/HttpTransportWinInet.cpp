@@ -286,4 +286,19 @@ std::shared_ptr<HttpSession> OpenHttpSession(const HttpSessionOptions& options) 
 
 unsigned long LastHttpError() { return GetLastError(); }
 
+bool IsHostFailure(unsigned long error) {
+    switch (error) {
+        case ERROR_INTERNET_TIMEOUT:
+        case ERROR_INTERNET_NAME_NOT_RESOLVED:
+        case ERROR_INTERNET_CANNOT_CONNECT:
+        case ERROR_INTERNET_CONNECTION_ABORTED:
+        case ERROR_INTERNET_CONNECTION_RESET:
+        case ERROR_INTERNET_SECURITY_CHANNEL_ERROR:
+        case ERROR_HTTP_INVALID_SERVER_RESPONSE:
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace quotrix
