@@ -360,7 +360,7 @@ bool DownloadUrl(InetSession& session, const std::string& url, std::string& body
     }
     // A request given up on this side (a redirect loop, say) says nothing about the host.
     outcome.result = answered || IsHostFailure(failure) ? OutcomeOfStatus(answered, status) : FetchOutcome::Answered;
-    outcome.status = status;
+    outcome.status = answered ? status : 0;
     if (std::string value; outcome.result == FetchOutcome::Refused && request->QueryHeader("Retry-After", value))
         outcome.retryAfter = ParseRetryAfter(value, std::time(nullptr));
 
@@ -425,7 +425,7 @@ bool DownloadUrl(InetSession& session, const std::string& url, std::string& body
     }
     if (!joined) {
         // A host that sends a status and then nothing is failing, not answering.
-        if (outcome.result == FetchOutcome::Answered) outcome.result = FetchOutcome::Failed;
+        if (outcome.status != 0 && outcome.result == FetchOutcome::Answered) outcome.result = FetchOutcome::Failed;
         chunks.Free();
         NET_LOG(log, LOG_ERR, "Download failure");
         return false;
