@@ -43,6 +43,7 @@ CheckSettings CheckSettingsFrom(const AppSettings& settings) {
     check.end = ToTimeOfDay(settings.endTime);
     check.checkAtStartup = (settings.boolFlags1 & BF1_CHECK_AT_START) != 0;
     check.autoReleaseCheck = (settings.boolFlags1 & kReleaseCheckFlag) != 0;
+    check.marketCalendar = settings.marketCalendar;
     check.boardNewsMask = static_cast<std::uint8_t>(settings.checkMask & (CHECK_BOARD | CHECK_NEWS));
     return check;
 }

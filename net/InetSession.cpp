@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <new>
+#include <optional>
 #include <thread>
 
 #include "log/ErrLog.h"
@@ -134,6 +136,7 @@ InetSession::~InetSession() {
 void InetSession::Configure(const InetSessionConfig& config) {
     std::lock_guard lock(lock_);
     config_ = config;
+    backoff_.SetPolicy(config.backoff);
     if (config.maxThreads >= 1) maxUsers_ = config.maxThreads;
 }
 
@@ -282,6 +285,39 @@ bool DownloadUrl(InetSession& session, const std::string& url, std::string& body
         return false;
     }
 
+    // The host as the backoff knows it: one server, whatever the case of its name.
+    std::string host = parts.host;
+    for (char& c : host)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    host += ":" + std::to_string(parts.port);
+    HostBackoff& backoff = session.Backoff();
+    std::chrono::milliseconds wait{0};
+    if (!backoff.Allow(host, HostBackoff::Clock::now(), wait)) {
+        if (wait.count() > 0)
+            NET_LOG(log, LOG_ERR, "Host %s backing off: not asked for %lld ms more", host.c_str(),
+                    static_cast<long long>(wait.count()));
+        else
+            NET_LOG(log, LOG_ERR, "Host %s backing off: not asked until another request returns", host.c_str());
+        return false;
+    }
+    // Every fetch let through reports how the host answered, on every way out of here: a
+    // failure until a status says otherwise.
+    struct Outcome {
+        Outcome(HostBackoff& b, const std::string& h, ThreadLog* l) : backoff(b), host(h), log(l) {}
+        HostBackoff& backoff;
+        const std::string& host;
+        ThreadLog* log;
+        FetchOutcome result = FetchOutcome::Failed;
+        std::optional<std::chrono::seconds> retryAfter;
+        std::uint32_t status = 0;
+        ~Outcome() {
+            const auto wait = backoff.Record(host, result, retryAfter, HostBackoff::Clock::now());
+            if (wait.count() > 0)
+                NET_LOG(log, LOG_ERR, "Host %s refuses (%d): backing off for %lld ms", host.c_str(),
+                        static_cast<int>(status), static_cast<long long>(wait.count()));
+        }
+    } outcome(backoff, host, log);
+
     // The port the address names (80 or 443 when it names none): a mirror or test server on
     // another port must be reached there, not on 80.
     std::unique_ptr<HttpConnection> connection = http->Connect(parts.host, parts.port, parts.secure);
@@ -301,20 +337,32 @@ bool DownloadUrl(InetSession& session, const std::string& url, std::string& body
         return false;
     }
 
-    // A failed send shows in the status query and in the reads that follow.
-    request->Send();
+    // A failed send shows in the status query and in the reads that follow; its reason is kept
+    // for the backoff, since the status query of a request never sent has a reason of its own.
+    unsigned long failure = request->Send() ? 0 : LastHttpError();
     std::uint32_t status = 0;
-    if (!request->QueryStatus(status)) {
-        NET_LOG(log, LOG_INT, "Query status: failure (%d)", static_cast<int>(LastHttpError()));
+    bool answered = request->QueryStatus(status);
+    if (!answered) {
+        const unsigned long error = LastHttpError();
+        if (failure == 0) failure = error;
+        NET_LOG(log, LOG_INT, "Query status: failure (%d)", static_cast<int>(error));
     } else if (status == 200) {
         NET_LOG(log, LOG_DTL, "Query status: HTTP_STATUS_OK");
     } else if (status == 407) {
         NET_LOG(log, LOG_DTL, "Query status: HTTP_STATUS_PROXY_AUTH_REQ");
         session.ApplyProxyCredentials(*request);
-        request->Send();
+        failure = request->Send() ? 0 : LastHttpError();
+        // What the host made of the second asking is what the backoff goes by.
+        answered = request->QueryStatus(status);
+        if (!answered && failure == 0) failure = LastHttpError();
     } else {
         NET_LOG(log, LOG_DTL, "Query status: %d", static_cast<int>(status));
     }
+    // A request given up on this side (a redirect loop, say) says nothing about the host.
+    outcome.result = answered || IsHostFailure(failure) ? OutcomeOfStatus(answered, status) : FetchOutcome::Answered;
+    outcome.status = answered ? status : 0;
+    if (std::string value; outcome.result == FetchOutcome::Refused && request->QueryHeader("Retry-After", value))
+        outcome.retryAfter = ParseRetryAfter(value, std::time(nullptr));
 
     ChunkChain chunks;
     std::uint32_t available = 0;
@@ -376,6 +424,8 @@ bool DownloadUrl(InetSession& session, const std::string& url, std::string& body
         }
     }
     if (!joined) {
+        // A host that sends a status and then nothing is failing, not answering.
+        if (outcome.status != 0 && outcome.result == FetchOutcome::Answered) outcome.result = FetchOutcome::Failed;
         chunks.Free();
         NET_LOG(log, LOG_ERR, "Download failure");
         return false;

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "log/ThreadLog.h"
+#include "net/HostBackoff.h"
 #include "platform/HttpTransport.h"
 
 namespace quotrix {
@@ -35,6 +36,8 @@ struct InetSessionConfig {
     std::uint32_t requestPauseMs = 30;
     // A body larger than this stops being read, like one that runs out of memory.
     std::uint32_t maxBodyBytes = 64u << 20;
+    // When a host that refuses or keeps failing is left alone (HostBackoff.h).
+    BackoffPolicy backoff;
 };
 
 class InetSession {
@@ -72,6 +75,9 @@ class InetSession {
     std::shared_ptr<HttpSession> Handle();
     // Holds the session lock; lets a caller see several fields at one moment.
     std::unique_lock<std::mutex> HoldLock();
+    // The hosts this session's fetches leave alone for a while. Kept across the session's
+    // closing and opening, since a pass of the update queue opens it anew.
+    HostBackoff& Backoff() { return backoff_; }
 
   private:
     bool OpenLocked();
@@ -84,6 +90,7 @@ class InetSession {
     std::unique_lock<std::mutex> TryLockFor(std::chrono::milliseconds wait);
 
     std::mutex lock_;
+    HostBackoff backoff_;
     InetSessionConfig config_;
     std::int32_t maxUsers_ = 3;
     bool closed_ = false;
@@ -98,7 +105,8 @@ extern std::atomic<bool> NoAutoUpdateOffline;
 
 // Fetches one URL with GET. The caller must hold a place in the session. On success `body`
 // holds the bytes received (any status: an error page is a body too) and the result is true;
-// on failure `body` is empty. Lines go to `log` when given.
+// on failure `body` is empty. Lines go to `log` when given. A host the session's backoff leaves
+// alone is not asked at all: the fetch fails at once with a line that says so.
 bool DownloadUrl(const std::string& url, std::string& body, ThreadLog* log);
 // The same through another session than the process's.
 bool DownloadUrl(InetSession& session, const std::string& url, std::string& body, ThreadLog* log);

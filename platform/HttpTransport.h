@@ -36,6 +36,9 @@ class HttpRequest {
     // following redirects (see kMaxRedirects).
     virtual bool Send() = 0;
     virtual bool QueryStatus(std::uint32_t& status) = 0;
+    // The value of a header of the answer (after redirects, the last answer's), blanks around
+    // it removed; `name` is matched without regard to case. False when the answer has none.
+    virtual bool QueryHeader(std::string_view name, std::string& value) = 0;
     // Waits until body bytes are there or the body has ended; `bytes` 0 means the end.
     virtual bool QueryDataAvailable(std::uint32_t& bytes) = 0;
     // Reads up to `size` bytes; `read` 0 means the end of the body.
@@ -97,5 +100,10 @@ std::shared_ptr<HttpSession> OpenHttpSession(const HttpSessionOptions& options);
 // The reason of the calling thread's last failure (GetLastError on Windows, a CURLcode or errno
 // on Linux), for log lines.
 unsigned long LastHttpError();
+
+// Whether a LastHttpError() value means the host could not be reached or broke the exchange off
+// (no name, no connection, a time-out, a reset, an answer that is no HTTP), as against a request
+// this side gave up on (too many redirects, a redirect to another scheme, a bad address).
+bool IsHostFailure(unsigned long error);
 
 }  // namespace quotrix

@@ -274,6 +274,8 @@ void LoadSettings(SettingsStore& store, AppSettings& settings, std::uint32_t des
     const std::uint32_t form = store.GetInt(S, "QuoteAddressForm", s.hosts.addressForm);
     s.hosts.addressForm = form <= SiteHosts::ADDRESS_CURRENT ? form : s.hosts.addressForm;
     SetSiteHosts(s.hosts);
+    // Any value but 0 leaves the calendar on, as a check box stores it.
+    s.marketCalendar = store.GetInt(S, "MarketCalendar", s.marketCalendar ? 1 : 0) != 0;
 }
 
 bool SaveSettings(SettingsStore& store, const AppSettings& settings, CErrLog& log) {
@@ -323,6 +325,7 @@ bool SaveSettings(SettingsStore& store, const AppSettings& settings, CErrLog& lo
     s.stdStock.WriteSettings(store, kSectionStdStock);
     for (const HostKey& host : kHostKeys) ok = store.SetString(S, host.key, s.hosts.*host.field) && ok;
     ok = store.SetInt(S, "QuoteAddressForm", s.hosts.addressForm) && ok;
+    ok = store.SetInt(S, "MarketCalendar", s.marketCalendar ? 1 : 0) && ok;
     ok = batch.End() && ok;
     log.Log(LOG_DTL, "Profile saved");
     return ok;

@@ -158,6 +158,8 @@ struct AppSettings {
     DesktopFont desktopFont;              // the system's icon-title font until the keys say otherwise
     CStockDefaults stdStock;              // section "StdStock"
     SiteHosts hosts = CurrentSiteForm();  // "HostDetail" ... "QuoteAddressForm"
+    // "MarketCalendar": no automatic update on the days the Tokyo exchange is closed.
+    bool marketCalendar = true;
 
     // The switches the moved bits become.
     bool noAutoUpdateOffline = true;  // BoolFlags1 bit 0

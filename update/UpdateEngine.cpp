@@ -7,14 +7,14 @@
 #include "net/BoardNews.h"
 #include "net/InetSession.h"
 #include "platform/Messages.h"
+#include "update/MarketCalendar.h"
 #include "update/WorkerThreads.h"
 
 namespace quotrix {
 
 namespace {
 
-std::int32_t LocalSecondsOfDay() {
-    std::time_t now = std::time(nullptr);
+std::int32_t LocalSecondsOfDay(std::time_t now) {
     std::tm local{};
 #if defined(_WIN32)
     localtime_s(&local, &now);
@@ -344,8 +344,15 @@ bool UpdateEngine::IsActiveTime() {
         oneShot_ = false;
         return true;
     }
+    const std::time_t now = services_.now ? services_.now() : std::time(nullptr);
+    // The exchange's day is Tokyo's whatever the machine's zone; the hours stay the machine's
+    // own, since a user abroad may have set them to his clock.
+    if (settings.marketCalendar && !MarketCalendar::IsTradingMoment(now)) {
+        AppLog().Log(LOG_DTL, "[CHECK] Market closed: %s", MarketCalendar::JapanDate(now).Text().c_str());
+        return false;
+    }
     if (!settings.activeHoursOn) return true;
-    return IsActiveTimeAt(settings.start, settings.end, LocalSecondsOfDay());
+    return IsActiveTimeAt(settings.start, settings.end, LocalSecondsOfDay(now));
 }
 
 void UpdateEngine::StatusChange(std::uint32_t status) {

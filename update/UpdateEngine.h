@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <ctime>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -48,8 +49,11 @@ struct CheckSettings {
     bool activeHoursOn = false;  // "自動更新する時間帯を指定する"
     TimeOfDay start = TimeOfDay::Hms(9, 0, 0);
     TimeOfDay end = TimeOfDay::Hms(15, 30, 0);
-    bool checkAtStartup = false;     // "起動時は、時間外でも自動更新する"
-    bool autoReleaseCheck = false;   // "新バージョンのリリースを、通知する"
+    bool checkAtStartup = false;    // "起動時は、時間外でも自動更新する"
+    bool autoReleaseCheck = false;  // "新バージョンのリリースを、通知する"
+    // "MarketCalendar": a day the Tokyo exchange is closed counts as outside the active hours.
+    // Off unless the settings turn it on, so that an engine of its own checks on any day.
+    bool marketCalendar = false;
     std::uint8_t boardNewsMask = 0;  // bit 0 check the board, bit 1 the news
 };
 
@@ -69,6 +73,9 @@ struct EngineServices {
     // "ThreadWait": whether a run ended while waiting for its workers.
     std::function<int()> readThreadWait;
     std::function<void(int)> writeThreadWait;
+    // The current moment (seconds since 1970, UTC); empty: the system clock. The active hours
+    // take its local time of day, the market calendar its date in Tokyo.
+    std::function<std::time_t()> now;
 };
 
 // What the engine asks of the window that shows the stocks. May be absent.

@@ -42,6 +42,24 @@ bool IsLocationHeader(std::string_view line) {
     return line.substr(kName.size()).find_first_not_of(" \t\r\n") != std::string_view::npos;
 }
 
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+std::string Trim(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos) return {};
+    const auto last = text.find_last_not_of(" \t\r\n");
+    return std::string(text.substr(first, last - first + 1));
+}
+
 bool GlobalInit() {
     static const bool ok = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
     return ok;
@@ -142,6 +160,17 @@ class CurlRequest : public HttpRequest {
         return true;
     }
 
+    bool QueryHeader(std::string_view name, std::string& value) override {
+        value.clear();
+        if (!headersDone_) return false;
+        for (const auto& [key, text] : finalHeaders_) {
+            if (!SameName(key, name)) continue;
+            value = text;
+            return true;
+        }
+        return false;
+    }
+
     bool QueryDataAvailable(std::uint32_t& bytes) override {
         bytes = 0;
         if (!attached_ && !done_) {
@@ -204,6 +233,8 @@ class CurlRequest : public HttpRequest {
         headersDone_ = done_ = false;
         blockStatus_ = 0;
         blockHasLocation_ = false;
+        blockHeaders_.clear();
+        finalHeaders_.clear();
         result_ = CURLE_OK;
         requestOut_ = false;
         connectedAt_.reset();
@@ -311,7 +342,9 @@ class CurlRequest : public HttpRequest {
         if (blockStatus_ >= 200 && !followed) {
             status_ = blockStatus_;
             headersDone_ = true;
+            finalHeaders_ = std::move(blockHeaders_);
         }
+        blockHeaders_.clear();
     }
 
     static size_t OnBody(char* data, size_t size, size_t count, void* self) {
@@ -336,10 +369,15 @@ class CurlRequest : public HttpRequest {
                 status = status * 10 + static_cast<unsigned>(line[i] - '0');
             r->blockStatus_ = status;
             r->blockHasLocation_ = false;
+            r->blockHeaders_.clear();
         } else if (line == "\r\n" || line == "\n") {
             r->EndHeaderBlock();
-        } else if (IsLocationHeader(line)) {
-            r->blockHasLocation_ = true;
+        } else {
+            if (IsLocationHeader(line)) r->blockHasLocation_ = true;
+            const auto colon = line.find(':');
+            // A server that sends thousands of headers gets the first few kept.
+            if (colon != std::string_view::npos && r->blockHeaders_.size() < 256)
+                r->blockHeaders_.emplace_back(std::string(line.substr(0, colon)), Trim(line.substr(colon + 1)));
         }
         return n;
     }
@@ -377,6 +415,8 @@ class CurlRequest : public HttpRequest {
     std::uint32_t status_ = 0;
     unsigned blockStatus_ = 0;
     bool blockHasLocation_ = false;
+    std::vector<std::pair<std::string, std::string>> blockHeaders_;
+    std::vector<std::pair<std::string, std::string>> finalHeaders_;
     bool requestOut_ = false;
     std::optional<Clock::time_point> connectedAt_;
     Clock::time_point lastByteAt_;
@@ -426,5 +466,23 @@ std::shared_ptr<HttpSession> OpenHttpSession(const HttpSessionOptions& options) 
 }
 
 unsigned long LastHttpError() { return t_lastError; }
+
+bool IsHostFailure(unsigned long error) {
+    switch (error) {
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_RESOLVE_PROXY:
+        case CURLE_COULDNT_CONNECT:
+        case CURLE_OPERATION_TIMEDOUT:
+        case CURLE_GOT_NOTHING:
+        case CURLE_SEND_ERROR:
+        case CURLE_RECV_ERROR:
+        case CURLE_PARTIAL_FILE:
+        case CURLE_WEIRD_SERVER_REPLY:
+        case CURLE_SSL_CONNECT_ERROR:
+            return true;
+        default:
+            return false;
+    }
+}
 
 }  // namespace quotrix

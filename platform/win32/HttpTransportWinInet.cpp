@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <algorithm>
+
 #include "platform/HttpTransport.h"
 #include "platform/win32/WinText.h"
 
@@ -122,6 +124,30 @@ class WinInetRequest : public HttpRequest {
         DWORD value = 0;
         if (!StatusOf(handle_, value)) return false;
         status = value;
+        return true;
+    }
+
+    bool QueryHeader(std::string_view name, std::string& value) override {
+        value.clear();
+        if (failure_ != 0 || name.empty()) return false;
+        // HTTP_QUERY_CUSTOM takes the header's name in the buffer and answers its value there.
+        std::wstring text = Wide(name);
+        text.resize(std::max<std::size_t>(text.size() + 1, 256), L'\0');
+        DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+        BOOL ok = HttpQueryInfoW(handle_, HTTP_QUERY_CUSTOM, text.data(), &size, nullptr);
+        if (!ok && GetLastError() == ERROR_INSUFFICIENT_BUFFER && size < (64u << 10)) {
+            std::wstring larger = Wide(name);
+            larger.resize(size / sizeof(wchar_t) + 1, L'\0');
+            text = std::move(larger);
+            size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+            ok = HttpQueryInfoW(handle_, HTTP_QUERY_CUSTOM, text.data(), &size, nullptr);
+        }
+        if (!ok) return false;
+        text.resize(size / sizeof(wchar_t));
+        value = Narrow(text);
+        const auto first = value.find_first_not_of(" \t");
+        const auto last = value.find_last_not_of(" \t");
+        value = first == std::string::npos ? std::string() : value.substr(first, last - first + 1);
         return true;
     }
 
@@ -259,5 +285,20 @@ std::shared_ptr<HttpSession> OpenHttpSession(const HttpSessionOptions& options) 
 }
 
 unsigned long LastHttpError() { return GetLastError(); }
+
+bool IsHostFailure(unsigned long error) {
+    switch (error) {
+        case ERROR_INTERNET_TIMEOUT:
+        case ERROR_INTERNET_NAME_NOT_RESOLVED:
+        case ERROR_INTERNET_CANNOT_CONNECT:
+        case ERROR_INTERNET_CONNECTION_ABORTED:
+        case ERROR_INTERNET_CONNECTION_RESET:
+        case ERROR_INTERNET_SECURITY_CHANNEL_ERROR:
+        case ERROR_HTTP_INVALID_SERVER_RESPONSE:
+            return true;
+        default:
+            return false;
+    }
+}
 
 }  // namespace quotrix

@@ -254,8 +254,10 @@ class QuotrixRun : public ::testing::Test {
         SetDword(L"RecieveTimeout", 0);
         // The release file of the quote server names the running version: nothing is newer.
         SetText(L"ReleaseFileUrl", Wide("http://" + server_ + "/quotrix/release.txt?v=1.0"));
-        // Checks at any hour, no release check against the publisher, no saving without asking.
+        // Checks at any hour on any day, no release check against the publisher, no saving
+        // without asking.
         SetFlags(false);
+        SetDword(L"MarketCalendar", 0);
     }
 
     // Starts Quotrix.exe with `args`; its hidden main window, or nullptr when none came up.

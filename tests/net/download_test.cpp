@@ -76,6 +76,27 @@ TEST_F(Download, SendsTheProgramsHeadersAndCanSpeakHttp10) {
     EXPECT_TRUE(Logged("HTTP/1.0 open request: 0x"));
 }
 
+// The Retry-After of a refusal is read from the answer (libcurl's headers, WinINet's
+// HTTP_QUERY_CUSTOM), and the refused host is then left alone for that long.
+TEST_F(Download, ARefusalsRetryAfterKeepsTheHostAlone) {
+    QUOTRIX_NEED_QUOTE_SERVER(address);
+    InetSessionConfig config;
+    config.requestPauseMs = 0;
+    config.backoff.jitterPercent = 0;
+    Open(config);
+    std::string body;
+    ASSERT_TRUE(Fetch(QuoteServerUrl("/test/status?code=429&retry=1"), body)) << log_.text;
+    EXPECT_TRUE(Logged("Host " + address + " refuses (429): backing off for 1000 ms")) << log_.text;
+    log_.text.clear();
+    EXPECT_FALSE(Fetch(QuoteServerUrl("/test/echo"), body));
+    EXPECT_TRUE(Logged("backing off: not asked for")) << log_.text;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    // A 503 with the date form, already past: the host may be asked again at once.
+    ASSERT_TRUE(Fetch(QuoteServerUrl("/test/status?code=503&retry=Sun,+06+Nov+1994+08:49:37+GMT"), body));
+    EXPECT_TRUE(Fetch(QuoteServerUrl("/test/echo"), body)) << log_.text;
+    EXPECT_EQ(body.rfind("GET /test/echo", 0), 0u) << body;
+}
+
 TEST_F(Download, AnErrorPageIsABodyAndAnEmptyBodyIsAFailure) {
     QUOTRIX_NEED_QUOTE_SERVER(address);
     Open();

@@ -4,9 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <ctime>
+#include <optional>
 #include <thread>
 
 #include "QuoteServer.h"
+#include "model/CivilDate.h"
 #include "tests/update/engine_fixture.h"
 
 namespace quotrix::testing {
@@ -183,6 +187,90 @@ TEST_F(EngineTest, ShutdownEndsWorkersMidDownload) {
     engine.reset();
 }
 
+// The machine's zone for one test.
+class ScopedTimeZone {
+  public:
+    explicit ScopedTimeZone(const char* zone) {
+        if (const char* old = std::getenv("TZ")) saved_ = old;
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~ScopedTimeZone() {
+        if (saved_)
+            setenv("TZ", saved_->c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+
+  private:
+    std::optional<std::string> saved_;
+};
+
+std::time_t Utc(const CivilDate& date, int h, int m, int s) {
+    return static_cast<std::time_t>(DaysFromCivil(date) * 86400 + h * 3600 + m * 60 + s);
+}
+
+// The exchange's day is Tokyo's: a user in Los Angeles is not told the market is closed on a
+// Tokyo trading day, nor polls on a Tokyo holiday; the active hours stay on the machine's clock.
+TEST_F(EngineTest, ClosedDaysGoByTokyoWhateverTheZone) {
+    ScopedTimeZone zone("America/Los_Angeles");
+    auto server = Serve();
+    std::time_t now = 0;
+    EngineServices services = DefaultEngineServices();
+    services.now = [&now] { return now; };
+    Build(server->Address(), 3, services);
+    AddStocks({"7203.t", "6758.t"});
+    engine->settings.marketCalendar = true;
+    auto check = [&](std::time_t at) {
+        now = at;
+        const auto before = server->Requests();
+        engine->OnCheckTimer(kCheckTimerId);
+        EXPECT_TRUE(RunUntilIdle());
+        return server->Requests() - before;
+    };
+
+    // 23:59:59 on 勤労感謝の日 in Tokyo (06:59:59 on Monday the 23rd in Los Angeles).
+    EXPECT_EQ(check(Utc({2026, 11, 23}, 14, 59, 59)), 0u);
+    for (const auto& stock : stocks) EXPECT_EQ(stock->UpdateState(), STATUS_OUT_OF_HOURS);
+    // A second later it is Tuesday in Tokyo, still the holiday's date in Los Angeles.
+    EXPECT_GE(check(Utc({2026, 11, 23}, 15, 0, 0)), 2u);
+    for (const auto& stock : stocks) EXPECT_EQ(stock->status, STATUS_UPDATED);
+    // Saturday 09:00 in Tokyo is Friday afternoon in Los Angeles: closed.
+    EXPECT_EQ(check(Utc({2026, 12, 5}, 0, 0, 0)), 0u);
+    EXPECT_EQ(stocks[0]->status, 5u);
+
+    // Active hours 09:00 to 15:30 on the machine's clock: 07:00 in Los Angeles is outside them
+    // although Tokyo trades; 10:00 in Los Angeles (03:00 on a Wednesday in Tokyo) is inside.
+    engine->settings.activeHoursOn = true;
+    EXPECT_EQ(check(Utc({2026, 11, 24}, 15, 0, 0)), 0u);
+    EXPECT_GE(check(Utc({2026, 11, 24}, 18, 0, 0)), 2u);
+
+    // The calendar switched off: the holiday is fetched.
+    engine->settings.activeHoursOn = false;
+    engine->settings.marketCalendar = false;
+    EXPECT_GE(check(Utc({2026, 11, 23}, 3, 0, 0)), 2u);
+}
+
+// "起動時は、時間外でも自動更新する" also overrides a closed day, for the first check only.
+TEST_F(EngineTest, TheStartUpCheckRunsOnAClosedDayOnce) {
+    auto server = Serve();
+    EngineServices services = DefaultEngineServices();
+    services.now = [] { return Utc({2026, 9, 22}, 3, 0, 0); };  // 国民の休日, noon in Tokyo
+    Build(server->Address(), 3, services);
+    AddStocks({"7203.t", "6758.t"});
+    engine->settings.marketCalendar = true;
+    engine->settings.checkAtStartup = true;
+    ASSERT_TRUE(engine->StartChecks());
+    owner->RunFor(std::chrono::milliseconds(100));
+    ASSERT_TRUE(RunUntilIdle());
+    for (const auto& stock : stocks) EXPECT_EQ(stock->status, STATUS_UPDATED);
+    const auto before = server->Requests();
+    engine->OnCheckTimer(kCheckTimerId);
+    EXPECT_EQ(server->Requests(), before);
+    for (const auto& stock : stocks) EXPECT_EQ(stock->status, 5u);
+}
+
 // Many stocks, every place taken, failures and latency, passes back to back: every fetch that
 // started merges exactly once and every stock ends Updated or Failed.
 TEST_F(EngineTest, StressManyStocksManyPasses) {
@@ -192,6 +280,10 @@ TEST_F(EngineTest, StressManyStocksManyPasses) {
     options.pageBytes = 8000;
     auto server = Serve(options);
     Build(server->Address(), 25);
+    // Failures here stand for single broken pages, not a host that is down.
+    InetSessionConfig config = InetSession::Instance().Config();
+    config.backoff.failureLimit = 1000000;
+    InetSession::Instance().Configure(config);
     std::vector<std::string> codes;
     for (int i = 0; i < 200; ++i) codes.push_back(std::to_string(1301 + i * 7) + ".t");
     AddStocks(codes);

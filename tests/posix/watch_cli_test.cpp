@@ -15,6 +15,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -207,6 +209,117 @@ TEST_F(WatchCli, CtrlCEndsTheWatchAndLeavesTheFileWhole) {
         std::sort(left.begin(), left.end());
         EXPECT_EQ(left, (std::vector<std::string>{"Quotrix", "kept.quotrix", "saved.quotrix"}));
     }
+}
+
+static int Count(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+// On a day the Tokyo exchange is closed the stocks wait without a request; a trading day, or the
+// calendar switched off in the settings, fetches them.
+TEST_F(WatchCli, AClosedDayShowsWaitingWithoutFetching) {
+    PointAtServer("", 0);
+    const std::string path = WriteFile("holiday.quotrix");
+    auto run = [&](const std::string& date) {
+        Watch watch;
+        Start(watch, "'" + path + "' --once --date " + date);
+        watch.ReadUntil([](const std::string&) { return false; }, 30);
+        EXPECT_EQ(watch.Wait(30), 0) << watch.text;
+        return watch.text;
+    };
+    auto before = server_->Requests();
+    std::string text = run("2026-09-22");  // 国民の休日
+    EXPECT_EQ(server_->Requests(), before);
+    EXPECT_EQ(Count(text, "待機中"), 4) << text;
+
+    before = server_->Requests();
+    text = run("2026-09-24");
+    EXPECT_GE(server_->Requests(), before + 4);
+    EXPECT_EQ(Count(text, "待機中"), 0) << text;
+
+    FileSettingsStore((folder_ / "Quotrix" / "settings.ini").string()).SetInt("Setting", "MarketCalendar", 0);
+    before = server_->Requests();
+    text = run("2026-09-22");
+    EXPECT_GE(server_->Requests(), before + 4);
+    EXPECT_EQ(Count(text, "待機中"), 0) << text;
+
+    // A date that does not exist is a usage error.
+    Watch bad;
+    Start(bad, "'" + path + "' --once --date 2026-02-30");
+    EXPECT_EQ(bad.Wait(30), 2);
+}
+
+// A site that answers 429 with "Retry-After: 2" is asked at most once each two seconds while it
+// refuses, every skipped stock shows the failure, and the first pass after the refusals end
+// updates them all.
+TEST_F(WatchCli, ARefusingSiteIsLeftAloneForItsRetryAfter) {
+    using Clock = std::chrono::steady_clock;
+    struct Seen {
+        Clock::time_point at;
+        int status;
+    };
+    auto lock = std::make_shared<std::mutex>();
+    auto seen = std::make_shared<std::vector<Seen>>();
+    // A server of this test's own that notes when each request came; the fixture's stays up
+    // beside it (stopping a server at once after its start can leave its listener waiting).
+    quotesrv::ServerOptions options;
+    options.port = 0;
+    options.seed = 5;
+    options.log = [lock, seen](const std::string& line) {
+        int status = 0;
+        if (line.find(" 429 ") != std::string::npos) status = 429;
+        if (line.find(" 200 ") != std::string::npos) status = 200;
+        std::lock_guard guard(*lock);
+        seen->push_back({Clock::now(), status});
+    };
+    auto own = std::make_unique<quotesrv::QuoteServer>(options);
+    ASSERT_TRUE(own->Start());
+    std::swap(server_, own);
+    auto count = [&](int status) {
+        std::lock_guard guard(*lock);
+        return std::count_if(seen->begin(), seen->end(), [&](const Seen& s) { return s.status == status; });
+    };
+
+    PointAtServer("", 0);
+    const std::string path = WriteFile("burst.quotrix");
+    server_->StartBurst({429, 100000, "2"});
+    Watch watch;
+    const auto started = Clock::now();
+    Start(watch, "'" + path + "' --interval 1 --threads 3 --ignore-hours");
+    watch.ReadUntil([&](const std::string&) { return Clock::now() - started > std::chrono::milliseconds(6500); }, 10);
+    server_->StartBurst({429, 0, ""});
+    const auto ended = Clock::now();
+    std::vector<Seen> burst;
+    {
+        std::lock_guard guard(*lock);
+        burst = *seen;
+    }
+    // Four stocks a second would be some 24 requests; the first pass may have three under way
+    // at once, then one probe each two seconds.
+    std::printf("requests during a 6.5 s burst of 429: %zu\n", burst.size());
+    ASSERT_GE(burst.size(), 1u);
+    EXPECT_LE(burst.size(), 7u);
+    for (const Seen& s : burst) EXPECT_EQ(s.status, 429);
+    std::vector<Clock::time_point> probes;
+    for (const Seen& s : burst)
+        if (s.at - burst.front().at > std::chrono::milliseconds(500)) probes.push_back(s.at);
+    Clock::time_point previous = burst.front().at;
+    for (const auto at : probes) {
+        EXPECT_GE(at - previous, std::chrono::milliseconds(1950));
+        previous = at;
+    }
+
+    ASSERT_TRUE(watch.ReadUntil([&](const std::string&) { return count(200) >= 4; }, 20)) << watch.text;
+    const auto recovered = Clock::now();
+    std::printf(
+        "all four quoted %lld ms after the refusals ended\n",
+        static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(recovered - ended).count()));
+    EXPECT_LT(recovered - ended, std::chrono::seconds(5));
+    EXPECT_NE(watch.text.find("更新失敗"), std::string::npos) << watch.text;
+    kill(watch.pid, SIGINT);
+    EXPECT_EQ(watch.Wait(30), 0);
 }
 
 }  // namespace

@@ -53,6 +53,12 @@ TEST_P(SettingsStoreSuite, FreshStoreGivesTheDefaults) {
     EXPECT_EQ(loaded.StoredBoolFlags2(), 1u);
     EXPECT_EQ(Load(store(), 0xFFFFFF).dskFontColor, 0u);  // black on a white desktop
     EXPECT_EQ(CurrentSiteHosts(), CurrentSiteForm());     // a new user reads the current pages
+    EXPECT_TRUE(loaded.marketCalendar);
+    // "MarketCalendar" is a check box's value: anything but 0 is on, and it is stored as 0 or 1.
+    ASSERT_TRUE(store().SetInt(S, "MarketCalendar", 7));
+    EXPECT_TRUE(Load(store()).marketCalendar);
+    ASSERT_TRUE(store().SetInt(S, "MarketCalendar", 0));
+    EXPECT_FALSE(Load(store()).marketCalendar);
 }
 
 TEST_P(SettingsStoreSuite, ValuesOutOfRangeGetTheirReplacement) {
@@ -185,6 +191,7 @@ TEST_P(SettingsStoreSuite, EveryKeyRoundTrips) {
     s.nameOptions = NAMEOPT_MARKET_SUFFIX | NAMEOPT_PRICE_BARS;
     s.checkMask = CHECK_BOARD | CHECK_NEWS;
     s.http10 = true;
+    s.marketCalendar = false;
 
     CErrLog log;
     ASSERT_TRUE(SaveSettings(store(), s, log));

@@ -134,6 +134,25 @@ TEST_F(Cli, CsvWritesTheExportBytesOrPrintsThem) {
     EXPECT_EQ(printed.out, SjisToUtf8(BuildCsvText(stocks_)));
 }
 
+// The closed weekdays of a year, to hold against the exchange's published calendar.
+TEST_F(Cli, CalendarListsTheClosedWeekdays) {
+    const CliRun run = RunCli(folder_, {"calendar", "2020"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    // 23 February and 3 May fall on a Sunday and are not listed; their substitute days are.
+    EXPECT_EQ(Lines(run.out),
+              (std::vector<std::string>{
+                  "2020-01-01 元日", "2020-01-02 年末年始休業日", "2020-01-03 年末年始休業日", "2020-01-13 成人の日",
+                  "2020-02-11 建国記念の日", "2020-02-24 振替休日", "2020-03-20 春分の日", "2020-04-29 昭和の日",
+                  "2020-05-04 みどりの日", "2020-05-05 こどもの日", "2020-05-06 振替休日", "2020-07-23 海の日",
+                  "2020-07-24 スポーツの日", "2020-08-10 山の日", "2020-09-21 敬老の日", "2020-09-22 秋分の日",
+                  "2020-11-03 文化の日", "2020-11-23 勤労感謝の日", "2020-12-31 年末年始休業日"}));
+    for (const char* bad : {"20x6", "", "-2020", "12345"})
+        EXPECT_EQ(RunCli(folder_, {"calendar", bad}).status, 2) << bad;
+    const CliRun outside = RunCli(folder_, {"calendar", "2100"});
+    EXPECT_EQ(outside.status, 1);
+    EXPECT_NE(outside.err.find("2007 to 2099"), std::string::npos) << outside.err;
+}
+
 TEST_F(Cli, OtherFilesAndBadUsageAreRefused) {
     const std::string text = folder_.File("notes.txt");
     WriteBytes(text, "just some text, long enough for a header");

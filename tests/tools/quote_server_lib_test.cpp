@@ -84,6 +84,8 @@ class QuoteServerInstance : public ::testing::Test {
         ASSERT_TRUE(server_->Start());
         InetSessionConfig config;
         config.requestPauseMs = 0;
+        // These tests look at every answer of a failing server: no backoff may hide one.
+        config.backoff.failureLimit = 1000000;
         session_.Configure(config);
         ASSERT_TRUE(session_.Acquire(false));
     }
@@ -145,6 +147,29 @@ TEST_F(QuoteServerInstance, FailuresAreServerErrorsOrDroppedConnections) {
     // The test answers never fail, so that a client can still be checked against this server.
     std::string body;
     EXPECT_TRUE(Get("/test/echo", body));
+}
+
+// --status-burst: the next COUNT answers carry the status and the Retry-After, then pages again.
+TEST_F(QuoteServerInstance, AStatusBurstAnswersItsCountThenPages) {
+    ServerOptions options;
+    ASSERT_TRUE(ParseStatusBurst("503:2:Wed, 21 Oct 2015 07:28:00 GMT", options.burst));
+    EXPECT_EQ(options.burst.status, 503);
+    EXPECT_EQ(options.burst.count, 2u);
+    EXPECT_EQ(options.burst.retryAfter, "Wed, 21 Oct 2015 07:28:00 GMT");
+    StatusBurst plain;
+    ASSERT_TRUE(ParseStatusBurst("429:3", plain));
+    EXPECT_EQ(plain.retryAfter, "2");
+    for (const char* bad : {"", "429", "99:1", "600:1", "429:x", "429:1x", "abc:1"})
+        EXPECT_FALSE(ParseStatusBurst(bad, plain)) << bad;
+    Start(options);
+    std::string body;
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(Get("/stocks/detail/?code=7203.T", body));
+        EXPECT_NE(body.find("<h1>503</h1>"), std::string::npos) << body;
+    }
+    ASSERT_TRUE(Get("/stocks/detail/?code=7203.T", body));
+    EXPECT_NE(body.find("MAIN START"), std::string::npos);
+    EXPECT_EQ(server_->BurstAnswers(), 2u);
 }
 
 TEST_F(QuoteServerInstance, ProxiesOnlyItself) {

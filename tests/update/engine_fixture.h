@@ -59,7 +59,10 @@ class EngineTest : public ::testing::Test {
         InetSessionConfig config = InetSession::Instance().Config();
         config.maxThreads = maxThreads;
         config.requestPauseMs = 0;
+        // Each test starts with no host backed off, under the program's own rules.
+        config.backoff = BackoffPolicy{};
         InetSession::Instance().Configure(config);
+        InetSession::Instance().Backoff().Clear();
         owner = std::make_unique<QueueOwner>();
         engine = std::make_unique<UpdateEngine>(*owner, stocks, std::move(services), &view);
         owner->SetSink(engine.get());

@@ -3,6 +3,7 @@
 #include <httplib.h>
 
 #include <chrono>
+#include <cstdio>
 #include <ctime>
 #include <fstream>
 #include <map>
@@ -194,8 +195,34 @@ bool ParseSite(const std::string& text, Site& site) {
 
 const char* SiteName(Site site) { return site == Site::Current ? "current" : "classic"; }
 
+bool ParseStatusBurst(const std::string& text, StatusBurst& burst) {
+    StatusBurst parsed;
+    unsigned code = 0, count = 0;
+    int used = 0;
+    if (std::sscanf(text.c_str(), "%3u:%9u%n", &code, &count, &used) != 2 || code < 100 || code > 599) return false;
+    const std::string rest = text.substr(static_cast<std::size_t>(used));
+    if (!rest.empty() && rest[0] != ':') return false;
+    parsed.status = static_cast<int>(code);
+    parsed.count = count;
+    if (!rest.empty()) parsed.retryAfter = rest.substr(1);
+    burst = parsed;
+    return true;
+}
+
 struct QuoteServer::Impl {
     httplib::Server server;
+    std::mutex burstLock;
+    StatusBurst burst;
+
+    // Takes one answer of the burst under way; false when none is left.
+    bool TakeBurst(StatusBurst& answer) {
+        std::lock_guard lock(burstLock);
+        if (burst.count == 0) return false;
+        --burst.count;
+        answer = burst;
+        return true;
+    }
+
     std::mutex randomLock;
     std::mt19937_64 random;
     std::map<std::string, std::string> fixtureMap;  // target (or prefix ending in '*') -> file
@@ -247,6 +274,12 @@ void Deliver(httplib::Response& res, Answer answer) {
 QuoteServer::QuoteServer(ServerOptions options)
     : options_(std::move(options)), market_(options_.seed), impl_(std::make_unique<Impl>()) {
     impl_->random.seed(options_.seed * 0x9E3779B97F4A7C15ull + 1);
+    impl_->burst = options_.burst;
+}
+
+void QuoteServer::StartBurst(const StatusBurst& burst) {
+    std::lock_guard lock(impl_->burstLock);
+    impl_->burst = burst;
 }
 
 QuoteServer::~QuoteServer() { Stop(); }
@@ -366,6 +399,15 @@ bool QuoteServer::Start() {
             served = true;
         }
 
+        if (StatusBurst burst; !served && impl_->TakeBurst(burst)) {
+            answer.status = burst.status;
+            answer.body = "<html><body><h1>" + std::to_string(burst.status) + "</h1></body></html>\n";
+            if (!burst.retryAfter.empty()) res.set_header("Retry-After", burst.retryAfter);
+            answer.note += " burst";
+            ++burstAnswers_;
+            served = true;
+        }
+
         auto html = [&](std::string utf8) {
             answer.body = EncodePage(utf8, encoding);
             answer.contentType = std::string("text/html; charset=") + CharsetName(encoding);
@@ -406,6 +448,7 @@ bool QuoteServer::Start() {
         } else if (t.path == "/test/status") {
             answer.status = std::clamp(std::atoi(t.Get("code").c_str()), 200, 599);
             answer.body = "<html><body><h1>" + std::to_string(answer.status) + "</h1></body></html>\n";
+            if (t.Has("retry")) res.set_header("Retry-After", t.Get("retry"));
         } else if (t.path.starts_with("/test/redirect/")) {
             // N hops, then a body. The statuses go round the five that are followed, and the
             // addresses round the forms a Location takes: whole, from the root, relative.

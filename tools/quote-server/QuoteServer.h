@@ -29,6 +29,18 @@ enum class Site { Classic, Current };
 bool ParseSite(const std::string& text, Site& site);
 const char* SiteName(Site site);
 
+// The next `count` requests, whatever they ask for, are answered with `status` and, unless it is
+// empty, a Retry-After header of `retryAfter` (seconds or an HTTP date): a site that refuses
+// for a while.
+struct StatusBurst {
+    int status = 429;
+    std::uint32_t count = 0;
+    std::string retryAfter = "2";
+};
+
+// "CODE:COUNT" or "CODE:COUNT:RETRY_AFTER" (an empty RETRY_AFTER sends none); the code 100 to 599.
+bool ParseStatusBurst(const std::string& text, StatusBurst& burst);
+
 struct ServerOptions {
     int port = 18080;  // 0: any free port
     std::uint64_t seed = 1;
@@ -44,6 +56,7 @@ struct ServerOptions {
     std::uint32_t releaseMajor = 1;
     std::uint32_t releaseMinor = 1;
     std::size_t pageBytes = 40000;                // detail pages are padded to about this size
+    StatusBurst burst;                            // armed at start
     std::function<void(const std::string&)> log;  // one line per request; empty: quiet
 };
 
@@ -61,6 +74,9 @@ class QuoteServer {
     std::string Address() const { return "127.0.0.1:" + std::to_string(port_); }
 
     std::uint64_t Requests() const { return requests_; }
+    // Arms a burst (replacing one under way) and answers how many of its requests were served.
+    void StartBurst(const StatusBurst& burst);
+    std::uint64_t BurstAnswers() const { return burstAnswers_; }
     std::uint64_t ProxiedRequests() const { return proxied_; }
     Market& Instruments() { return market_; }
 
@@ -74,6 +90,7 @@ class QuoteServer {
     int port_ = 0;
     std::atomic<std::uint64_t> requests_{0};
     std::atomic<std::uint64_t> proxied_{0};
+    std::atomic<std::uint64_t> burstAnswers_{0};
 };
 
 // Splits a request target into path and decoded query pairs ("+" is a blank).

@@ -2,7 +2,8 @@
 //
 //   quote-server [--port N] [--seed N] [--encoding utf8|sjis|euc|jis] [--site classic|current]
 //                [--latency MS] [--fail-rate P] [--slow] [--fixtures DIR] [--proxy-auth USER:PASSWORD]
-//                [--release MAJOR.MINOR] [--page-bytes N] [--port-file FILE] [--quiet]
+//                [--release MAJOR.MINOR] [--page-bytes N] [--status-burst CODE:COUNT[:RETRY_AFTER]]
+//                [--port-file FILE] [--quiet]
 //
 // --port 0 takes any free port; --port-file writes "127.0.0.1:PORT" there once the port is
 // bound (for scripts). Stops on SIGINT or SIGTERM.
@@ -25,7 +26,8 @@ void Usage() {
         stderr,
         "usage: quote-server [--port N] [--seed N] [--encoding utf8|sjis|euc|jis] [--site classic|current]\n"
         "                    [--latency MS] [--fail-rate P] [--slow] [--fixtures DIR] [--proxy-auth USER:PASSWORD]\n"
-        "                    [--release MAJOR.MINOR] [--page-bytes N] [--port-file FILE] [--quiet]\n");
+        "                    [--release MAJOR.MINOR] [--page-bytes N] [--status-burst CODE:COUNT[:RETRY_AFTER]]\n"
+        "                    [--port-file FILE] [--quiet]\n");
 }
 
 }  // namespace
@@ -72,6 +74,11 @@ int main(int argc, char** argv) {
             options.proxyPassword = colon == std::string::npos ? "" : pair.substr(colon + 1);
         } else if (arg == "--release") {
             if (std::sscanf(value().c_str(), "%u.%u", &options.releaseMajor, &options.releaseMinor) != 2) {
+                Usage();
+                return 2;
+            }
+        } else if (arg == "--status-burst") {
+            if (!quotesrv::ParseStatusBurst(value(), options.burst)) {
                 Usage();
                 return 2;
             }

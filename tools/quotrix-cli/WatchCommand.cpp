@@ -6,6 +6,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <ctime>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -25,6 +26,7 @@
 #include "platform/SettingsStores.h"
 #include "platform/TextCodec.h"
 #include "update/DefaultServices.h"
+#include "update/MarketCalendar.h"
 #include "update/QueueOwner.h"
 #include "update/RunningTotals.h"
 
@@ -51,6 +53,10 @@ struct WatchOptions {
     bool ignoreHours = false;
     int intervalSeconds = 0;  // 0: the setting
     int threads = 0;          // 0: the setting
+    // --date: the market calendar decides as if Tokyo's date were this one (the time of day
+    // stays the clock's), to see what a holiday does without waiting for one.
+    bool hasDate = false;
+    CivilDate date;
 };
 
 bool ParseWatchOptions(const std::vector<std::string>& args, WatchOptions& options) {
@@ -74,6 +80,9 @@ bool ParseWatchOptions(const std::vector<std::string>& args, WatchOptions& optio
             if (!number(options.intervalSeconds, 1, 86400)) return false;
         } else if (a == "--threads") {
             if (!number(options.threads, 1, 25)) return false;
+        } else if (a == "--date") {
+            if (i + 1 >= args.size() || !ParseCivilDate(args[++i], options.date)) return false;
+            options.hasDate = true;
         } else if (!a.empty() && a[0] == '-') {
             return false;
         } else if (options.path.empty()) {
@@ -218,11 +227,24 @@ int RunWatch(const std::vector<std::string>& args) {
     QueueOwner owner;
     TableView view(file.stocks, StdoutIsTerminal());
 
-    UpdateEngine engine(owner, file.stocks, DefaultEngineServices(), &view);
+    EngineServices services = DefaultEngineServices();
+    if (options.hasDate) {
+        const std::int64_t day = DaysFromCivil(options.date);
+        services.now = [day] {
+            // Seconds into Tokyo's day now, on the chosen day.
+            constexpr std::int64_t kJapan = 9 * 3600, kDay = 86400;
+            const std::int64_t into = ((static_cast<std::int64_t>(std::time(nullptr)) + kJapan) % kDay + kDay) % kDay;
+            return static_cast<std::time_t>(day * kDay + into - kJapan);
+        };
+    }
+    UpdateEngine engine(owner, file.stocks, std::move(services), &view);
     owner.SetSink(&engine);
     engine.settings = CheckSettingsFrom(settings);
     if (options.intervalSeconds > 0) engine.settings.intervalMs = static_cast<unsigned>(options.intervalSeconds) * 1000;
-    if (options.ignoreHours) engine.settings.activeHoursOn = false;
+    if (options.ignoreHours) {
+        engine.settings.activeHoursOn = false;
+        engine.settings.marketCalendar = false;
+    }
 
     std::signal(SIGINT, OnStopSignal);
     std::signal(SIGTERM, OnStopSignal);
@@ -255,7 +277,8 @@ int RunWatch(const std::vector<std::string>& args) {
 
 }  // namespace
 
-QUOTRIX_CLI_COMMAND(watch, "watch", "watch FILE [--once] [--interval S] [--threads N] [--ignore-hours] [--save]",
+QUOTRIX_CLI_COMMAND(watch, "watch",
+                    "watch FILE [--once] [--interval S] [--threads N] [--ignore-hours] [--date YYYY-MM-DD] [--save]",
                     "update the stocks of a file from the quote site and show them live", RunWatch);
 
 }  // namespace quotrix::cli
