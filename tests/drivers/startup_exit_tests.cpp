@@ -71,6 +71,7 @@ TEST_F(StartupChoice, CancelEndsTheProgramWithoutAMessage) {
     HWND choice = StartToTheChoice(child);
     ASSERT_NE(choice, nullptr) << Log();
     EXPECT_EQ(TextOf(choice), L"Quotrix!起動方法の選択");
+    Sleep(300);  // drawn
     Screenshot("startup_choice");
     Click(choice, IDCANCEL);
     EXPECT_EQ(WaitForExit(child, kWait), 0u);
@@ -170,6 +171,7 @@ TEST_F(MainWindowJoins, AlwaysSaveAutomaticallySavesNowAndNeverAsksAgain) {
         PostMessageW(main, WM_APP_EXIT, 0, 0);
         HWND prompt = WaitForExitPrompt(child);
         ASSERT_NE(prompt, nullptr);
+        Sleep(300);  // drawn
         Screenshot("exit_prompt");
         Click(prompt, kExitAuto);
         EXPECT_EQ(WaitForExit(child, kWait), 0u);
