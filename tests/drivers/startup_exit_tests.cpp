@@ -212,8 +212,10 @@ TEST_F(MainWindowJoins, NoKeepsTheFileAsItWas) {
 }
 
 TEST_F(MainWindowJoins, HidingTheLastVisibleIconBringsTheApplicationIconBack) {
-    // The application icon is configured hidden; the stock's icon is the only way in.
+    // The application icon is configured hidden and the portfolio does not open at start: the
+    // stock's icon is the only way in.
     SetDword(L"DispTotal", 0);
+    SetDword(L"BoolFlags1", GetDword(L"BoolFlags1", 0) & ~0x2000u);
     const std::string path = WriteFile({"7203.t"});
     const int before = TrayIconCount();
     Child child;
