@@ -5,6 +5,7 @@
 #include <limits>
 #include <utility>
 
+#include "icons/StockIconCtrl.h"
 #include "model/StockMan.h"
 #include "platform/TextCodec.h"
 
@@ -210,6 +211,22 @@ void ApplyWatchBand(CStockMan& stock) {
     if (ShowStateFor(stock.showMode, band, state)) stock.SetShow(state);
     stock.displayWord &= ~DISPWORD_LEFT_RANGE;
     stock.SetBalloon(false);
+}
+
+bool ShowReleaseNotice(CStockIconCtrl& icon, const std::string& text) {
+    icon.SetBalloon(true);
+    // Already in the notification area, the new tip goes out with the balloon; otherwise the
+    // icon comes in with it.
+    bool shown = icon.SetTip(text);
+    if (icon.RequestedShow() != SHOW_TRAY) shown = icon.SetShow(SHOW_TRAY);
+    icon.SetBalloon(false);
+    return shown;
+}
+
+void ReshowInTray(CStockIconCtrl& icon) {
+    if (icon.RequestedShow() != SHOW_TRAY) return;
+    icon.SetShow(SHOW_HIDDEN);
+    icon.SetShow(SHOW_TRAY);
 }
 
 }  // namespace quotrix

@@ -15,6 +15,7 @@ namespace quotrix {
 
 class CStock;
 class CStockMan;
+class CStockIconCtrl;
 
 // Indexes into the icon image list: the ten pictures of bitmap 150, then the arrow strip.
 enum IconImage : std::uint32_t {
@@ -96,6 +97,13 @@ bool ShowStateFor(std::uint32_t showMode, std::uint32_t band, std::uint8_t& stat
 // Re-evaluates the band after a refresh: raises the balloon once when the price leaves the watch
 // range (with the alert option on) and applies the ShowMode through SetShow.
 void ApplyWatchBand(CStockMan& stock);
+
+// A release notice on the version-up icon (whose picture is already set): the text becomes its
+// tip and is shown once as a balloon, the icon put into the notification area. Later showings
+// (a tip change, the re-add after Explorer restarts) carry no balloon until the next notice.
+bool ShowReleaseNotice(CStockIconCtrl& icon, const std::string& text);
+// After Explorer restarted: an icon that asks for the notification area is added anew.
+void ReshowInTray(CStockIconCtrl& icon);
 
 // The stock's display flags (CStockMan::displayFlag / displayWord), shared with the display texts.
 enum StockDisplayFlag : std::uint8_t {

@@ -381,6 +381,7 @@ void UpdateEngine::Halt() {
     queueHalt_ = true;
     line_.clear();
     AppLog().Log(LOG_INT, "[CHECK] SET Check halt flag for queue");
+    if (services_.closeSession) services_.closeSession();
 }
 
 void UpdateEngine::WaitForWorkers() {

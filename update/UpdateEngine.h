@@ -70,6 +70,10 @@ struct EngineServices {
     std::function<void()> refreshOnlineForUser;  // may dial (the user's own commands)
     std::function<bool()> releaseCheckedToday;
     std::function<void()> startReleaseCheck;
+    // Closes the Internet session for good when the engine halts, so that a fetch that starts
+    // during the shutdown stops at once ("Inet session open failure"). The program's own
+    // session is the main window's to close; absent, Halt leaves the session open.
+    std::function<void()> closeSession;
     // "ThreadWait": whether a run ended while waiting for its workers.
     std::function<int()> readThreadWait;
     std::function<void(int)> writeThreadWait;

@@ -10,6 +10,7 @@
 #include "app/win32/QuotrixDlg.h"
 #include "log/ErrLog.h"
 #include "model/StockMan.h"
+#include "platform/Clipboard.h"
 #include "platform/SettingsStores.h"
 #include "platform/TextCodec.h"
 #include "platform/win32/WinText.h"
@@ -75,6 +76,8 @@ bool CQuotrixApp::InitInstance() {
     LoadLogSettings(*store, AppLog());
     const UiFontInfo& font = GetUiFontInfo();
     AppLog().Log(LOG_DTL, "UI font: %s (charset %d)", Narrow(font.face).c_str(), font.charset);
+    // Copying and pasting stocks between programs needs the format registered before any window asks.
+    if (!RegisterStockClipboardFormat()) AppLog().Log(LOG_ERR, "Clipboard format registration failed");
     if (!mainWindow_->Create(nullptr)) {
         ShowMessage(IDS_WINDOW_FAILED);
         mainWindow_.reset();
@@ -232,18 +235,15 @@ bool CQuotrixApp::ChooseStartupStocks(PortfolioPlacement& placement) {
     if (r == 0) {
         switch (ProcessSettings().defAction) {
             case 1:
-                // The add-stock sheet comes with its own dialogs; until then the file dialog.
-                AppLog().Log(LOG_DTL, "Add stock dlg mode");
+                if (OpenStartupAddStock()) return true;
                 break;
             case 2: {
                 if (OpenLastStockFile(placement)) return true;
                 CStartupChoiceDlg choice;
                 const INT_PTR answer = choice.DoModal(mainWindow_->GetSafeHwnd());
-                if (answer == 1) {
-                    AppLog().Log(LOG_DTL, "Add stock dlg mode");
-                    return false;
-                }
-                if (answer != 0) return false;
+                // Codes fall back to the file dialog as "DefAction" 1 does when no stock is added.
+                if (answer == 1 && OpenStartupAddStock()) return true;
+                if (answer != 0 && answer != 1) return false;
                 break;
             }
             default:
@@ -251,6 +251,13 @@ bool CQuotrixApp::ChooseStartupStocks(PortfolioPlacement& placement) {
         }
     }
     return OpenStockFileDialog(placement);
+}
+
+bool CQuotrixApp::OpenStartupAddStock() {
+    AppLog().Log(LOG_DTL, "Add stock dlg mode");
+    // The add-stock sheet comes with its own dialogs; until then no stock is added here and
+    // the file dialog follows.
+    return false;
 }
 
 bool CQuotrixApp::StartWizard() {

@@ -37,6 +37,8 @@ class CQuotrixApp {
 
   private:
     bool OpenStockFileDialog(PortfolioPlacement& placement);
+    // The add-stock sheet in start-up mode; true when it added stocks.
+    bool OpenStartupAddStock();
     void DestroyMainWindow();
 
     HINSTANCE resources_;

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <thread>
 
+#include "app/FileItemFlags.h"
 #include "app/RuntimeSetup.h"
 #include "app/win32/AboutDlg.h"
 #include "app/win32/QuotrixApp.h"
@@ -97,6 +98,7 @@ EngineServices CQuotrixDlg::MakeServices() {
     EngineServices services = DefaultEngineServices();
     services.releaseCheckedToday = [this] { return ReleaseCheckedToday(*this); };
     services.startReleaseCheck = [this] { StartReleaseCheck(*this, false); };
+    services.closeSession = [] { InetSession::Instance().Close(); };
     services.readThreadWait = [this] { return static_cast<int>(store_->GetInt(kSectionSetting, "ThreadWait", 0)); };
     services.writeThreadWait = [this](int value) {
         store_->SetInt(kSectionSetting, "ThreadWait", static_cast<std::uint32_t>(value));
@@ -236,6 +238,11 @@ void CQuotrixDlg::AdoptFile(const std::string& path, StockList& stocks, const Po
     placement_ = placement;
     cashBalance_ = cashBalance;
     header_ = header;
+    // The file's own display items replace the common ones before any text is built.
+    if (AdoptFileItemFlags(header_, settings_)) {
+        AppLog().Log(LOG_DTL, "[FILE] Item flags of the file in force");
+        options = DisplayOptionsFrom(settings_);
+    }
     AppendStocks(stocks);
 }
 
@@ -468,7 +475,7 @@ bool CQuotrixDlg::StockCommand(CStockMan& stock, UINT id) {
             return true;
         case ID_STOCK_UPDATE:
             AppLog().Log(LOG_INT, "[CMD] Update request: %s", stock.codeText.c_str());
-            RefreshOnlineForUser();
+            // UpdateOneNow probes the connection itself: a second probe could dial twice.
             if (engine_) engine_->UpdateOneNow(stock);
             return true;
         case ID_STOCK_HIDE:
@@ -706,6 +713,7 @@ bool CQuotrixDlg::SaveStockFile() {
         RefreshTotals();
     }
     GatherPortfolioPlace();
+    StoreFileItemFlags(settings_, header_);
     if (!WriteStockFile(filePath_, stocks_, placement_, cashBalance_, header_)) {
         AppLog().Log(LOG_ERR, "FILE: %s save failure", filePath_.c_str());
         return false;
@@ -801,15 +809,10 @@ void CQuotrixDlg::OpenAboutBox() {
 void CQuotrixDlg::OnTaskbarCreated() {
     AppLog().Log(LOG_INT, "[WND] Taskbar created: icons shown again");
     // The shell has no icons now: each one that asks for the notification area is added anew.
-    auto reshow = [](CStockIconCtrl& ctrl) {
-        if (ctrl.RequestedShow() != SHOW_TRAY) return;
-        ctrl.SetShow(SHOW_HIDDEN);
-        ctrl.SetShow(SHOW_TRAY);
-    };
-    reshow(*this);
-    for (auto& stock : stocks_) reshow(*stock);
+    ReshowInTray(*this);
+    for (auto& stock : stocks_) ReshowInTray(*stock);
     std::lock_guard<std::timed_mutex> lock(dayLock);
-    if (versionUp_) reshow(*versionUp_);
+    if (versionUp_) ReshowInTray(*versionUp_);
 }
 
 void CQuotrixDlg::OnReleaseNotice(const std::string& text) {
@@ -823,18 +826,12 @@ void CQuotrixDlg::OnVersionUpNotice() {
     if (!lock.owns_lock()) return;
     const std::string text = pendingNotice_;
     AppLog().Log(LOG_INT, "[WND] SHOW Version up icon");
-    if (versionUp_) {
-        versionUp_->SetBalloon(true);
-        versionUp_->SetTip(text);
-        versionUp_->SetShow(SHOW_TRAY);
-        versionUp_->ShowIconCtrl();
-        return;
+    if (!versionUp_) {
+        versionUp_ = std::make_unique<CStockIconCtrl>(kVersionUpIconId, false);
+        versionUp_->SetShow(SHOW_HIDDEN);
+        versionUp_->SetFirstIcon(hwnd_, cache_.GetIcon(kIconVersionUp), text);
     }
-    versionUp_ = std::make_unique<CStockIconCtrl>(kVersionUpIconId, false);
-    versionUp_->SetShow(SHOW_HIDDEN);
-    versionUp_->SetBalloon(true);
-    versionUp_->SetFirstIcon(hwnd_, cache_.GetIcon(kIconVersionUp), text);
-    versionUp_->SetShow(SHOW_TRAY);
+    ShowReleaseNotice(*versionUp_, text);
 }
 
 void CQuotrixDlg::HideVersionUpIcon() {

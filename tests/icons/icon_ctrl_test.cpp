@@ -325,5 +325,39 @@ TEST(ApplyTotalsIcon, PictureTipAndPlace) {
     EXPECT_EQ(cache.Size(), 1u);
 }
 
+TEST(ReleaseNotice, EachNoticeBalloonsOnceAndReAddsStayQuiet) {
+    CountingComposer composer;
+    IconCache cache(composer);
+    RecordingShell shell;
+    auto balloons = [&] {
+        int count = 0;
+        for (const auto& call : shell.calls) count += call.op != TrayOp::Delete && call.balloon;
+        return count;
+    };
+    CStockIconCtrl versionUp(2, false);
+    versionUp.SetShow(SHOW_HIDDEN);
+    versionUp.SetFirstIcon(nullptr, cache.GetIcon(kIconVersionUp), "");
+    ASSERT_TRUE(ShowReleaseNotice(versionUp, "Quotrix! 2.0\nnew"));
+    EXPECT_EQ(versionUp.CurrentShow(), SHOW_TRAY);
+    EXPECT_EQ(balloons(), 1);
+    EXPECT_FALSE(versionUp.BalloonPending());
+
+    // Explorer restarts: the icon comes back without the balloon.
+    ReshowInTray(versionUp);
+    EXPECT_EQ(shell.calls.back().op, TrayOp::Add);
+    EXPECT_EQ(balloons(), 1);
+    versionUp.SetTip("Quotrix! 2.0");
+    EXPECT_EQ(balloons(), 1);
+
+    // A second notice while the icon is shown balloons once more; one after the user hid it too.
+    ShowReleaseNotice(versionUp, "Quotrix! 2.1\nnew");
+    EXPECT_EQ(balloons(), 2);
+    versionUp.SetShow(SHOW_HIDDEN);
+    ShowReleaseNotice(versionUp, "Quotrix! 2.2\nnew");
+    EXPECT_EQ(balloons(), 3);
+    EXPECT_EQ(versionUp.CurrentShow(), SHOW_TRAY);
+    EXPECT_EQ(shell.calls.back().tip, "Quotrix! 2.2\nnew");
+}
+
 }  // namespace
 }  // namespace quotrix

@@ -623,6 +623,10 @@ bool QuoteServer::Start() {
         port_ = options_.port;
     }
     thread_ = std::thread([&server] { server.listen_after_bind(); });
+    // A stop() that comes before the server runs is lost, and the accept loop would then never
+    // end: a server stopped without having served anything would hang its owner.
+    for (int waited = 0; waited < 2000 && !server.is_running(); ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return true;
 }
 
