@@ -41,6 +41,11 @@ CStockIconCtrl::~CStockIconCtrl() {
     DropCacheEntry();
 }
 
+void CStockIconCtrl::DestroyDesktopWindow() {
+    if (currentShow_ == SHOW_DESKTOP) Hide();
+    desktopWnd_.reset();
+}
+
 void CStockIconCtrl::KeepEntry(IconCacheEntry* entry) { entry->cache->Assign(*this, entry); }
 
 void CStockIconCtrl::DropCacheEntry() {
@@ -169,9 +174,17 @@ bool CStockIconCtrl::ShowInTray() {
 }
 
 bool CStockIconCtrl::ShowOnDesktop() {
-    // The user asked for the desktop: the notification area lets go even when no window can show it.
-    if (currentShow_ == SHOW_TRAY) Hide();
+    // A window is made the first time the icon goes to the desktop.
+    if (!desktopWnd_) {
+        desktopWnd_ = CurrentIconShell().CreateDesktopWindow(*this);
+        if (desktopWnd_) {
+            desktopWnd_->SetOwner(owner_);
+            desktopWnd_->ActivateTip();
+        }
+    }
+    // Without a window the icon stays where it is: it must never vanish from both places.
     if (!desktopWnd_) return false;
+    if (currentShow_ == SHOW_TRAY) Hide();
     switch (currentShow_) {
         case SHOW_HIDDEN:
             desktopWnd_->SetIcon(icon_);

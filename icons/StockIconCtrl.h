@@ -21,8 +21,9 @@ struct IconCacheEntry;
 class CStockIconCtrl {
   public:
     CStockIconCtrl();
-    // With `createDesktopWindow`, asks the shell for a desktop window; without one the control
-    // goes on with the notification area only.
+    // With `createDesktopWindow`, asks the shell for a desktop window at once; otherwise the shell
+    // is asked the first time the icon goes to the desktop. Without one the control goes on with
+    // the notification area only.
     CStockIconCtrl(std::uint32_t trayId, bool createDesktopWindow);
     CStockIconCtrl(const CStockIconCtrl&) = delete;
     CStockIconCtrl& operator=(const CStockIconCtrl&) = delete;
@@ -62,6 +63,10 @@ class CStockIconCtrl {
     IconCacheEntry* CacheEntry() const { return cacheEntry_; }
 
   protected:
+    // For derived classes whose desktop window looks at their own members: the window goes
+    // before those members do.
+    void DestroyDesktopWindow();
+
     std::uint8_t requestedShow_ = SHOW_TRAY;
     std::uint8_t currentShow_ = SHOW_HIDDEN;
     void* owner_ = nullptr;                 // the main window (HWND) that receives tray notifications

@@ -43,12 +43,17 @@ void CStockMan::FinishSetup(const CStockDefaults* defaults) {
     if (defaults) ApplyDefaults(*defaults);
 }
 
-CStockMan::~CStockMan() { StockRegistry::Instance().Unregister(*this); }
+CStockMan::~CStockMan() {
+    // The desktop window reads this stock's texts and records its position here.
+    DestroyDesktopWindow();
+    StockRegistry::Instance().Unregister(*this);
+}
 
 void CStockMan::ApplyDefaults(const CStockDefaults& defaults) {
     static_cast<CStockParams&>(*this) = defaults;
     Normalize();
-    // The desktop window and the icon follow the new settings once the icon side exists.
+    // The desktop window reads its text placement from here at its next shape update.
+    if (defaults.desktopTxtMode < 3) desktopTxtMode = static_cast<std::uint8_t>(defaults.desktopTxtMode);
 }
 
 StockRegistry& StockRegistry::Instance() {

@@ -168,13 +168,6 @@ std::uint32_t AppSettings::PfBkAlphaValue() const {
     return pfAlpha | (pfTranslucent ? 0x100u : 0u) | (pfTransparent ? 0x200u : 0u);
 }
 
-bool IsDarkColor(std::uint32_t color) {
-    const std::uint32_t red = color & 0xFF, green = (color >> 8) & 0xFF, blue = (color >> 16) & 0xFF;
-    return 2 * red + 4 * green + blue < 897;
-}
-
-std::uint32_t DesktopTextColorFor(std::uint32_t desktopColor) { return IsDarkColor(desktopColor) ? 0xFFFFFF : 0; }
-
 void LoadLogSettings(SettingsStore& store, CErrLog& log) {
     const std::int32_t kib = GetSigned(store, "LogMaxSize", 500);
     if (kib > 1)

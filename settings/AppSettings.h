@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "icons/DesktopColors.h"  // IsDarkColor, DesktopTextColorFor
 #include "model/SiteHosts.h"
 #include "model/StockParams.h"
 
@@ -183,11 +184,6 @@ struct AppSettings {
 
     bool operator==(const AppSettings&) const = default;
 };
-
-// Whether a desktop colour counts as dark (2 x red + 4 x green + blue below 897).
-bool IsDarkColor(std::uint32_t color);
-// The desktop text colour for a desktop: white on a dark one, else black.
-std::uint32_t DesktopTextColorFor(std::uint32_t desktopColor);
 
 // The log keys of "Setting", applied to `log` in order; the default path is the temporary
 // folder plus "Quotrix.log".

@@ -14,6 +14,7 @@
 #include "app/win32/AboutDlg.h"
 #include "app/win32/QuotrixApp.h"
 #include "icons/StockIcon.h"
+#include "icons/win32/IconWnd.h"
 #include "log/ErrLog.h"
 #include "model/StockMan.h"
 #include "net/InetSession.h"
@@ -136,6 +137,7 @@ BOOL CQuotrixDlg::OnInitDialog() {
         settings_.pfTranslucent = false;
         settings_.pfTransparent = false;
     }
+    InitDesktopWindows();
 
     // No taskbar button: the window lives in the notification area.
     LONG_PTR ex = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
@@ -315,8 +317,10 @@ BOOL CQuotrixDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
         case WM_POWERBROADCAST:
             // After a suspend the portfolio and the desktop icons repaint; the notification
             // area needs nothing.
-            if (wParam == PBT_APMRESUMECRITICAL || wParam == PBT_APMRESUMESUSPEND || wParam == PBT_APMRESUMEAUTOMATIC)
+            if (wParam == PBT_APMRESUMECRITICAL || wParam == PBT_APMRESUMESUSPEND || wParam == PBT_APMRESUMEAUTOMATIC) {
                 RefreshViews(false);
+                RepaintDesktopWindows();
+            }
             result = 0;
             return TRUE;
         case WM_SETTINGCHANGE:
@@ -354,6 +358,7 @@ void CQuotrixDlg::OnSystemLookChange() {
                  GetBValue(desktopColor_));
     if (!settings_.DesktopFontInForce() && !ReadIconTitleFont(settings_.desktopFont))
         AppLog().Log(LOG_ERR, "System Font Failure");
+    ReshapeDesktopWindows();
     RefreshViews(true);
 }
 
@@ -454,6 +459,7 @@ LRESULT CQuotrixDlg::OnTrayNotify(WPARAM iconId, LPARAM mouseMessage) {
 
 LRESULT CQuotrixDlg::OnIconWndNotify(WPARAM iconId, LPARAM what) {
     if (what == WM_APP_QUERY_SNAP) return (settings_.boolFlags1 & kSnapDesktop) ? 1 : 0;
+    if (what == kIconWndMoved) return OnDesktopWindowMoved(static_cast<std::uint32_t>(iconId));
     if (what != WM_RBUTTONDOWN) return 0;
     const UINT id = static_cast<UINT>(iconId);
     if (id == kAppIconId) {
@@ -608,6 +614,7 @@ void CQuotrixDlg::RefreshViews(bool relayout) {
 
 void CQuotrixDlg::RefreshStockIcon(CStockMan& stock, unsigned flags) {
     const std::string& tip = BuildStockTexts(stock);
+    RefreshDesktopWindow(stock);
     IconCacheEntry* entry = cache_.GetIcon(StockIconCode(stock, options.boolFlags1));
     if (!stock.CacheEntry())
         stock.SetFirstIcon(hwnd_, entry, tip);

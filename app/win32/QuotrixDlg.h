@@ -13,6 +13,7 @@
 #include "app/win32/PortfolioView.h"
 #include "app/win32/StockPopup.h"
 #include "files/StockFile.h"
+#include "icons/DesktopLook.h"
 #include "icons/StockIconCtrl.h"
 #include "icons/win32/IconImages.h"
 #include "net/Release.h"
@@ -65,6 +66,9 @@ class CQuotrixDlg : public CDialog,
     // The calculator of setting "CalcPath" ("Calc.EXE" when empty).
     bool LaunchCalculator();
     void HideVersionUpIcon();
+    // The desktop icon windows (QuotrixDlgDesktop.cpp): after colours, fonts or options changed,
+    // each takes the new look, shape and topmost state.
+    void ReshapeDesktopWindows();
     // The about box, modal; nothing when it is already open.
     void OpenAboutBox();
     const ProgramVersion& Version() const { return version_; }
@@ -129,6 +133,11 @@ class CQuotrixDlg : public CDialog,
     void StartPortfolio();
     void PortfolioTotalsChanged(const TotalsTexts& texts, const TotalsInput& input);
     void GatherPortfolioPlace();
+    // Desktop icon windows (QuotrixDlgDesktop.cpp).
+    void InitDesktopWindows();
+    void RefreshDesktopWindow(CStockMan& stock);
+    void RepaintDesktopWindows();
+    LRESULT OnDesktopWindowMoved(std::uint32_t stockId);
 
     CQuotrixApp& app_;
     HINSTANCE resources_;
@@ -140,6 +149,7 @@ class CQuotrixDlg : public CDialog,
     IconImageList images_;
     IconCache cache_{images_};
     Win32IconShell shell_;
+    DesktopLook desktopLook_;  // what every desktop icon window looks like
     HACCEL accelerators_ = nullptr;
     UINT taskbarCreated_ = 0;
     COLORREF desktopColor_ = 0;

@@ -13,6 +13,7 @@
 
 #include <string>
 
+#include "icons/DesktopLook.h"
 #include "icons/IconCache.h"
 #include "icons/IconShell.h"
 
@@ -60,6 +61,13 @@ HBITMAP LoadArrowDesign(const std::string& path);
 class Win32IconShell : public IconShell {
   public:
     bool Tray(TrayOp op, const TrayIcon& icon) override;
+    // Stocks get desktop windows (CIconWnd, icons/win32/IconWnd.cpp) drawn with `look`, which the
+    // caller keeps; none until a look is set.
+    void SetDesktopLook(const DesktopLook* look) { look_ = look; }
+    std::unique_ptr<DesktopIconWindow> CreateDesktopWindow(CStockIconCtrl& ctrl) override;
+
+  private:
+    const DesktopLook* look_ = nullptr;
 };
 
 // Fills the structure one tray call passes.

@@ -288,17 +288,96 @@ TEST(ApplyWatchBand, ShowModesFollowTheBand) {
     EXPECT_EQ(s.CurrentShow(), SHOW_HIDDEN);
     s.Quote(150);
     EXPECT_EQ(s.CurrentShow(), SHOW_TRAY);
-    // Desktop modes: this stock has no desktop window, so it can only be hidden.
+    // Desktop modes: this shell makes no desktop windows, so the icon stays in the tray rather
+    // than vanish from both places.
     s.showMode = 21;
     s.Quote(250);
     EXPECT_EQ(s.RequestedShow(), SHOW_DESKTOP);
-    EXPECT_EQ(s.CurrentShow(), SHOW_HIDDEN);
+    EXPECT_EQ(s.CurrentShow(), SHOW_TRAY);
     s.Quote(150);
     EXPECT_EQ(s.RequestedShow(), SHOW_HIDDEN);
     // An unknown mode leaves the icon as it is.
     s.showMode = 9;
     s.Quote(250);
     EXPECT_EQ(s.RequestedShow(), SHOW_HIDDEN);
+}
+
+// Desktop windows that record what the control asks of them.
+struct FakeDesktopWindow : DesktopIconWindow {
+    explicit FakeDesktopWindow(std::vector<std::string>& log) : log(log) {}
+    ~FakeDesktopWindow() override { log.push_back("destroyed"); }
+    void SetOwner(void* owner) override { log.push_back(owner ? "owner" : "no owner"); }
+    bool IsVisible() const override { return visible; }
+    void ActivateTip() override { log.push_back("tip on"); }
+    void UpdateTip() override { log.push_back("tip"); }
+    void SetIcon(void* icon) override { log.push_back(icon ? "icon" : "no icon"); }
+    void Show() override { visible = true, log.push_back("show"); }
+    void Hide() override { visible = false, log.push_back("hide"); }
+    void Repaint() override { log.push_back("repaint"); }
+    std::vector<std::string>& log;
+    bool visible = false;
+};
+
+struct DesktopShell : RecordingShell {
+    std::unique_ptr<DesktopIconWindow> CreateDesktopWindow(CStockIconCtrl&) override {
+        ++made;
+        if (refuse) return nullptr;
+        return std::make_unique<FakeDesktopWindow>(log);
+    }
+    std::vector<std::string> log;
+    int made = 0;
+    bool refuse = false;
+};
+
+TEST(CStockIconCtrl, DesktopWindowIsMadeOnFirstUseAndTheTrayLetsGoOnlyThen) {
+    CountingComposer composer;
+    IconCache cache(composer);
+    DesktopShell shell;
+    int owner = 0;
+    CStockIconCtrl ctrl(90, false);
+    ASSERT_TRUE(ctrl.SetFirstIcon(&owner, cache.GetIcon(kIconApplication), "tip"));
+    EXPECT_EQ(ctrl.CurrentShow(), SHOW_TRAY);
+    EXPECT_EQ(shell.made, 0);
+
+    // A refused window leaves the icon in the tray, and the next show asks again.
+    shell.refuse = true;
+    EXPECT_FALSE(ctrl.SetShow(SHOW_DESKTOP));
+    EXPECT_EQ(ctrl.CurrentShow(), SHOW_TRAY);
+    EXPECT_EQ(shell.Ops().back(), TrayOp::Add);
+    shell.refuse = false;
+    EXPECT_TRUE(ctrl.ShowIconCtrl());
+    EXPECT_EQ(shell.made, 2);
+    EXPECT_EQ(ctrl.CurrentShow(), SHOW_DESKTOP);
+    EXPECT_EQ(shell.Ops().back(), TrayOp::Delete);
+    EXPECT_EQ(shell.log, (std::vector<std::string>{"owner", "tip on", "icon", "show"}));
+
+    // Shown again: new icon and a repaint, no second window.
+    shell.log.clear();
+    EXPECT_TRUE(ctrl.UpdateIcon(cache.GetIcon(kIconVersionUp), "tip 2"));
+    EXPECT_EQ(shell.log, (std::vector<std::string>{"tip", "icon", "repaint"}));
+    EXPECT_EQ(shell.made, 2);
+
+    // Back to the tray: the window hides and stays for the next time.
+    shell.log.clear();
+    EXPECT_TRUE(ctrl.SetShow(SHOW_TRAY));
+    EXPECT_EQ(ctrl.CurrentShow(), SHOW_TRAY);
+    EXPECT_EQ(shell.log, (std::vector<std::string>{"hide"}));
+    EXPECT_NE(ctrl.DesktopWindow(), nullptr);
+}
+
+TEST(CStockIconCtrl, StockDestroysItsDesktopWindowFirst) {
+    CountingComposer composer;
+    IconCache cache(composer);
+    DesktopShell shell;
+    {
+        CStockMan stock("7203.t");
+        stock.showMode = 20;
+        ASSERT_TRUE(stock.SetFirstIcon(nullptr, cache.GetIcon(kIconApplication), "tip"));
+        ApplyWatchBand(stock);
+        EXPECT_EQ(stock.CurrentShow(), SHOW_DESKTOP);
+        shell.log.clear();
+    }
+    EXPECT_EQ(shell.log, (std::vector<std::string>{"hide", "destroyed"}));
 }
 
 TEST(ApplyTotalsIcon, PictureTipAndPlace) {
@@ -318,10 +397,11 @@ TEST(ApplyTotalsIcon, PictureTipAndPlace) {
     EXPECT_EQ(shell.calls.back().tip, totals.appTip);
     EXPECT_EQ(shell.calls.back().id, 1u);
 
-    // Configured for the desktop, the application icon has no window there: it goes hidden.
+    // Configured for the desktop, the application icon has no window there: it stays reachable
+    // in the notification area.
     in.dispTotal = 20;
     EXPECT_FALSE(ApplyTotalsIcon(app, cache, BuildTotals(in, DisplayOptions{})));
-    EXPECT_EQ(app.CurrentShow(), SHOW_HIDDEN);
+    EXPECT_EQ(app.CurrentShow(), SHOW_TRAY);
     EXPECT_EQ(cache.Size(), 1u);
 }
 

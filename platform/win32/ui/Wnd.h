@@ -23,10 +23,10 @@ class CWnd {
     // Registers (once) and creates a window of class `className` bound to this object.
     bool CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style, HWND parent);
 
-    HWND hwnd_ = nullptr;
-
-  private:
+    // The procedure of every class registered for CWnd objects; creation data is the object.
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND hwnd_ = nullptr;
 };
 
 // A dialog from a resource template, modeless (Create) or modal (DoModal). It and its controls get
