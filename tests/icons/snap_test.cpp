@@ -26,6 +26,7 @@ TEST(Snap, EachHorizontalCaseAndBothAxesTogether) {
     EXPECT_EQ(SnapToWorkArea(At(-96, 300), kWork), At(-100, 300));
     EXPECT_EQ(SnapToWorkArea(At(1004, 300), kWork), At(1000, 300));
     EXPECT_EQ(SnapToWorkArea(At(891, 300), kWork), At(891, 300));  // right edge 9 away
+    EXPECT_EQ(SnapToWorkArea(At(892, 300), kWork), At(900, 300));  // 8 away does
     EXPECT_EQ(SnapToWorkArea(At(-3, 653), kWork), At(0, 650));
     // A work area that does not start at 0 (a taskbar on the left or top).
     EXPECT_EQ(SnapToWorkArea(At(45, 35), {40, 30, 1000, 700}), At(40, 30));

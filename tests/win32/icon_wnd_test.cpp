@@ -257,13 +257,9 @@ TEST_F(IconWndTest, DragSnapsByTheOwnersAnswerAndTellsItOnlyOfTheMove) {
     EXPECT_EQ(record_.notes[1], (std::pair<UINT, LPARAM>{WM_APP_TRAY_NOTIFY, WM_LBUTTONDBLCLK}));
 }
 
-TEST_F(IconWndTest, TopmostAndThePositionAfterDestruction) {
+TEST_F(IconWndTest, ThePositionOutlivesTheWindow) {
     CStockMan& s = AddStock(400, 100, 1);
     CIconWnd& w = Window(s);
-    w.SetTopmost(true);
-    EXPECT_TRUE(GetWindowLongPtrW(w.GetSafeHwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
-    w.SetTopmost(false);
-    EXPECT_FALSE(GetWindowLongPtrW(w.GetSafeHwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
     SetWindowPos(w.GetSafeHwnd(), nullptr, 420, 130, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     DestroyWindow(w.GetSafeHwnd());
     EXPECT_EQ(w.GetPosition().x, 420);
@@ -277,6 +273,27 @@ TEST_F(IconWndTest, AFarAwayStoredPlaceComesBackOnScreen) {
     GetWindowRect(Window(s).GetSafeHwnd(), &r);
     EXPECT_GE(r.left, GetSystemMetrics(SM_XVIRTUALSCREEN));
     EXPECT_LE(r.bottom, GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN));
+}
+
+TEST_F(IconWndTest, RestingMouseShowsTheTipText) {
+    CStockMan& s = AddStock(300, 220, 1);
+    CIconWnd& w = Window(s);
+    ASSERT_NE(w.Tooltip(), nullptr);
+    RECT r{};
+    GetWindowRect(w.GetSafeHwnd(), &r);
+    const POINT at{w.Shape().text.left + 4, (r.bottom - r.top) / 2};
+    SetCursorPos(r.left + at.x, r.top + at.y);
+    // One move: every further one would start the tooltip's show delay again.
+    SendMessageW(w.GetSafeHwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+    for (int i = 0; i < 60 && !IsWindowVisible(w.Tooltip()); ++i) {
+        Sleep(50);
+        Pump();
+    }
+    EXPECT_TRUE(IsWindowVisible(w.Tooltip()));
+    wchar_t text[600] = {};
+    GetWindowTextW(w.Tooltip(), text, 600);
+    EXPECT_EQ(Narrow(text), s.displayStrings[DISPLAY_TIP_TEXT]);
+    SetCursorPos(0, 0);
 }
 
 }  // namespace
