@@ -315,7 +315,11 @@ TEST_F(DesktopWindows, HoveringShowsTheTipText) {
     for (int attempt = 0; attempt < 5 && text.find(L"7203") == std::wstring::npos; ++attempt) {
         PostMessageW(window, WM_MOUSEMOVE, 0, At(inside.x, inside.y));
         tip = WaitFor(pid, 3000, [](HWND h) { return ClassOf(h) == L"tooltips_class32" && IsWindowVisible(h); });
-        if (tip) text = TextOf(tip);
+        if (!tip) continue;
+        // GetWindowText would answer the caption only: the tip text is asked for with WM_GETTEXT.
+        wchar_t buffer[600] = {};
+        SendMessageTimeoutW(tip, WM_GETTEXT, 600, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000, nullptr);
+        text = buffer;
     }
     EXPECT_NE(text.find(L"(7203.T)"), std::wstring::npos) << Narrow(text);
     EXPECT_NE(text.find(L"株   価: "), std::wstring::npos) << Narrow(text);
