@@ -266,14 +266,15 @@ bool CIconWnd::ApplyRegion() {
         if (region) DeleteObject(region);
         return false;
     }
-    SetWindowRgn(hwnd_, region, TRUE);  // the system owns the region now
     shape_ = shape;
-
     RECT now{};
     GetWindowRect(hwnd_, &now);
     ScreenRect placed{now.left, now.top, now.left + shape.width, now.top + shape.height};
     if (SnapWanted()) placed = SnapToWorkArea(placed, WorkArea());
+    // Sized first, so that the new region is taken against the new size (Wine keeps pixels of the
+    // old size otherwise).
     SetWindowPos(hwnd_, nullptr, placed.left, placed.top, shape.width, shape.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowRgn(hwnd_, region, TRUE);  // the system owns the region now
     UpdateToolRects();
     return true;
 }

@@ -347,6 +347,8 @@ class Backdrop {
     }
     ~Backdrop() {
         DestroyWindow(hwnd_);
+        // The class holds the brush: the next backdrop registers its own.
+        UnregisterClassW(L"QuotrixTestBackdrop", GetModuleHandleW(nullptr));
         DeleteObject(brush_);
     }
     void Pump() {
