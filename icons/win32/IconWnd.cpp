@@ -53,7 +53,7 @@ bool RegisterIconWndClass(WNDPROC procedure) {
     return RegisterClassExW(&wc) != 0;
 }
 
-HFONT CreateDesktopFont(const DesktopFont& font) {
+LOGFONTW DesktopLogFont(const DesktopFont& font) {
     LOGFONTW lf{};
     lf.lfHeight = font.height;
     lf.lfWidth = font.width;
@@ -70,7 +70,24 @@ HFONT CreateDesktopFont(const DesktopFont& font) {
     lf.lfPitchAndFamily = font.pitchAndFamily;
     const std::wstring face = Wide(font.faceName);
     lstrcpynW(lf.lfFaceName, face.c_str(), LF_FACESIZE);
-    return CreateFontIndirectW(&lf);
+    return lf;
+}
+
+// The desktop font for `text`. A face without glyphs for the text (a Western system's icon-title
+// font and a Japanese name) gives way to the UI font's face at the desktop font's size.
+HFONT CreateDesktopFont(const DesktopFont& font, const std::wstring& text) {
+    LOGFONTW lf = DesktopLogFont(font);
+    HFONT made = CreateFontIndirectW(&lf);
+    if (!made || text.empty() || FontHasGlyphs(made, text)) return made;
+    const LOGFONTW& ui = GetUiFontInfo().logFont;
+    if (lstrcmpiW(ui.lfFaceName, lf.lfFaceName) == 0) return made;
+    lstrcpynW(lf.lfFaceName, ui.lfFaceName, LF_FACESIZE);
+    lf.lfCharSet = ui.lfCharSet;
+    if (HFONT fallback = CreateFontIndirectW(&lf)) {
+        DeleteObject(made);
+        return fallback;
+    }
+    return made;
 }
 
 // The icon's opaque pixels from its AND mask (black = opaque), row by row from the top.
@@ -223,7 +240,7 @@ void CIconWnd::UpdateShape() {
     // The text is measured with the desktop font; without a font there is no text.
     SIZE text{};
     const std::wstring wide = Wide(DesktopText());
-    if (HFONT font = CreateDesktopFont(look_.font)) {
+    if (HFONT font = CreateDesktopFont(look_.font, wide)) {
         HDC dc = GetDC(hwnd_);
         HGDIOBJ old = SelectObject(dc, font);
         if (!wide.empty()) GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &text);
@@ -399,7 +416,7 @@ void CIconWnd::OnPaint() {
                 DrawIconEx(dc, shape_.bar.left, shape_.bar.top, bar_, shape_.bar.Width(), shape_.bar.Height(), 0,
                            nullptr, DI_NORMAL);
             const std::wstring wide = Wide(DesktopText());
-            HFONT font = wide.empty() ? nullptr : CreateDesktopFont(look_.font);
+            HFONT font = wide.empty() ? nullptr : CreateDesktopFont(look_.font, wide);
             if (font) {
                 HGDIOBJ old = SelectObject(dc, font);
                 SetTextColor(dc, look_.colors.text);
