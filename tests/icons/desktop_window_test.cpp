@@ -5,6 +5,7 @@
 #include "icons/DesktopColors.h"
 #include "icons/DesktopLook.h"
 #include "icons/DesktopShape.h"
+#include "model/StockMan.h"
 
 namespace quotrix {
 namespace {
@@ -161,6 +162,17 @@ TEST(DesktopShape, DragMovesByTheCursorOffsetAndSnaps) {
     const ScreenRect toTop = DraggedWindow(window, 5, 5, 5, 5 - 295, true, work);
     EXPECT_EQ(toTop, (ScreenRect{300, 0, 380, 16}));
     EXPECT_EQ(DraggedWindow(window, 5, 5, 5, 5 - 295, false, work).top, 5);
+}
+
+TEST(DesktopShape, NewStocksTakeTheDefaultTextPlacement) {
+    CStockDefaults defaults;
+    defaults.desktopTxtMode = 2;
+    CStockMan stock("7203.t", &defaults);
+    EXPECT_EQ(stock.desktopTxtMode, 2);
+    // A value out of range leaves the placement as it is.
+    defaults.desktopTxtMode = 5;
+    stock.ApplyDefaults(defaults);
+    EXPECT_EQ(stock.desktopTxtMode, 2);
 }
 
 }  // namespace
