@@ -375,7 +375,8 @@ LRESULT CIconWnd::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             OnLButtonUp();
             return 0;
         case WM_CAPTURECHANGED:
-            dragging_ = false;
+            // The drag ends when another window takes the mouse, too: its new place still counts.
+            if (dragging_ && reinterpret_cast<HWND>(lParam) != hwnd_) EndDrag();
             return 0;
         case WM_LBUTTONDBLCLK:
             // The same handling as a double click on the tray icon.
@@ -463,11 +464,14 @@ void CIconWnd::OnMouseMove(WPARAM keys, POINT at) {
 }
 
 void CIconWnd::OnLButtonUp() {
-    const bool wasDragging = dragging_;
-    dragging_ = false;
+    if (dragging_) EndDrag();
     if (GetCapture() == hwnd_) ReleaseCapture();
+}
+
+void CIconWnd::EndDrag() {
+    dragging_ = false;
     // Not a click: the owner only learns that the stock file has a new position to keep.
-    if (wasDragging && moved_) Notify(kIconWndMoved);
+    if (moved_) Notify(kIconWndMoved);
     moved_ = false;
 }
 

@@ -65,6 +65,7 @@ class CIconWnd : public CWnd, public DesktopIconWindow {
     void OnLButtonDown(POINT at);
     void OnMouseMove(WPARAM keys, POINT at);
     void OnLButtonUp();
+    void EndDrag();
     LRESULT OnNotify(const NMHDR& header);
     void OnDestroy();
     void OnPositionChanged(const WINDOWPOS& pos);
