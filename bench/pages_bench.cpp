@@ -2,9 +2,10 @@
 // Shift-JIS is decoded as UTF-8 and UTF-7 first and only parses on the third attempt.
 //
 // Pages are the hand-made Toyota page of the tests, padded to 40 KB and 200 KB with the kind of
-// chrome a portal page carries (half in front of the main block, half behind it). Besides the
+// chrome a portal page carries (half in front of the main block, half behind it), and a page of
+// today's site as it was recorded in 2025 (163 KB, its values in a JSON state object). Besides the
 // time, each benchmark reports the peak heap use of one decode-and-parse as a multiple of the
-// page size.
+// page size. The worker's log is at its default level (0), as in a normal run.
 #include <benchmark/benchmark.h>
 
 #include <atomic>
@@ -56,8 +57,7 @@ namespace quotrix {
 namespace {
 
 std::string ReadFile(const std::string& relative) {
-    std::string path = __FILE__;
-    path = path.substr(0, path.rfind('/') + 1) + "../tests/data/pages/" + relative;
+    const std::string path = std::string(QUOTRIX_TEST_DATA) + "/pages/" + relative;
     std::ifstream in(path, std::ios::binary);
     std::ostringstream bytes;
     bytes << in.rdbuf();
@@ -94,7 +94,7 @@ void BM_ParseQuoteBody(benchmark::State& state) {
     CStock stock("7203.t");
     stock.BuildUrls();
     FetchContext context;
-    ThreadLog log(3);
+    ThreadLog log(0);
     context.log = &log;
     context.stock = &stock;
     int decoding = -1;
@@ -112,6 +112,33 @@ void BM_ParseQuoteBody(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * body.size()));
 }
 BENCHMARK(BM_ParseQuoteBody)->ArgsProduct({{40, 200}, {0, 1}})->ArgNames({"KB", "sjis"})->Unit(benchmark::kMicrosecond);
+
+// A page of today's site, recorded in 2025: no classic markers, the values in the state object.
+void BM_ReadTodaysPage(benchmark::State& state) {
+    const std::string body = ReadFile("current/quote-7203-2025.html");
+    if (body.empty()) std::abort();
+    CStock stock("7203.t");
+    stock.BuildUrls();
+    FetchContext context;
+    ThreadLog log(0);
+    context.log = &log;
+    context.stock = &stock;
+    int decoding = -1;
+    const std::size_t base = g_inUse.load();
+    g_peak = base;
+    if (!ParseQuoteBody(context, body, ParseMaskFor(stock) | PARSE_NAME, &decoding))
+        state.SkipWithError("page did not parse");
+    const double peak = static_cast<double>(g_peak.load() - base);
+    for (auto _ : state) {
+        log.text.clear();
+        benchmark::DoNotOptimize(ParseQuoteBody(context, body, ParseMaskFor(stock) | PARSE_NAME, &decoding));
+    }
+    state.counters["decoding"] = decoding;
+    state.counters["page_bytes"] = static_cast<double>(body.size());
+    state.counters["peak_heap_x_page"] = peak / static_cast<double>(body.size());
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * body.size()));
+}
+BENCHMARK(BM_ReadTodaysPage)->Unit(benchmark::kMicrosecond);
 
 // The parse of one decoded page alone (normalisation, markers, DIV list, values).
 void BM_ParseQuotePage(benchmark::State& state) {
