@@ -16,6 +16,7 @@
 #include <sstream>
 #include <string>
 
+#include "BenchPages.h"
 #include "model/Stock.h"
 #include "net/JapaneseText.h"
 #include "net/QuotePage.h"
@@ -56,36 +57,23 @@ void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
 namespace quotrix {
 namespace {
 
-std::string ReadFile(const std::string& relative) {
-    const std::string path = std::string(QUOTRIX_TEST_DATA) + "/pages/" + relative;
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+using bench::Page;
+using bench::ReadFile;
 
-// A side column of rankings and a news list: links, DIVs, Japanese text and numbers.
-std::string Chrome(std::size_t bytes) {
-    std::string chrome;
-    for (int i = 0; chrome.size() < bytes; ++i) {
-        chrome +=
-            "<div class=\"ranking\"><div class=\"item\"><span class=\"rank\">" + std::to_string(i) +
-            "</span><a href=\"/stocks/detail/?code=" + std::to_string(1300 + i) +
-            ".t\">値上がり率ランキング銘柄</a> <strong>+" + std::to_string(i % 17) +
-            ".25%</strong></div>\n<ul><li><a href=\"/hl?a=20081226-000" + std::to_string(i) +
-            "-jij-bus_all\">市況：日経平均は続伸、輸出関連株に買い</a>&nbsp;<span>12/26 15:00</span></li></ul></div>\n";
-    }
-    return chrome;
-}
-
-std::string Page(std::size_t bytes) {
-    std::string page = ReadFile("quote/stock-7203.utf8.html");
-    if (page.empty()) std::abort();
-    const std::string chrome = Chrome(bytes > page.size() ? (bytes - page.size()) / 2 : 0);
-    page.insert(page.find("<!--MAIN START-->"), chrome);
-    page.insert(page.find("<!--MAIN END-->"), chrome);
-    return page;
-}
+// bench/pages-vs-python.py reads the very pages measured here: with QUOTRIX_PAGES_OUT naming a
+// folder, they are written there before the benchmarks run.
+const bool g_pagesWritten = [] {
+    const char* folder = std::getenv("QUOTRIX_PAGES_OUT");
+    if (folder == nullptr) return false;
+    const std::string classic = Page(40 * 1024);
+    const std::pair<const char*, std::string> pages[] = {
+        {"classic-40k-utf8.html", classic},
+        {"classic-40k-sjis.html", Utf8ToSjis(classic)},
+        {"today-7203-2025.html", ReadFile("current/quote-7203-2025.html")},
+    };
+    for (const auto& [name, bytes] : pages) std::ofstream(std::string(folder) + "/" + name, std::ios::binary) << bytes;
+    return true;
+}();
 
 // args: page size in KB, 0 UTF-8 / 1 Shift-JIS
 void BM_ParseQuoteBody(benchmark::State& state) {
