@@ -298,6 +298,17 @@ bool StateScanner::String(std::string_view& raw, bool& escaped) {
     const unsigned char* start = p_;
     escaped = false;
     for (;;) {
+        // Eight bytes at a time while none is a quote, a backslash, a control or above 0x7F.
+        while (end_ - p_ >= 8) {
+            std::uint64_t w;
+            std::memcpy(&w, p_, 8);
+            constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+            auto zeroByte = [&](std::uint64_t x) { return (x - kOnes) & ~x & kHighs; };
+            const std::uint64_t special = (w & kHighs) | zeroByte(w & 0xE0E0E0E0E0E0E0E0ull) |
+                                          zeroByte(w ^ (kOnes * '"')) | zeroByte(w ^ (kOnes * '\\'));
+            if (special != 0) break;
+            p_ += 8;
+        }
         while (p_ < end_ && kByteClass[*p_] == kPlainByte) ++p_;
         if (p_ >= end_) return false;
         switch (kByteClass[*p_]) {
@@ -308,7 +319,11 @@ bool StateScanner::String(std::string_view& raw, bool& escaped) {
             case kControlByte:
                 return false;
             case kHighByte:
-                if (!Utf8Sequence()) return false;
+                // Japanese text: three-byte characters that need no range check beyond the trails.
+                while (end_ - p_ >= 3 && (((*p_ >= 0xE1 && *p_ <= 0xEC) || *p_ == 0xEE || *p_ == 0xEF)) &&
+                       (p_[1] & 0xC0) == 0x80 && (p_[2] & 0xC0) == 0x80)
+                    p_ += 3;
+                if (p_ < end_ && kByteClass[*p_] == kHighByte && !Utf8Sequence()) return false;
                 break;
             case kBackslashByte: {
                 escaped = true;
@@ -397,23 +412,26 @@ bool StateScanner::Number() {
     } else {
         while (digit()) ++p_;
     }
-    bool fraction = false;
+    const unsigned char* integerEnd = p_;
     if (p_ < end_ && *p_ == '.') {
         ++p_;
         if (!digit()) return false;
         while (digit()) ++p_;
-        fraction = true;
     }
+    long exponent = 0;
     if (p_ < end_ && (*p_ == 'e' || *p_ == 'E')) {
         ++p_;
-        if (p_ < end_ && (*p_ == '+' || *p_ == '-')) ++p_;
+        bool negative = false;
+        if (p_ < end_ && (*p_ == '+' || *p_ == '-')) negative = *p_++ == '-';
         if (!digit()) return false;
-        while (digit()) ++p_;
-        fraction = true;
+        for (; digit(); ++p_) exponent = std::min(exponent * 10 + (*p_ - '0'), 1000000L);
+        if (negative) exponent = -exponent;
     }
     // A number too large for a 64-bit integer is read as a double; one that overflows even that
-    // makes the text invalid.
-    if (fraction || p_ - start >= 19) {
+    // makes the text invalid. Below 10^300 it cannot, and only a rare one is handed to strtod.
+    const unsigned char* firstDigit = start + (*start == '-');
+    while (firstDigit < integerEnd && *firstDigit == '0') ++firstDigit;
+    if ((integerEnd - firstDigit) + exponent > 300) {
         const std::string token(reinterpret_cast<const char*>(start), static_cast<std::size_t>(p_ - start));
         if (!std::isfinite(std::strtod(token.c_str(), nullptr))) return false;
     }

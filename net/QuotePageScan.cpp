@@ -76,7 +76,31 @@ class NormalizedFrom {
     bool overflow_ = false;
 };
 
+// The marker read straight from the bytes while they hold nothing normalisation changes (most
+// tags end the comparison within a few bytes): 1 when it is there, 0 when it is not, -1 when a
+// line end, blank run or "&" comes first and the full reading must decide.
+int PlainMarkerAt(std::string_view bytes, std::size_t at, std::string_view marker) {
+    auto special = [](unsigned char c) { return c == '\r' || c == '\n' || c == '\t' || c == '\v' || c == '&'; };
+    std::size_t i = at;
+    for (char want : marker) {
+        if (i >= bytes.size()) return 0;
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (special(c)) return -1;
+        if (c == ' ') {
+            if (want != ' ') return 0;
+            if (i + 1 < bytes.size() && (special(static_cast<unsigned char>(bytes[i + 1])) || bytes[i + 1] == ' '))
+                return -1;
+        } else if (((c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c) != static_cast<unsigned char>(want)) {
+            return 0;
+        }
+        ++i;
+    }
+    return 1;
+}
+
 bool MarkerAt(std::string_view bytes, std::size_t at, std::string_view marker) {
+    const int plain = PlainMarkerAt(bytes, at, marker);
+    if (plain >= 0) return plain == 1;
     NormalizedFrom text(bytes, at);
     for (char want : marker) {
         const int c = text.Next();
@@ -103,8 +127,11 @@ bool MayHoldMainMarker(std::string_view bytes) {
         const void* hit = std::memchr(data + at, '<', bytes.size() - at);
         if (hit == nullptr) return false;
         at = static_cast<std::size_t>(static_cast<const char*>(hit) - data);
-        for (std::string_view marker : kMarkers)
-            if (MarkerAt(bytes, at, marker)) return true;
+        // Most tags are neither a comment nor a DIV: one byte tells.
+        const char next = at + 1 < bytes.size() ? bytes[at + 1] : '\0';
+        if (next == '!' || next == 'd' || next == 'D' || next == '\r' || next == '\n')
+            for (std::string_view marker : kMarkers)
+                if (MarkerAt(bytes, at, marker)) return true;
         ++at;
     }
     return false;
