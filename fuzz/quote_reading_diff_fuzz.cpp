@@ -1,7 +1,11 @@
 // The quote reader's fast reading against the plain one (every decoding in its order through
 // the platform's converter, then the state object as a whole document): on any bytes, for any
 // instrument and mask, both give the same answer and, when the page is read, the same values.
-// A difference stops the fuzzer.
+// The Shift-JIS decoding (a table) is compared with iconv read byte run by byte run on the same
+// bytes. A difference stops the fuzzer.
+#include <errno.h>
+#include <iconv.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -13,6 +17,7 @@
 #include "model/Stock.h"
 #include "net/CurrentQuotePage.h"
 #include "net/QuotePage.h"
+#include "platform/TextCodec.h"
 
 namespace {
 
@@ -40,6 +45,37 @@ void Compare(const CStock& a, const CStock& b) {
     if (std::memcmp(&a.pbr, &b.pbr, sizeof(double)) != 0) Differ("pbr");
 }
 
+// iconv as the text codec used it before the table: a replacement and a fresh start after each
+// byte it cannot read.
+std::u16string PlainSjis(std::string_view in, bool& clean) {
+    static iconv_t cd = iconv_open("UTF-16LE", "CP932");
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    char* src = const_cast<char*>(in.data());
+    std::size_t left = in.size();
+    std::string bytes;
+    clean = true;
+    while (left > 0) {
+        char buffer[256];
+        char* dst = buffer;
+        std::size_t room = sizeof buffer;
+        const std::size_t rc = iconv(cd, &src, &left, &dst, &room);
+        bytes.append(buffer, static_cast<std::size_t>(dst - buffer));
+        if (rc != static_cast<std::size_t>(-1)) {
+            if (rc > 0) clean = false;
+            continue;
+        }
+        if (errno == E2BIG) continue;
+        clean = false;
+        bytes.append("\xFB\x30", 2);
+        ++src;
+        --left;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    std::u16string text(bytes.size() / 2, u'\0');
+    if (!text.empty()) std::memcpy(text.data(), bytes.data(), text.size() * 2);
+    return text;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -56,6 +92,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint32_t mask = modeMask == 5 ? ParseMaskFor(probe) : kMasks[modeMask];
 
     std::string body(reinterpret_cast<const char*>(data) + 2, size - 2);
+    {
+        std::u16string table;
+        bool plainClean = false;
+        const bool tableClean = ToUtf16(CodePage::Sjis, body, table);
+        if (table != PlainSjis(body, plainClean) || tableClean != plainClean) Differ("Shift-JIS decoding");
+    }
     // Some inputs are made into a page of today's shape, so that the state object is in reach.
     if (data[1] & 1) body = "<html><script>window.__PRELOADED_STATE__ = " + body + "</script></html>";
 
