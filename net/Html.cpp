@@ -20,8 +20,17 @@ std::size_t NormalizePageText(char16_t* text, std::size_t length) {
     bool inBlank = false;
     int matched = 0;
     bool semicolonMayFollow = false;
-    for (std::size_t i = 0; i < length; ++i) {
-        char16_t c = text[i];
+    for (std::size_t i = 0; i < length;) {
+        // Most characters are none of line end, blank or "&": while no "&nbsp" is under way they
+        // are only upper-cased, in a tight loop.
+        if (matched == 0 && !semicolonMayFollow) {
+            const std::size_t start = i;
+            for (char16_t c; i < length && (c = text[i]) > u' ' && c != u'&'; ++i)
+                text[out++] = static_cast<char16_t>(c - u'a' < 26u ? c - (u'a' - u'A') : c);
+            if (i != start) inBlank = false;
+            if (i >= length) break;
+        }
+        char16_t c = text[i++];
         if (c == u'\r' || c == u'\n') continue;
         if (IsBlank16(c)) {
             if (inBlank) continue;
