@@ -487,7 +487,8 @@ bool StateScanner::Run(StateFields& fields) {
         }
         if (step == kAfterValue) {
             SkipBlanks();
-            if (stack.empty()) return p_ == end_;
+            // The document reader takes a zero byte for the end of the text, and ignores what follows.
+            if (stack.empty()) return p_ == end_ || *p_ == 0;
             if (p_ >= end_) return false;
             const Frame frame = stack.back();
             if (*p_ == ',') {

@@ -194,6 +194,8 @@ TEST(CurrentQuotePageScan, AcceptsAndRejectsWhatTheDocumentReaderDoes) {
         {"\xEF\xBB" + board, false},
         {board + " \r\n\t", true},
         {board + "x", false},
+        {board + std::string(" \0x{", 4), true},  // a zero byte ends the text
+        {board.substr(0, 20) + std::string("\0", 1) + board.substr(20), false},
         {board + ",", false},
         {"[" + board + "]", false},
         {R"({"a":1e999,)" + board.substr(1), false},
