@@ -2,9 +2,10 @@
 // Shift-JIS is decoded as UTF-8 and UTF-7 first and only parses on the third attempt.
 //
 // Pages are the hand-made Toyota page of the tests, padded to 40 KB and 200 KB with the kind of
-// chrome a portal page carries (half in front of the main block, half behind it). Besides the
+// chrome a portal page carries (half in front of the main block, half behind it), and a page of
+// today's site as it was recorded in 2025 (163 KB, its values in a JSON state object). Besides the
 // time, each benchmark reports the peak heap use of one decode-and-parse as a multiple of the
-// page size.
+// page size. The worker's log is at its default level (0), as in a normal run.
 #include <benchmark/benchmark.h>
 
 #include <atomic>
@@ -15,6 +16,7 @@
 #include <sstream>
 #include <string>
 
+#include "BenchPages.h"
 #include "model/Stock.h"
 #include "net/JapaneseText.h"
 #include "net/QuotePage.h"
@@ -55,37 +57,23 @@ void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
 namespace quotrix {
 namespace {
 
-std::string ReadFile(const std::string& relative) {
-    std::string path = __FILE__;
-    path = path.substr(0, path.rfind('/') + 1) + "../tests/data/pages/" + relative;
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+using bench::Page;
+using bench::ReadFile;
 
-// A side column of rankings and a news list: links, DIVs, Japanese text and numbers.
-std::string Chrome(std::size_t bytes) {
-    std::string chrome;
-    for (int i = 0; chrome.size() < bytes; ++i) {
-        chrome +=
-            "<div class=\"ranking\"><div class=\"item\"><span class=\"rank\">" + std::to_string(i) +
-            "</span><a href=\"/stocks/detail/?code=" + std::to_string(1300 + i) +
-            ".t\">値上がり率ランキング銘柄</a> <strong>+" + std::to_string(i % 17) +
-            ".25%</strong></div>\n<ul><li><a href=\"/hl?a=20081226-000" + std::to_string(i) +
-            "-jij-bus_all\">市況：日経平均は続伸、輸出関連株に買い</a>&nbsp;<span>12/26 15:00</span></li></ul></div>\n";
-    }
-    return chrome;
-}
-
-std::string Page(std::size_t bytes) {
-    std::string page = ReadFile("quote/stock-7203.utf8.html");
-    if (page.empty()) std::abort();
-    const std::string chrome = Chrome(bytes > page.size() ? (bytes - page.size()) / 2 : 0);
-    page.insert(page.find("<!--MAIN START-->"), chrome);
-    page.insert(page.find("<!--MAIN END-->"), chrome);
-    return page;
-}
+// bench/pages-vs-python.py reads the very pages measured here: with QUOTRIX_PAGES_OUT naming a
+// folder, they are written there before the benchmarks run.
+const bool g_pagesWritten = [] {
+    const char* folder = std::getenv("QUOTRIX_PAGES_OUT");
+    if (folder == nullptr) return false;
+    const std::string classic = Page(40 * 1024);
+    const std::pair<const char*, std::string> pages[] = {
+        {"classic-40k-utf8.html", classic},
+        {"classic-40k-sjis.html", Utf8ToSjis(classic)},
+        {"today-7203-2025.html", ReadFile("current/quote-7203-2025.html")},
+    };
+    for (const auto& [name, bytes] : pages) std::ofstream(std::string(folder) + "/" + name, std::ios::binary) << bytes;
+    return true;
+}();
 
 // args: page size in KB, 0 UTF-8 / 1 Shift-JIS
 void BM_ParseQuoteBody(benchmark::State& state) {
@@ -94,7 +82,7 @@ void BM_ParseQuoteBody(benchmark::State& state) {
     CStock stock("7203.t");
     stock.BuildUrls();
     FetchContext context;
-    ThreadLog log(3);
+    ThreadLog log(0);
     context.log = &log;
     context.stock = &stock;
     int decoding = -1;
@@ -112,6 +100,33 @@ void BM_ParseQuoteBody(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * body.size()));
 }
 BENCHMARK(BM_ParseQuoteBody)->ArgsProduct({{40, 200}, {0, 1}})->ArgNames({"KB", "sjis"})->Unit(benchmark::kMicrosecond);
+
+// A page of today's site, recorded in 2025: no classic markers, the values in the state object.
+void BM_ReadTodaysPage(benchmark::State& state) {
+    const std::string body = ReadFile("current/quote-7203-2025.html");
+    if (body.empty()) std::abort();
+    CStock stock("7203.t");
+    stock.BuildUrls();
+    FetchContext context;
+    ThreadLog log(0);
+    context.log = &log;
+    context.stock = &stock;
+    int decoding = -1;
+    const std::size_t base = g_inUse.load();
+    g_peak = base;
+    if (!ParseQuoteBody(context, body, ParseMaskFor(stock) | PARSE_NAME, &decoding))
+        state.SkipWithError("page did not parse");
+    const double peak = static_cast<double>(g_peak.load() - base);
+    for (auto _ : state) {
+        log.text.clear();
+        benchmark::DoNotOptimize(ParseQuoteBody(context, body, ParseMaskFor(stock) | PARSE_NAME, &decoding));
+    }
+    state.counters["decoding"] = decoding;
+    state.counters["page_bytes"] = static_cast<double>(body.size());
+    state.counters["peak_heap_x_page"] = peak / static_cast<double>(body.size());
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * body.size()));
+}
+BENCHMARK(BM_ReadTodaysPage)->Unit(benchmark::kMicrosecond);
 
 // The parse of one decoded page alone (normalisation, markers, DIV list, values).
 void BM_ParseQuotePage(benchmark::State& state) {

@@ -2,9 +2,16 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "model/Price.h"
 #include "net/QuotePage.h"
@@ -25,32 +32,511 @@ constexpr std::uint32_t kName = PARSE_NAME, kChange = PARSE_CHANGE, kPrice = PAR
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
+std::size_t FindIn(std::string_view text, std::string_view needle, std::size_t from = 0) {
+    if (from > text.size()) return std::string_view::npos;
+    // The marker sits some 100 KB into the page, behind class names full of "_": a skipping
+    // search looks at a fraction of the bytes a first-character search does.
+    const auto hit = std::search(text.begin() + static_cast<std::ptrdiff_t>(from), text.end(),
+                                 std::boyer_moore_horspool_searcher(needle.begin(), needle.end()));
+    return hit == text.end() ? std::string_view::npos : static_cast<std::size_t>(hit - text.begin());
+}
+
 // The JSON text of the state object: from behind "=" up to the end of its script element,
 // without a closing ";".
 std::optional<std::string_view> StateText(std::string_view body) {
-    std::size_t pos = body.find(kStateMarker);
+    std::size_t pos = FindIn(body, kStateMarker);
     if (pos == std::string_view::npos) return std::nullopt;
     pos += kStateMarker.size();
     while (pos < body.size() && IsBlank(body[pos])) ++pos;
     if (pos >= body.size() || body[pos] != '=') return std::nullopt;
     ++pos;
-    std::size_t end = body.find("</script>", pos);
+    std::size_t end = FindIn(body, "</script>", pos);
     if (end == std::string_view::npos) end = body.size();
     while (end > pos && (IsBlank(body[end - 1]) || body[end - 1] == ';')) --end;
     return body.substr(pos, end - pos);
 }
 
-// A string member at a path of object keys, or nothing.
-const std::string* StringAt(const json& root, std::initializer_list<const char*> path) {
-    const json* node = &root;
-    for (const char* key : path) {
-        if (!node->is_object()) return nullptr;
-        auto it = node->find(key);
-        if (it == node->end()) return nullptr;
-        node = &*it;
-    }
-    return node->is_string() ? node->get_ptr<const std::string*>() : nullptr;
+// The members of the state the reader uses: objects on the way (nodes) and the string values
+// at their ends (leaves).
+enum Node : int {
+    kNoNode = -1,
+    kRoot = 0,
+    kStocksBoardRoot,
+    kStocksDetailRoot,
+    kFundBoardRoot,
+    kPriceBoard,
+    kDetail,
+    kReference,
+    kFundPrices,
+    kNodeCount
+};
+
+struct NodeName {
+    Node parent;
+    std::string_view key;
+};
+constexpr NodeName kNodes[kNodeCount] = {
+    {kNoNode, ""},
+    {kRoot, "mainStocksPriceBoard"},
+    {kRoot, "mainStocksDetail"},
+    {kRoot, "mainFundPriceBoard"},
+    {kStocksBoardRoot, "priceBoard"},
+    {kStocksDetailRoot, "detail"},
+    {kStocksDetailRoot, "referenceIndex"},
+    {kFundBoardRoot, "fundPrices"},
+};
+
+enum Leaf : int {
+    kBoardCode,
+    kBoardCodeWithMarket,
+    kBoardName,
+    kBoardPrice,
+    kBoardTime,
+    kBoardChange,
+    kPreviousPrice,
+    kOpenPrice,
+    kHighPrice,
+    kLowPrice,
+    kVolumeText,
+    kYieldText,
+    kPerText,
+    kEpsText,
+    kPbrText,
+    kFundCode,
+    kFundName,
+    kFundPriceText,
+    kFundDate,
+    kLeafCount
+};
+
+constexpr NodeName kLeaves[kLeafCount] = {
+    {kPriceBoard, "code"},
+    {kPriceBoard, "codeWithMarketExtension"},
+    {kPriceBoard, "name"},
+    {kPriceBoard, "price"},
+    {kPriceBoard, "priceDateTime"},
+    {kPriceBoard, "priceChange"},
+    {kDetail, "previousPrice"},
+    {kDetail, "openPrice"},
+    {kDetail, "highPrice"},
+    {kDetail, "lowPrice"},
+    {kDetail, "volume"},
+    {kReference, "shareDividendYield"},
+    {kReference, "per"},
+    {kReference, "eps"},
+    {kReference, "pbr"},
+    {kFundPrices, "code"},
+    {kFundPrices, "name"},
+    {kFundPrices, "price"},
+    {kFundPrices, "updateDate"},
+};
+
+bool IsWithin(Node node, Node ancestor) {
+    for (; node != kNoNode; node = kNodes[node].parent)
+        if (node == ancestor) return true;
+    return false;
 }
+
+// The string values found at the leaves; a leaf whose path is missing, or whose value is not a
+// string, is empty.
+struct StateFields {
+    std::array<std::optional<std::string>, kLeafCount> values;
+    const std::string* Get(Leaf leaf) const { return values[leaf] ? &*values[leaf] : nullptr; }
+};
+
+// ---- the document reader --------------------------------------------------------------------
+
+const json* NodeOf(const json& root, Node node) {
+    if (node == kRoot) return root.is_object() ? &root : nullptr;
+    const json* parent = NodeOf(root, kNodes[node].parent);
+    if (parent == nullptr) return nullptr;
+    auto it = parent->find(std::string(kNodes[node].key));
+    if (it == parent->end() || !it->is_object()) return nullptr;
+    return &*it;
+}
+
+bool FieldsFromDocument(std::string_view text, StateFields& fields) {
+    const json state = json::parse(text.begin(), text.end(), nullptr, /*allow_exceptions=*/false);
+    if (state.is_discarded() || !state.is_object()) return false;
+    for (int leaf = 0; leaf < kLeafCount; ++leaf) {
+        const json* parent = NodeOf(state, kLeaves[leaf].parent);
+        if (parent == nullptr) continue;
+        auto it = parent->find(std::string(kLeaves[leaf].key));
+        if (it != parent->end() && it->is_string()) fields.values[leaf] = it->get<std::string>();
+    }
+    return true;
+}
+
+// ---- the scanning reader ---------------------------------------------------------------------
+//
+// Accepts exactly the texts the document reader accepts (RFC 8259 with well-formed UTF-8, a
+// leading byte order mark allowed, numbers that overflow a double refused) and, where a member
+// occurs twice in one object, keeps the last one as the document does.
+
+enum ByteClass : std::uint8_t { kPlainByte, kQuoteByte, kBackslashByte, kControlByte, kHighByte };
+
+constexpr std::array<std::uint8_t, 256> MakeByteClasses() {
+    std::array<std::uint8_t, 256> classes{};
+    for (int c = 0; c < 256; ++c)
+        classes[c] = c < 0x20    ? kControlByte
+                     : c >= 0x80 ? kHighByte
+                     : c == '"'  ? kQuoteByte
+                     : c == '\\' ? kBackslashByte
+                                 : kPlainByte;
+    return classes;
+}
+constexpr std::array<std::uint8_t, 256> kByteClass = MakeByteClasses();
+
+int HexValue(unsigned char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+void AppendUtf8(std::string& out, std::uint32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+class StateScanner {
+  public:
+    explicit StateScanner(std::string_view text)
+        : p_(reinterpret_cast<const unsigned char*>(text.data())), end_(p_ + text.size()) {}
+
+    bool Run(StateFields& fields);
+
+  private:
+    struct Frame {
+        bool object;
+        Node node;
+    };
+
+    void SkipBlanks() {
+        while (p_ < end_ && (*p_ == ' ' || *p_ == '\t' || *p_ == '\n' || *p_ == '\r')) ++p_;
+    }
+    std::uint32_t FourHex() {
+        if (end_ - p_ < 4) return 0xFFFFFFFF;
+        std::uint32_t value = 0;
+        for (int i = 0; i < 4; ++i) {
+            const int digit = HexValue(p_[i]);
+            if (digit < 0) return 0xFFFFFFFF;
+            value = value << 4 | static_cast<std::uint32_t>(digit);
+        }
+        p_ += 4;
+        return value;
+    }
+    bool Utf8Sequence();
+    bool String(std::string_view& raw, bool& escaped);
+    bool Number();
+    bool Literal(std::string_view word) {
+        if (static_cast<std::size_t>(end_ - p_) < word.size() || std::memcmp(p_, word.data(), word.size()) != 0)
+            return false;
+        p_ += word.size();
+        return true;
+    }
+
+    const unsigned char* p_;
+    const unsigned char* end_;
+};
+
+// One multi-byte UTF-8 character at p_ (RFC 3629: no overlong forms, no surrogates, nothing
+// past U+10FFFF).
+bool StateScanner::Utf8Sequence() {
+    const unsigned char c = *p_;
+    auto inRange = [&](std::ptrdiff_t at, unsigned char low, unsigned char high) {
+        return p_ + at < end_ && p_[at] >= low && p_[at] <= high;
+    };
+    int length;
+    bool ok;
+    if (c >= 0xC2 && c <= 0xDF) {
+        length = 2;
+        ok = inRange(1, 0x80, 0xBF);
+    } else if (c == 0xE0) {
+        length = 3;
+        ok = inRange(1, 0xA0, 0xBF) && inRange(2, 0x80, 0xBF);
+    } else if ((c >= 0xE1 && c <= 0xEC) || c == 0xEE || c == 0xEF) {
+        length = 3;
+        ok = inRange(1, 0x80, 0xBF) && inRange(2, 0x80, 0xBF);
+    } else if (c == 0xED) {
+        length = 3;
+        ok = inRange(1, 0x80, 0x9F) && inRange(2, 0x80, 0xBF);
+    } else if (c == 0xF0) {
+        length = 4;
+        ok = inRange(1, 0x90, 0xBF) && inRange(2, 0x80, 0xBF) && inRange(3, 0x80, 0xBF);
+    } else if (c >= 0xF1 && c <= 0xF3) {
+        length = 4;
+        ok = inRange(1, 0x80, 0xBF) && inRange(2, 0x80, 0xBF) && inRange(3, 0x80, 0xBF);
+    } else if (c == 0xF4) {
+        length = 4;
+        ok = inRange(1, 0x80, 0x8F) && inRange(2, 0x80, 0xBF) && inRange(3, 0x80, 0xBF);
+    } else {
+        return false;
+    }
+    if (!ok) return false;
+    p_ += length;
+    return true;
+}
+
+// A string at p_ (on its opening quote): `raw` receives the text between the quotes, `escaped`
+// whether it holds escapes (and needs decoding).
+bool StateScanner::String(std::string_view& raw, bool& escaped) {
+    ++p_;
+    const unsigned char* start = p_;
+    escaped = false;
+    for (;;) {
+        // Eight bytes at a time while none is a quote, a backslash, a control or above 0x7F.
+        while (end_ - p_ >= 8) {
+            std::uint64_t w;
+            std::memcpy(&w, p_, 8);
+            constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+            auto zeroByte = [&](std::uint64_t x) { return (x - kOnes) & ~x & kHighs; };
+            const std::uint64_t special = (w & kHighs) | zeroByte(w & 0xE0E0E0E0E0E0E0E0ull) |
+                                          zeroByte(w ^ (kOnes * '"')) | zeroByte(w ^ (kOnes * '\\'));
+            if (special != 0) break;
+            p_ += 8;
+        }
+        while (p_ < end_ && kByteClass[*p_] == kPlainByte) ++p_;
+        if (p_ >= end_) return false;
+        switch (kByteClass[*p_]) {
+            case kQuoteByte:
+                raw = std::string_view(reinterpret_cast<const char*>(start), static_cast<std::size_t>(p_ - start));
+                ++p_;
+                return true;
+            case kControlByte:
+                return false;
+            case kHighByte:
+                // Japanese text: three-byte characters that need no range check beyond the trails.
+                while (end_ - p_ >= 3 && (((*p_ >= 0xE1 && *p_ <= 0xEC) || *p_ == 0xEE || *p_ == 0xEF)) &&
+                       (p_[1] & 0xC0) == 0x80 && (p_[2] & 0xC0) == 0x80)
+                    p_ += 3;
+                if (p_ < end_ && kByteClass[*p_] == kHighByte && !Utf8Sequence()) return false;
+                break;
+            case kBackslashByte: {
+                escaped = true;
+                ++p_;
+                if (p_ >= end_) return false;
+                const unsigned char e = *p_++;
+                if (e == '"' || e == '\\' || e == '/' || e == 'b' || e == 'f' || e == 'n' || e == 'r' || e == 't')
+                    break;
+                if (e != 'u') return false;
+                const std::uint32_t unit = FourHex();
+                if (unit == 0xFFFFFFFF) return false;
+                if (unit >= 0xDC00 && unit <= 0xDFFF) return false;
+                if (unit >= 0xD800 && unit <= 0xDBFF) {
+                    if (end_ - p_ < 2 || p_[0] != '\\' || p_[1] != 'u') return false;
+                    p_ += 2;
+                    const std::uint32_t low = FourHex();
+                    if (low < 0xDC00 || low > 0xDFFF) return false;
+                }
+                break;
+            }
+            default:
+                break;
+        }
+    }
+}
+
+// The text of a string that String() accepted, with its escapes decoded.
+std::string Unescape(std::string_view raw) {
+    std::string out;
+    out.reserve(raw.size());
+    for (std::size_t i = 0; i < raw.size();) {
+        const char c = raw[i++];
+        if (c != '\\') {
+            out += c;
+            continue;
+        }
+        const char e = raw[i++];
+        switch (e) {
+            case 'b':
+                out += '\b';
+                break;
+            case 'f':
+                out += '\f';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case 'u': {
+                auto hex4 = [&](std::size_t at) {
+                    std::uint32_t v = 0;
+                    for (std::size_t k = 0; k < 4; ++k)
+                        v = v << 4 | static_cast<std::uint32_t>(HexValue(static_cast<unsigned char>(raw[at + k])));
+                    return v;
+                };
+                std::uint32_t cp = hex4(i);
+                i += 4;
+                if (cp >= 0xD800 && cp <= 0xDBFF) {
+                    const std::uint32_t low = hex4(i + 2);
+                    i += 6;
+                    cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+                }
+                AppendUtf8(out, cp);
+                break;
+            }
+            default:  // '"', '\\', '/'
+                out += e;
+                break;
+        }
+    }
+    return out;
+}
+
+bool StateScanner::Number() {
+    const unsigned char* start = p_;
+    auto digit = [&] { return p_ < end_ && *p_ >= '0' && *p_ <= '9'; };
+    if (*p_ == '-') ++p_;
+    if (!digit()) return false;
+    if (*p_ == '0') {
+        ++p_;
+    } else {
+        while (digit()) ++p_;
+    }
+    const unsigned char* integerEnd = p_;
+    if (p_ < end_ && *p_ == '.') {
+        ++p_;
+        if (!digit()) return false;
+        while (digit()) ++p_;
+    }
+    long exponent = 0;
+    if (p_ < end_ && (*p_ == 'e' || *p_ == 'E')) {
+        ++p_;
+        bool negative = false;
+        if (p_ < end_ && (*p_ == '+' || *p_ == '-')) negative = *p_++ == '-';
+        if (!digit()) return false;
+        for (; digit(); ++p_) exponent = std::min(exponent * 10 + (*p_ - '0'), 1000000L);
+        if (negative) exponent = -exponent;
+    }
+    // A number too large for a 64-bit integer is read as a double; one that overflows even that
+    // makes the text invalid. Below 10^300 it cannot, and only a rare one is handed to strtod.
+    const unsigned char* firstDigit = start + (*start == '-');
+    while (firstDigit < integerEnd && *firstDigit == '0') ++firstDigit;
+    if ((integerEnd - firstDigit) + exponent > 300) {
+        const std::string token(reinterpret_cast<const char*>(start), static_cast<std::size_t>(p_ - start));
+        if (!std::isfinite(std::strtod(token.c_str(), nullptr))) return false;
+    }
+    return true;
+}
+
+bool StateScanner::Run(StateFields& fields) {
+    if (p_ < end_ && *p_ == 0xEF) {
+        if (end_ - p_ < 3 || p_[1] != 0xBB || p_[2] != 0xBF) return false;
+        p_ += 3;
+    }
+    SkipBlanks();
+    if (p_ >= end_ || *p_ != '{') return false;
+
+    std::vector<Frame> stack;
+    Node valueNode = kRoot;  // where the value about to be read sits on the reader's paths
+    int valueLeaf = -1;
+    enum { kValue, kMember, kAfterValue } step = kValue;
+    for (;;) {
+        if (step == kValue) {
+            SkipBlanks();
+            if (p_ >= end_) return false;
+            const unsigned char c = *p_;
+            if (c == '{' || c == '[') {
+                ++p_;
+                const bool object = c == '{';
+                stack.push_back({object, object ? valueNode : kNoNode});
+                SkipBlanks();
+                if (p_ < end_ && *p_ == (object ? '}' : ']')) {
+                    ++p_;
+                    stack.pop_back();
+                    step = kAfterValue;
+                } else if (object) {
+                    step = kMember;
+                } else {
+                    valueNode = kNoNode;
+                    valueLeaf = -1;
+                }
+                continue;
+            }
+            if (c == '"') {
+                std::string_view raw;
+                bool escaped = false;
+                if (!String(raw, escaped)) return false;
+                if (valueLeaf >= 0) fields.values[valueLeaf] = escaped ? Unescape(raw) : std::string(raw);
+            } else if (c == '-' || (c >= '0' && c <= '9')) {
+                if (!Number()) return false;
+            } else if (!(Literal("true") || Literal("false") || Literal("null"))) {
+                return false;
+            }
+            step = kAfterValue;
+            continue;
+        }
+        if (step == kAfterValue) {
+            SkipBlanks();
+            // The document reader takes a zero byte for the end of the text, and ignores what follows.
+            if (stack.empty()) return p_ == end_ || *p_ == 0;
+            if (p_ >= end_) return false;
+            const Frame frame = stack.back();
+            if (*p_ == ',') {
+                ++p_;
+                if (frame.object) {
+                    step = kMember;
+                } else {
+                    valueNode = kNoNode;
+                    valueLeaf = -1;
+                    step = kValue;
+                }
+                continue;
+            }
+            if (*p_ != (frame.object ? '}' : ']')) return false;
+            ++p_;
+            stack.pop_back();
+            continue;
+        }
+        // kMember: a key and its colon.
+        SkipBlanks();
+        if (p_ >= end_ || *p_ != '"') return false;
+        std::string_view raw;
+        bool escaped = false;
+        if (!String(raw, escaped)) return false;
+        SkipBlanks();
+        if (p_ >= end_ || *p_ != ':') return false;
+        ++p_;
+        valueNode = kNoNode;
+        valueLeaf = -1;
+        const Node parent = stack.back().node;
+        if (parent != kNoNode) {
+            std::string decoded;
+            const std::string_view key = escaped ? std::string_view(decoded = Unescape(raw)) : raw;
+            for (int n = 0; n < kNodeCount; ++n)
+                if (kNodes[n].parent == parent && kNodes[n].key == key) valueNode = static_cast<Node>(n);
+            for (int l = 0; l < kLeafCount; ++l)
+                if (kLeaves[l].parent == parent && kLeaves[l].key == key) valueLeaf = l;
+            // A member met again replaces what the earlier one held.
+            if (valueNode != kNoNode)
+                for (int l = 0; l < kLeafCount; ++l)
+                    if (IsWithin(kLeaves[l].parent, valueNode)) fields.values[l].reset();
+            if (valueLeaf >= 0) fields.values[valueLeaf].reset();
+        }
+        step = kValue;
+    }
+}
+
+// ---- from the fields to the stock ------------------------------------------------------------
 
 std::string WithoutCommas(const std::string& text) {
     std::string out;
@@ -78,92 +564,134 @@ double DoubleOf(const std::string& text) {
     return std::strtod(plain.c_str(), nullptr);
 }
 
-}  // namespace
+std::string Upper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
 
-bool HasPreloadedState(std::string_view body) { return body.find(kStateMarker) != std::string_view::npos; }
-
-bool ParseCurrentQuotePage(std::string_view body, CStock& copy, std::uint32_t mask, ThreadLog* log) {
-    const auto stateText = StateText(body);
-    if (!stateText) return false;
-    const json state = json::parse(stateText->begin(), stateText->end(), nullptr, /*allow_exceptions=*/false);
-    if (state.is_discarded() || !state.is_object()) {
-        if (log)
-            log->Append(LOG_DTL, "Parse: state object broken (%u bytes)", static_cast<unsigned>(stateText->size()));
-        return false;
+// The instrument a page names, in the form of the copy's code text: "7203" (also from
+// "7203.T"), "998407", "USDJPY=X" (also from today's "USDJPY=FX").
+std::string InstrumentOf(std::string_view pageCode, bool listed) {
+    std::string code = Upper(pageCode);
+    if (code.size() > 3 && code.ends_with("=FX")) code.erase(code.size() - 2, 1);
+    if (listed) {
+        const std::size_t dot = code.find('.');
+        if (dot != std::string::npos) code.erase(dot);
     }
+    return code;
+}
 
-    // Stocks and indices have a price board; funds a fund price board.
-    const char* board[] = {"mainStocksPriceBoard", "priceBoard"};
-    const char* detail[] = {"mainStocksDetail", "detail"};
-    const char* reference[] = {"mainStocksDetail", "referenceIndex"};
-    auto boardValue = [&](const char* key) { return StringAt(state, {board[0], board[1], key}); };
-    auto detailValue = [&](const char* key) { return StringAt(state, {detail[0], detail[1], key}); };
-    auto referenceValue = [&](const char* key) { return StringAt(state, {reference[0], reference[1], key}); };
+// Log lines are 8-bit text: a code from the page is shown in printable ASCII only.
+std::string Printable(std::string_view text) {
+    std::string out;
+    for (char c : text.substr(0, 32)) out += (c >= 0x20 && c < 0x7F) ? c : '?';
+    return out;
+}
 
+// Another instrument's page (a redirect, a mirror, a changed site) must not lend its values to
+// the stock: the state names its instrument, and that must be the copy's.
+bool IsOwnPage(const StateFields& fields, const CStock& copy, ThreadLog* log) {
+    const bool listed = copy.code != 0;
+    char number[16];
+    std::snprintf(number, sizeof number, "%04u", static_cast<unsigned>(copy.code));
+    const std::string own = listed ? std::string(number) : Upper(copy.codeText);
+    const std::string* pageCode = fields.Get(kBoardCode);
+    if (pageCode == nullptr) pageCode = fields.Get(kBoardCodeWithMarket);
+    if (pageCode == nullptr) pageCode = fields.Get(kFundCode);
+    if (!own.empty() && pageCode != nullptr && InstrumentOf(*pageCode, listed) == own) return true;
+    if (log != nullptr)
+        log->Append(LOG_INT, "Parse: the page is of another instrument (%s, not %s)",
+                    pageCode != nullptr ? Printable(*pageCode).c_str() : "none", Printable(own).c_str());
+    return false;
+}
+
+bool ReadFields(const StateFields& fields, CStock& copy, std::uint32_t mask, ThreadLog* log) {
+    if (!IsOwnPage(fields, copy, log)) return false;
     if (mask & kName) {
-        const std::string* name = boardValue("name");
-        if (!name) name = StringAt(state, {"mainFundPriceBoard", "fundPrices", "name"});
+        const std::string* name = fields.Get(kBoardName);
+        if (!name) name = fields.Get(kFundName);
         if (!name || name->empty()) return false;
         copy.name = Utf8ToSjis(*name);
         if (log) log->Append(LOG_INT, "Parse success / Name: %s", copy.name.c_str());
     }
     if (mask & kPrice) {
-        const std::string* price = boardValue("price");
-        const std::string* time = boardValue("priceDateTime");
+        const std::string* price = fields.Get(kBoardPrice);
+        const std::string* time = fields.Get(kBoardTime);
         if (!price || !time) return false;
         copy.price = PriceOf(*price);
         copy.updateTime = *time;
     } else if (mask & kFundPrice) {
-        const std::string* price = StringAt(state, {"mainFundPriceBoard", "fundPrices", "price"});
-        const std::string* date = StringAt(state, {"mainFundPriceBoard", "fundPrices", "updateDate"});
-        if (!price) price = boardValue("price");
-        if (!date) date = boardValue("priceDateTime");
+        const std::string* price = fields.Get(kFundPriceText);
+        const std::string* date = fields.Get(kFundDate);
+        if (!price) price = fields.Get(kBoardPrice);
+        if (!date) date = fields.Get(kBoardTime);
         if (!price || !date) return false;
         copy.price = PriceOf(*price);
         copy.updateTime = *date;
     }
     if (mask & kChange) {
-        const std::string* change = boardValue("priceChange");
+        const std::string* change = fields.Get(kBoardChange);
         if (!change) return false;
         copy.change = PriceOf(*change);
     }
 
     struct PriceField {
         std::uint32_t bit;
-        const char* key;
+        Leaf leaf;
         PriceValue CBasicStock::*field;
     };
-    static constexpr PriceField kRequired[] = {{kPrevClose, "previousPrice", &CBasicStock::prevClose},
-                                               {kOpen, "openPrice", &CBasicStock::open},
-                                               {kHigh, "highPrice", &CBasicStock::high},
-                                               {kLow, "lowPrice", &CBasicStock::low}};
+    static constexpr PriceField kRequired[] = {{kPrevClose, kPreviousPrice, &CBasicStock::prevClose},
+                                               {kOpen, kOpenPrice, &CBasicStock::open},
+                                               {kHigh, kHighPrice, &CBasicStock::high},
+                                               {kLow, kLowPrice, &CBasicStock::low}};
     for (const auto& f : kRequired) {
         if (!(mask & f.bit)) continue;
-        const std::string* text = detailValue(f.key);
+        const std::string* text = fields.Get(f.leaf);
         if (!text) return false;
         copy.*f.field = PriceOf(*text);
     }
     if (mask & kVolume) {
-        const std::string* text = detailValue("volume");
+        const std::string* text = fields.Get(kVolumeText);
         copy.volume = text ? IntegerOf(*text) : 0;
     }
     if (mask & kYield) {
-        const std::string* text = referenceValue("shareDividendYield");
+        const std::string* text = fields.Get(kYieldText);
         copy.dividendYield = text ? DoubleOf(*text) : 0.0;
     }
     if (mask & kPer) {
-        const std::string* text = referenceValue("per");
+        const std::string* text = fields.Get(kPerText);
         copy.per = text ? DoubleOf(*text) : 0.0;
     }
     if (mask & kEps) {
-        const std::string* text = referenceValue("eps");
+        const std::string* text = fields.Get(kEpsText);
         copy.eps = text ? PriceOf(*text) : 0;
     }
     if (mask & kPbr) {
-        const std::string* text = referenceValue("pbr");
+        const std::string* text = fields.Get(kPbrText);
         copy.pbr = text ? DoubleOf(*text) : 0.0;
     }
     return true;
+}
+
+}  // namespace
+
+bool HasPreloadedState(std::string_view body) { return FindIn(body, kStateMarker) != std::string_view::npos; }
+
+bool ParseCurrentQuotePage(std::string_view body, CStock& copy, std::uint32_t mask, ThreadLog* log,
+                           StateReader reader) {
+    const auto stateText = StateText(body);
+    if (!stateText) return false;
+    StateFields fields;
+    const bool valid =
+        reader == StateReader::Dom ? FieldsFromDocument(*stateText, fields) : StateScanner(*stateText).Run(fields);
+    if (!valid) {
+        if (log)
+            log->Append(LOG_DTL, "Parse: state object broken (%u bytes)", static_cast<unsigned>(stateText->size()));
+        return false;
+    }
+    return ReadFields(fields, copy, mask, log);
 }
 
 }  // namespace quotrix

@@ -11,35 +11,51 @@ bool IsSpaceByte(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t
 
 std::size_t NormalizePageText(char16_t* text, std::size_t length) {
     if (text == nullptr) return 0;
-    // Two passes, each writing behind its read position. Line ends go first, so blanks on both
-    // sides of a line break make one run; "&nbsp" is matched on the result, so a line break
-    // inside it does not hide it.
+    // One pass, writing behind its read position. Line ends go first, so blanks on both sides of
+    // a line break make one run; "&nbsp" is matched on what remains of the text after that (a
+    // line break inside it does not hide it), before upper-casing. The match runs on the written
+    // characters: `matched` counts how much of "&nbsp" the last written ones spell.
+    static constexpr char16_t kNbsp[] = u"&nbsp";
     std::size_t out = 0;
     bool inBlank = false;
-    for (std::size_t i = 0; i < length; ++i) {
-        const char16_t c = text[i];
+    int matched = 0;
+    bool semicolonMayFollow = false;
+    for (std::size_t i = 0; i < length;) {
+        // Most characters are none of line end, blank or "&": while no "&nbsp" is under way they
+        // are only upper-cased, in a tight loop.
+        if (matched == 0 && !semicolonMayFollow) {
+            const std::size_t start = i;
+            for (char16_t c; i < length && (c = text[i]) > u' ' && c != u'&'; ++i)
+                text[out++] = static_cast<char16_t>(c - u'a' < 26u ? c - (u'a' - u'A') : c);
+            if (i != start) inBlank = false;
+            if (i >= length) break;
+        }
+        char16_t c = text[i++];
         if (c == u'\r' || c == u'\n') continue;
         if (IsBlank16(c)) {
-            if (!inBlank) text[out++] = u' ';
+            if (inBlank) continue;
             inBlank = true;
-            continue;
+            c = u' ';
+        } else {
+            inBlank = false;
         }
-        inBlank = false;
-        text[out++] = c;
-    }
-    const std::size_t end = out;
-    out = 0;
-    for (std::size_t i = 0; i < end;) {
-        const char16_t c = text[i];
-        if (c == u'&' && end - i >= 5 && text[i + 1] == u'n' && text[i + 2] == u'b' && text[i + 3] == u's' &&
-            text[i + 4] == u'p') {
-            text[out++] = u' ';
-            i += 5;
-            if (i < end && text[i] == u';') ++i;
-            continue;
+        // c is the next character of the text without line ends and blank runs.
+        if (semicolonMayFollow) {
+            semicolonMayFollow = false;
+            if (c == u';') continue;
+        }
+        if (c == kNbsp[matched]) {
+            if (++matched == 5) {
+                out -= 4;  // "&NBS" already written: one space in their place
+                text[out++] = u' ';
+                matched = 0;
+                semicolonMayFollow = true;
+                continue;
+            }
+        } else {
+            matched = c == u'&' ? 1 : 0;
         }
         text[out++] = (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A') : c;
-        ++i;
     }
     return out;
 }

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cinttypes>
+#include <cstring>
 #include <new>
 
 #include "model/Price.h"
@@ -10,6 +11,7 @@
 #include "net/InetSession.h"
 #include "net/JapaneseText.h"
 #include "net/PageLog.h"
+#include "net/QuotePageScan.h"
 #include "platform/TextCodec.h"
 
 namespace quotrix {
@@ -222,6 +224,10 @@ bool ParseQuotePage(FetchContext& context, char16_t* text, std::size_t length, s
 
     constexpr std::uint32_t kLabeledFlags = 0x1FF0;
     DivList divs = (mask & kLabeledFlags) ? CollectDivs(page, position) : DivList();
+    // Only an entry with a title can answer a label, and only an answer removes an entry: the
+    // others (a portal's chrome is full of them) are dropped at once instead of being searched
+    // for every label.
+    std::erase_if(divs, [](View entry) { return entry.find(u"\"TITLE\">") == npos; });
 
     if (mask & PARSE_PRICE) {
         if (!ReadPriceBlock(page, position, u"現在値", true, stock)) return false;
@@ -260,7 +266,7 @@ bool ParseQuotePage(FetchContext& context, char16_t* text, std::size_t length, s
     return true;
 }
 
-bool ParseQuoteBody(FetchContext& context, std::string_view body, std::uint32_t mask, int* decodingIndex) {
+bool ParseQuoteBodyInOrder(FetchContext& context, std::string_view body, std::uint32_t mask, int* decodingIndex) {
     if (decodingIndex != nullptr) *decodingIndex = -1;
     PageLog(context.log, LOG_DTL, "Char type: %s", kPageDecodings[0].name);
     std::string work;
@@ -282,7 +288,114 @@ bool ParseQuoteBody(FetchContext& context, std::string_view body, std::uint32_t 
         // The site's current pages carry their values in a JSON state object instead of the
         // marked-up blocks; they are read when no decoding found the markers.
         if (context.stock != nullptr && HasPreloadedState(body) &&
-            ParseCurrentQuotePage(body, *context.stock, mask, context.log)) {
+            ParseCurrentQuotePage(body, *context.stock, mask, context.log, StateReader::Dom)) {
+            PageLog(context.log, LOG_DTL, "Parse: current page");
+            if (decodingIndex != nullptr) *decodingIndex = kCurrentPageReader;
+            return true;
+        }
+    } catch (const std::bad_alloc&) {
+        PageLog(context.log, LOG_ERR, "Memory allocation failure. %d bytes", static_cast<int>(body.size() * 2));
+    }
+    return false;
+}
+
+std::u16string RequiredCharacters(const CStock& stock, std::uint32_t mask) {
+    std::u16string all;
+    if (stock.codeText == "998407") {
+        all += u"日経平均";
+    } else if (stock.codeText != "998405") {
+        all += ToUtf16(CodePage::Sjis, stock.codeText) + u"】";
+    }
+    if (mask & PARSE_PRICE)
+        all += u"現在値";
+    else if (mask & PARSE_FUND_PRICE)
+        all += u"基準価額";
+    if (mask & PARSE_CHANGE) all += u"前日比";
+    std::u16string wanted;
+    for (char16_t c : all)
+        if (c >= 0x80 && wanted.find(c) == std::u16string::npos) wanted += c;
+    return wanted;
+}
+
+namespace {
+
+// Which of the six decodings can possibly parse. Every rule below holds for any bytes and any
+// mask (the differential fuzz target compares this reading with the one in order):
+// - UTF-8, Shift-JIS, and EUC-JP turned into Shift-JIS keep ASCII bytes as they are and never
+//   make ASCII from other bytes (an EUC pair's trail may become a letter, but always behind a
+//   non-ASCII lead, while both markers begin with "<"); so without a marker in the raw bytes none
+//   of them finds one. ISO-2022-JP without an escape byte is the page itself up to its first zero
+//   byte, so the same holds.
+// - A text the page needs outside ASCII (its anchor, the labels the mask requires) comes in
+//   UTF-8 only from its UTF-8 bytes, and in UTF-7 only from base-64 runs behind a "+"; a UTF-7
+//   page without "+" keeps ASCII as it is.
+// - "ASCII" reads the same bytes through the same code page as "SJIS", and EUC or JIS without
+//   anything to convert gives the page itself: they yield the same text and the same answer as
+//   the attempt before them.
+class PageFacts {
+  public:
+    PageFacts(std::string_view body, const std::u16string& wanted)
+        : body_(body), wanted_(wanted), marker_(MayHoldMainMarker(body)) {}
+
+    bool MayParse(PageEncoding code) const {
+        switch (code) {
+            case ENC_UTF8:
+                return marker_ && Utf8MayHold(body_, wanted_);
+            case ENC_UTF7:
+                if (!marker_ && !Holds('+')) return false;
+                return wanted_.empty() || Utf7MayHold(body_, wanted_);
+            case ENC_SJIS:
+                return marker_;
+            case ENC_EUC:
+                return marker_ && (HoldsHighByte() || Holds('\0'));
+            case ENC_JIS:
+                return Holds('\x1B') || (marker_ && Holds('\0'));
+            case ENC_ASCII:
+                return false;
+        }
+        return true;
+    }
+
+  private:
+    bool Holds(char c) const { return std::memchr(body_.data(), c, body_.size()) != nullptr; }
+    bool HoldsHighByte() const {
+        std::size_t i = 0;
+        for (; i + 8 <= body_.size(); i += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, body_.data() + i, 8);
+            if (word & 0x8080808080808080ull) return true;
+        }
+        for (; i < body_.size(); ++i)
+            if (static_cast<unsigned char>(body_[i]) >= 0x80) return true;
+        return false;
+    }
+
+    std::string_view body_;
+    const std::u16string& wanted_;
+    bool marker_;
+};
+
+}  // namespace
+
+bool ParseQuoteBody(FetchContext& context, std::string_view body, std::uint32_t mask, int* decodingIndex) {
+    // With detail lines wanted the log shows every attempt, so every attempt is made.
+    if ((context.log != nullptr && context.log->level >= LOG_DTL) || context.stock == nullptr)
+        return ParseQuoteBodyInOrder(context, body, mask, decodingIndex);
+    if (decodingIndex != nullptr) *decodingIndex = -1;
+    try {
+        const std::u16string wanted = RequiredCharacters(*context.stock, mask);
+        const PageFacts facts(body, wanted);
+        std::string work;
+        std::u16string text;
+        for (std::size_t i = 0; i < kPageDecodings.size(); ++i) {
+            if (!facts.MayParse(kPageDecodings[i].code)) continue;
+            if (!DecodePage(kPageDecodings[i], body, work, text, context.log)) continue;
+            if (ParseQuotePage(context, text.data(), text.size(), mask)) {
+                if (decodingIndex != nullptr) *decodingIndex = static_cast<int>(i);
+                return true;
+            }
+        }
+        if (ParseCurrentQuotePage(body, *context.stock, mask, context.log)) {
             PageLog(context.log, LOG_DTL, "Parse: current page");
             if (decodingIndex != nullptr) *decodingIndex = kCurrentPageReader;
             return true;

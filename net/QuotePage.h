@@ -56,8 +56,21 @@ bool FetchQuote(FetchContext& context, std::uint32_t mask);
 // their order and stops at the first that parses; a page in the site's current shape (a JSON
 // state object) is read when none does. `decodingIndex`, when given, receives the index in
 // kPageDecodings of the decoding that parsed, kCurrentPageReader, or -1.
+// Decodings that cannot parse are left out (a cheap look at the bytes tells), unless the request's
+// log keeps detail lines, which then show every attempt.
 inline constexpr int kCurrentPageReader = 6;
 bool ParseQuoteBody(FetchContext& context, std::string_view body, std::uint32_t mask, int* decodingIndex = nullptr);
+
+// The same reading done the plain way: every decoding in its order, through the platform's
+// converter, then the state object read as a whole document. Same answer, same values.
+bool ParseQuoteBodyInOrder(FetchContext& context, std::string_view body, std::uint32_t mask,
+                           int* decodingIndex = nullptr);
+
+// Characters above U+007F that a classic page's text must hold for `stock` and `mask` to parse:
+// the anchor's and those of the price and change labels the mask asks for. (The labelled values
+// further on are left out: an attempt that gets as far as the price writes it even when a later
+// value is missing, and it is made as before.)
+std::u16string RequiredCharacters(const CStock& stock, std::uint32_t mask);
 
 // Reads one decoded page into the context's stock. `text` is normalised in place (it is
 // changed even when the page is rejected). False when a required value is missing.

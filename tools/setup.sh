@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the two builds and their tests need, and the
 # ja_JP.UTF-8 and C.UTF-8 locales Wine runs the programs in. Does nothing when all is there.
+# --bench also installs what bench/pages-vs-python.py needs (python3-lxml); no build or test does.
 set -euo pipefail
 
 # fonts-ipafont-gothic: Wine draws Japanese text (menus, dialogs, tips) only with a Japanese font.
 packages=(cmake g++ make pkg-config python3 fonts-ipafont-gothic clang libclang-rt-dev libgtest-dev libbenchmark-dev
           libcurl4-openssl-dev libcpp-httplib-dev nlohmann-json3-dev
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 xvfb xauth locales clang-format)
+[ "${1:-}" = "--bench" ] && packages+=(python3-lxml)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -240,6 +240,8 @@ class CurlRequest : public HttpRequest {
         connectedAt_.reset();
         body_.clear();
         readAt_ = 0;
+        // Nothing is kept on disk either (as WinINet's no-cache-write flag asks of Windows): no
+        // cookie jar, HSTS or alt-svc file is ever set on these handles.
         if (!headers_) {
             // What WinINet's reload flag amounts to on the wire: no cache on the way may answer.
             headers_ = curl_slist_append(headers_, "Pragma: no-cache");

@@ -489,6 +489,60 @@ std::string CurrentCode(const Instrument& instrument) {
     return instrument.symbol + "." + static_cast<char>((instrument.market != 0 ? instrument.market : 't') - 'a' + 'A');
 }
 
+// The lists around today's main block, as the site renders them: news headlines, rankings and
+// links, in Japanese, to at least `bytes`.
+std::string CurrentChrome(std::size_t bytes, const PageContext& context) {
+    static const char* const kHeadlines[] = {
+        "日経平均は続伸、輸出関連株に買い　円安進行が支え", "東証プライム、値上がり銘柄数が全体の７割超に",
+        "米長期金利の低下を受け、ハイテク株が上昇",         "自動車株が軒並み高、北米販売の好調を好感",
+        "商社株に利益確定売り、原油価格の下落で",           "銀行株が反発、国内金利の先高観で",
+    };
+    static const char* const kMedia[] = {"ロイター", "時事通信", "日本経済新聞", "株探ニュース"};
+    std::string chrome;
+    for (int i = 0; chrome.size() < bytes; ++i) {
+        const std::string n = std::to_string(i);
+        chrome +=
+            "<section class=\"NewsList__2Mxb\"><h3 class=\"NewsList__title__1xPd\">関連ニュース</h3><ul "
+            "class=\"NewsList__list__3Rtq\">";
+        for (int k = 0; k < 4; ++k) {
+            const int h = (i * 4 + k) % 6;
+            chrome +=
+                "<li class=\"NewsList__item__2dGx\"><a class=\"NewsList__link__1pZz\" "
+                "href=\"https://finance.yahoo.co.jp/news/detail/" +
+                n + std::to_string(k) + "a7f3c9e21d\"><span class=\"NewsList__headline__2Xq4\">" + kHeadlines[h] +
+                "</span><span class=\"NewsList__media__3kPn\">" + kMedia[(i + k) % 4] +
+                "</span><time class=\"NewsList__time__1Fhc\">" + context.date + " " + context.time + "</time></a></li>";
+        }
+        chrome +=
+            "</ul></section><section class=\"Ranking__3Qx1\"><h3 class=\"Ranking__title__2bNk\">値上がり率ランキング"
+            "</h3><ol class=\"Ranking__list__1kFg\"><li class=\"Ranking__item__3TbY\"><a "
+            "href=\"/quote/" +
+            std::to_string(1300 + i % 8000) + ".T\">" + kMedia[i % 4] +
+            "関連銘柄</a><span class=\"StyledNumber__value__3rXW\">+" + std::to_string(i % 17) +
+            ".25</span>%</li></ol></section>\n";
+    }
+    return chrome;
+}
+
+// Members of today's state object beside the quote (the page's news list), to at least `bytes`;
+// each begins with a comma, to go behind the members already there.
+std::string CurrentStateExtras(std::size_t bytes, const PageContext& context) {
+    std::string articles;
+    for (int i = 0; articles.size() < bytes; ++i) {
+        if (!articles.empty()) articles += ',';
+        char minute[8];
+        std::snprintf(minute, sizeof minute, "%02d", i % 60);
+        articles +=
+            JsonObject({{"articleId", "20250919-" + std::to_string(100000 + i)},
+                        {"headline", "東証前引け　日経平均は小幅続伸、半導体関連が堅調"},
+                        {"media", "株探ニュース"},
+                        {"publishedTime", "2025-" + context.date.substr(0, 2) + "-19T09:" + minute + ":00+09:00"},
+                        {"url", "https://finance.yahoo.co.jp/news/detail/" + std::to_string(900000 + i)},
+                        {"thumbnail", "https://s.yimg.jp/images/finance/news/" + std::to_string(i) + ".jpg"}});
+    }
+    return ",\"mainStocksNews\":{\"articles\":[" + articles + "],\"isLoading\":false}";
+}
+
 std::string CurrentQuotePage(const Quote& q, const PageContext& context) {
     const Instrument& in = *q.instrument;
     const int d = in.decimals;
@@ -553,6 +607,10 @@ std::string CurrentQuotePage(const Quote& q, const PageContext& context) {
     p += "</ul></section>\n</div></main>\n";
     p += "<footer class=\"Footer__footer__1pLq\"><p "
          "class=\"Footer__notice__3jRu\">株価情報は20分以上遅れて表示しています。</p></footer></div>\n";
+    // The recorded page: 163 KB, its state object (43 KB) beginning at 119 KB.
+    const std::size_t stateBytes = context.currentPageBytes / 4;
+    const std::size_t chromeBytes = context.currentPageBytes - stateBytes;
+    if (chromeBytes > p.size()) p.insert(p.find("<footer"), CurrentChrome(chromeBytes - p.size(), context));
     Pad(p, context.minimumBytes);
 
     std::string state = "{";
@@ -584,7 +642,9 @@ std::string CurrentQuotePage(const Quote& q, const PageContext& context) {
                          {"eps", epsText},
                          {"shareUnit", stock ? Count(f.unit) : dash}}) +
              "}";
-    state += ",\"pageInfo\":{\"pageType\":\"stocksDetail\",\"code\":" + JsonText(code) + "}}";
+    state += ",\"pageInfo\":{\"pageType\":\"stocksDetail\",\"code\":" + JsonText(code) + "}";
+    if (stateBytes > state.size()) state += CurrentStateExtras(stateBytes - state.size(), context);
+    state += "}";
     p += "<script>window.__PRELOADED_STATE__ = " + state + "</script>\n</body>\n</html>\n";
     return p;
 }

@@ -29,6 +29,10 @@ struct PageContext {
     std::string date;                                                   // "06/14"
     const std::vector<std::unique_ptr<Instrument>>* ranking = nullptr;  // the side column's list
     std::size_t minimumBytes = 0;  // pad the page (in a comment block) to at least this size
+    // Today's quote page is brought up to this size the way the site's pages are big: chrome
+    // around the main block (about three quarters, in front of the state) and a state object
+    // that carries much more than the quote (the rest).
+    std::size_t currentPageBytes = 0;
 };
 
 std::string DetailPage(const Quote& quote, const PageContext& context);

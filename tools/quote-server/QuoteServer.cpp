@@ -381,8 +381,10 @@ bool QuoteServer::Start() {
         context.date = Now("%m/%d");
         context.ranking = &market_.BuiltIn();
         context.minimumBytes = options_.pageBytes;
+        context.currentPageBytes = options_.currentPageBytes;
         if (t.Has("pad"))
-            context.minimumBytes = std::min<std::size_t>(std::strtoull(t.Get("pad").c_str(), nullptr, 10), 16u << 20);
+            context.minimumBytes = context.currentPageBytes =
+                std::min<std::size_t>(std::strtoull(t.Get("pad").c_str(), nullptr, 10), 16u << 20);
         answer.slow = options_.slow || t.Has("slow");
 
         const bool testPath = t.path.starts_with("/test/");

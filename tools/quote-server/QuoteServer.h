@@ -57,6 +57,7 @@ struct ServerOptions {
     std::uint32_t releaseMinor = 1;
     std::size_t pageBytes = 40000;                // detail pages are padded to about this size
     StatusBurst burst;                            // armed at start
+    std::size_t currentPageBytes = 163242;        // today's quote pages: the recorded 2025 page's size
     std::function<void(const std::string&)> log;  // one line per request; empty: quiet
 };
 

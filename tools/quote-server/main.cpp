@@ -2,7 +2,8 @@
 //
 //   quote-server [--port N] [--seed N] [--encoding utf8|sjis|euc|jis] [--site classic|current]
 //                [--latency MS] [--fail-rate P] [--slow] [--fixtures DIR] [--proxy-auth USER:PASSWORD]
-//                [--release MAJOR.MINOR] [--page-bytes N] [--status-burst CODE:COUNT[:RETRY_AFTER]]
+//                [--release MAJOR.MINOR] [--page-bytes N] [--current-page-bytes N] [--status-burst
+//                CODE:COUNT[:RETRY_AFTER]]
 //                [--port-file FILE] [--quiet]
 //
 // --port 0 takes any free port; --port-file writes "127.0.0.1:PORT" there once the port is
@@ -26,7 +27,8 @@ void Usage() {
         stderr,
         "usage: quote-server [--port N] [--seed N] [--encoding utf8|sjis|euc|jis] [--site classic|current]\n"
         "                    [--latency MS] [--fail-rate P] [--slow] [--fixtures DIR] [--proxy-auth USER:PASSWORD]\n"
-        "                    [--release MAJOR.MINOR] [--page-bytes N] [--status-burst CODE:COUNT[:RETRY_AFTER]]\n"
+        "                    [--release MAJOR.MINOR] [--page-bytes N] [--current-page-bytes N] [--status-burst "
+        "CODE:COUNT[:RETRY_AFTER]]\n"
         "                    [--port-file FILE] [--quiet]\n");
 }
 
@@ -84,6 +86,8 @@ int main(int argc, char** argv) {
             }
         } else if (arg == "--page-bytes") {
             options.pageBytes = std::strtoull(value().c_str(), nullptr, 10);
+        } else if (arg == "--current-page-bytes") {
+            options.currentPageBytes = std::strtoull(value().c_str(), nullptr, 10);
         } else if (arg == "--port-file") {
             portFile = value();
         } else if (arg == "--quiet") {

@@ -1,0 +1,201 @@
+#include "net/QuotePageScan.h"
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+namespace quotrix {
+
+namespace {
+
+constexpr std::string_view kMarkers[] = {"<!--MAIN START-->", "<DIV ID=\"CONTENTS-BODY\">"};
+constexpr int kOpaque = 0x80;  // a character no marker holds
+constexpr int kEnd = -1;
+
+// The normalised text from a "<" on, character by character, as NormalizePageText makes it:
+// first line ends dropped and blank runs collapsed, then "&nbsp" (with an optional ";") made a
+// space and letters upper-cased. A "<" is never part of a blank run or of "&nbsp", so the text
+// from it on does not depend on what comes before it.
+class NormalizedFrom {
+  public:
+    NormalizedFrom(std::string_view bytes, std::size_t at) : bytes_(bytes), next_(at) {}
+
+    // The next normalised character, kEnd at the end; kOpaque also when the look-ahead would
+    // run past what is kept (the caller then takes the marker as possible).
+    int Next() {
+        const int c = First(read_);
+        if (c == kEnd) return kEnd;
+        if (c == '&' && First(read_ + 1) == 'n' && First(read_ + 2) == 'b' && First(read_ + 3) == 's' &&
+            First(read_ + 4) == 'p') {
+            read_ += 5;
+            if (First(read_) == ';') ++read_;
+            return ' ';
+        }
+        ++read_;
+        return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c;
+    }
+    bool Overflowed() const { return overflow_; }
+
+  private:
+    // The i-th character of the first pass, produced on demand.
+    int First(std::size_t i) {
+        while (i >= count_) {
+            if (count_ == kKeep) {
+                overflow_ = true;
+                return kEnd;
+            }
+            const int c = Produce();
+            if (c == kEnd) return kEnd;
+            first_[count_++] = c;
+        }
+        return first_[i];
+    }
+    int Produce() {
+        while (next_ < bytes_.size()) {
+            const auto c = static_cast<unsigned char>(bytes_[next_++]);
+            if (c == '\r' || c == '\n') continue;
+            if (c == ' ' || c == '\t' || c == '\v') {
+                if (inBlank_) continue;
+                inBlank_ = true;
+                return ' ';
+            }
+            inBlank_ = false;
+            return c >= 0x80 ? kOpaque : c;
+        }
+        return kEnd;
+    }
+
+    // Enough for the longest marker even when every character of it is spelt "&nbsp;".
+    static constexpr std::size_t kKeep = 192;
+    std::string_view bytes_;
+    std::size_t next_;
+    bool inBlank_ = false;
+    int first_[kKeep];
+    std::size_t count_ = 0;
+    std::size_t read_ = 0;
+    bool overflow_ = false;
+};
+
+// The marker read straight from the bytes while they hold nothing normalisation changes (most
+// tags end the comparison within a few bytes): 1 when it is there, 0 when it is not, -1 when a
+// line end, blank run or "&" comes first and the full reading must decide.
+int PlainMarkerAt(std::string_view bytes, std::size_t at, std::string_view marker) {
+    auto special = [](unsigned char c) { return c == '\r' || c == '\n' || c == '\t' || c == '\v' || c == '&'; };
+    std::size_t i = at;
+    for (char want : marker) {
+        if (i >= bytes.size()) return 0;
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (special(c)) return -1;
+        if (c == ' ') {
+            if (want != ' ') return 0;
+            if (i + 1 < bytes.size() && (special(static_cast<unsigned char>(bytes[i + 1])) || bytes[i + 1] == ' '))
+                return -1;
+        } else if (((c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c) != static_cast<unsigned char>(want)) {
+            return 0;
+        }
+        ++i;
+    }
+    return 1;
+}
+
+bool MarkerAt(std::string_view bytes, std::size_t at, std::string_view marker) {
+    const int plain = PlainMarkerAt(bytes, at, marker);
+    if (plain >= 0) return plain == 1;
+    NormalizedFrom text(bytes, at);
+    for (char want : marker) {
+        const int c = text.Next();
+        if (c != static_cast<unsigned char>(want)) return text.Overflowed();
+    }
+    return true;
+}
+
+int Base64Value(unsigned char c) {
+    if (c >= 'A' && c <= 'Z') return c - 'A';
+    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+    if (c >= '0' && c <= '9') return c - '0' + 52;
+    if (c == '+') return 62;
+    if (c == '/') return 63;
+    return -1;
+}
+
+}  // namespace
+
+bool MayHoldMainMarker(std::string_view bytes) {
+    const char* data = bytes.data();
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        const void* hit = std::memchr(data + at, '<', bytes.size() - at);
+        if (hit == nullptr) return false;
+        at = static_cast<std::size_t>(static_cast<const char*>(hit) - data);
+        // Most tags are neither a comment nor a DIV: one byte tells.
+        const char next = at + 1 < bytes.size() ? bytes[at + 1] : '\0';
+        if (next == '!' || next == 'd' || next == 'D' || next == '\r' || next == '\n')
+            for (std::string_view marker : kMarkers)
+                if (MarkerAt(bytes, at, marker)) return true;
+        ++at;
+    }
+    return false;
+}
+
+bool Utf7MayHold(std::string_view bytes, std::u16string_view wanted) {
+    std::u16string distinct;
+    for (char16_t c : wanted)
+        if (distinct.find(c) == std::u16string::npos) distinct += c;
+    if (distinct.empty()) return true;
+    if (distinct.size() > 32) return true;
+    const std::uint32_t all = distinct.size() == 32 ? 0xFFFFFFFFu : (1u << distinct.size()) - 1;
+    std::uint32_t seen = 0;
+    // A run holding many "+" is read once from each of them; past this much work the answer is
+    // "maybe" rather than a quadratic cost.
+    std::size_t budget = 8 * bytes.size() + 4096;
+    const char* data = bytes.data();
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        const void* hit = std::memchr(data + at, '+', bytes.size() - at);
+        if (hit == nullptr) break;
+        at = static_cast<std::size_t>(static_cast<const char*>(hit) - data) + 1;
+        std::uint32_t bits = 0;
+        int count = 0;
+        std::size_t i = at;
+        for (; i < bytes.size(); ++i) {
+            const int value = Base64Value(static_cast<unsigned char>(bytes[i]));
+            if (value < 0) break;
+            bits = ((bits << 6) | static_cast<std::uint32_t>(value)) & 0x3FFFFF;
+            count += 6;
+            if (count >= 16) {
+                count -= 16;
+                const auto unit = static_cast<char16_t>(bits >> count);
+                const std::size_t k = distinct.find(unit);
+                if (k != std::u16string::npos) seen |= 1u << k;
+            }
+        }
+        const std::size_t cost = i - at + 1;
+        if (cost > budget) return true;
+        budget -= cost;
+        if (seen == all) return true;
+    }
+    return seen == all;
+}
+
+bool Utf8MayHold(std::string_view bytes, std::u16string_view wanted) {
+    for (char16_t c : wanted) {
+        char form[3];
+        std::size_t length;
+        if (c < 0x80) {
+            continue;
+        } else if (c < 0x800) {
+            form[0] = static_cast<char>(0xC0 | (c >> 6));
+            form[1] = static_cast<char>(0x80 | (c & 0x3F));
+            length = 2;
+        } else {
+            form[0] = static_cast<char>(0xE0 | (c >> 12));
+            form[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            form[2] = static_cast<char>(0x80 | (c & 0x3F));
+            length = 3;
+        }
+        if (bytes.find(std::string_view(form, length)) == std::string_view::npos) return false;
+    }
+    return true;
+}
+
+}  // namespace quotrix
