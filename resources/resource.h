@@ -218,3 +218,20 @@
 #define IDC_DK_PORTFOLIO 4794
 // The desktop items' 17 check boxes: IDC_DK_ITEM0 + the item's position on the page.
 #define IDC_DK_ITEM0 4800
+
+// The add-stock sheet (resources/AddStock.rc).
+#define IDS_ADD_STOCK_CAPTION 118
+#define IDD_ADD_SEARCH 280
+#define IDD_ADD_DIRECT 281
+#define IDC_ADD_PROMPT 1200
+#define IDC_ADD_KEYWORD 1201
+#define IDC_ADD_RESULTS 1202
+#define IDC_ADD_SEARCHING 1203
+#define IDC_ADD_PROGRESS 1204
+#define IDC_ADD_HINT_ICON 1205
+#define IDC_ADD_HINT 1206
+#define IDC_ADD_SEARCH_BUTTON 1207
+#define IDC_ADD_SELECT_ALL 1208
+#define IDC_ADD_SELECT_NONE 1209
+#define IDC_ADD_CODES 1210
+#define IDC_ADD_WIZARD 1211

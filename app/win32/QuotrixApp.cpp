@@ -242,8 +242,8 @@ bool CQuotrixApp::ChooseStartupStocks(PortfolioPlacement& placement) {
     if (r == 0) {
         switch (ProcessSettings().defAction) {
             case 1:
-                // The add-stock sheet comes with its own dialogs; until then the file dialog.
                 AppLog().Log(LOG_DTL, "Add stock dlg mode");
+                if (mainWindow_->OpenAddStock(1)) return true;
                 break;
             case 2: {
                 if (OpenLastStockFile(placement)) return true;
@@ -251,7 +251,7 @@ bool CQuotrixApp::ChooseStartupStocks(PortfolioPlacement& placement) {
                 const INT_PTR answer = choice.DoModal(mainWindow_->GetSafeHwnd());
                 if (answer == 1) {
                     AppLog().Log(LOG_DTL, "Add stock dlg mode");
-                    return false;
+                    return mainWindow_->OpenAddStock(1);
                 }
                 if (answer != 0) return false;
                 break;
