@@ -7,10 +7,6 @@
 
 namespace quotrix {
 
-bool SameInstrument(const CStock& a, const CStock& b) {
-    return a.code == b.code && a.market == b.market && a.codeText == b.codeText;
-}
-
 StockList TakeDuplicates(const StockList& listed, StockList& incoming) {
     StockList kept;
     StockList refused;

@@ -8,12 +8,9 @@
 
 namespace quotrix {
 
-// Whether two stocks name the same instrument: code, market and code text all equal.
-bool SameInstrument(const CStock& a, const CStock& b);
-
-// Moves out of `incoming` every stock that names the same instrument as a stock of `listed` or
-// an earlier stock of `incoming`, keeping the order of the rest; answers the refused stocks in
-// input order.
+// Moves out of `incoming` every stock that names the same instrument (SameInstrument: code,
+// market and code text) as a stock of `listed` or an earlier stock of `incoming`, keeping the
+// order of the rest; answers the refused stocks in input order.
 StockList TakeDuplicates(const StockList& listed, StockList& incoming);
 
 // The message box text for refused stocks: "次の%d銘柄を追加できませんでした。" and one line

@@ -55,7 +55,8 @@ class SearchPageModel {
 
     const std::string& Prompt() const;
     const std::string& MainButtonCaption() const;
-    bool MainButtonEnabled() const { return !keywordEmpty_ || rows_ > 0; }
+    // In result mode the button always leads back to the keywords.
+    bool MainButtonEnabled() const { return !keywordMode_ || !keywordEmpty_ || rows_ > 0; }
     bool SelectButtonsShown() const { return !keywordMode_; }
     bool HintShown() const { return keywordMode_; }
     bool OkEnabled() const { return !keywordMode_ && (checkSeen_ ? anyChecked_ : rows_ > 0); }

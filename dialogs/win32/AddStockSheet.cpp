@@ -20,6 +20,9 @@ namespace {
 
 // "No stock matched" waits until the search thread's send has been answered.
 constexpr UINT WM_APP_NO_MATCH = WM_APP + 0x101;
+// Rows are inserted after the send was answered: searches that send page after page must not
+// keep the page so busy that the user's clicks and keys never get their turn.
+constexpr UINT WM_APP_SHOW_ROWS = WM_APP + 0x102;
 constexpr int kCodeColumnWidth = 90;
 constexpr int kNameColumnWidth = 290;
 constexpr int kWizardButtonWidth = 150;
@@ -142,6 +145,9 @@ BOOL CSearchAddPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
         case WM_APP_NO_MATCH:
             OnNoMatch();
             return TRUE;
+        case WM_APP_SHOW_ROWS:
+            ShowPendingRows();
+            return TRUE;
         case WM_NOTIFY: {
             const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
             if (header.hwndFrom != list_ || header.code != LVN_ITEMCHANGED || inserting_) return FALSE;
@@ -201,6 +207,7 @@ void CSearchAddPage::StartSearches() {
     SendMessageW(GetDlgItem(hwnd_, IDC_ADD_PROGRESS), PBM_SETPOS, progress_.Position(), 0);
     // The keywords that could not start stay in the box for another try.
     SetItemText(hwnd_, IDC_ADD_KEYWORD, pending);
+    model_.SetKeywordText(pending);  // a multi-line box tells no change of a text set here
     ShowProgress(true);
     if (model_.KeywordMode()) {
         model_.EnterResultMode(RowCount());
@@ -213,6 +220,8 @@ void CSearchAddPage::ReturnToKeywords() {
     // Stopped searches send no end report: the bar goes now.
     progress_.Reset();
     ShowProgress(false);
+    // Results not shown yet are unchecked rows too.
+    shown_ = results_.size();
     inserting_ = true;
     for (int row = RowCount() - 1; row >= 0; --row)
         if (!ListView_GetCheckState(list_, row)) ListView_DeleteItem(list_, row);
@@ -240,16 +249,10 @@ void CSearchAddPage::InsertRow(const SearchResult& result, int position) {
 
 void CSearchAddPage::OnSearchResult(const SearchResults* results, int running) {
     if (results != nullptr) {
-        inserting_ = true;
-        for (const SearchResult& result : *results) {
-            results_.push_back(result);
-            InsertRow(result, static_cast<int>(results_.size()));
-        }
-        inserting_ = false;
+        results_.insert(results_.end(), results->begin(), results->end());
         AppLog().Log(LOG_DTL, "Search result count: %d", static_cast<int>(results->size()));
-        model_.SetRowCount(RowCount());
-        UpdateOk();
-        EnableItem(hwnd_, IDC_ADD_SEARCH_BUTTON, model_.MainButtonEnabled());
+        if (!rowsPosted_ && shown_ < results_.size()) rowsPosted_ = PostMessageW(hwnd_, WM_APP_SHOW_ROWS, 0, 0) != 0;
+        if (!rowsPosted_) ShowPendingRows();
     }
     // Reports of searches stopped earlier do not move a bar that is not shown.
     if (!progress_.Running()) return;
@@ -258,14 +261,29 @@ void CSearchAddPage::OnSearchResult(const SearchResults* results, int running) {
         return;
     }
     ShowProgress(false);
-    if (RowCount() == 0 && !model_.KeywordMode()) PostMessageW(hwnd_, WM_APP_NO_MATCH, 0, 0);
+    if (RowCount() == 0 && shown_ == results_.size() && !model_.KeywordMode())
+        PostMessageW(hwnd_, WM_APP_NO_MATCH, 0, 0);
+}
+
+void CSearchAddPage::ShowPendingRows() {
+    rowsPosted_ = false;
+    if (closing_ || !list_ || shown_ >= results_.size()) return;
+    inserting_ = true;
+    SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+    for (; shown_ < results_.size(); ++shown_) InsertRow(results_[shown_], static_cast<int>(shown_ + 1));
+    SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list_, nullptr, TRUE);
+    inserting_ = false;
+    model_.SetRowCount(RowCount());
+    UpdateOk();
+    EnableItem(hwnd_, IDC_ADD_SEARCH_BUTTON, model_.MainButtonEnabled());
 }
 
 void CSearchAddPage::OnNoMatch() {
     // A new search may have started meanwhile.
-    if (closing_ || progress_.Running() || RowCount() > 0 || model_.KeywordMode()) return;
+    if (closing_ || progress_.Running() || RowCount() > 0 || shown_ < results_.size() || model_.KeywordMode()) return;
     MessageBoxW(hwnd_, Wide(NoMatchText()).c_str(), Wide(NoMatchCaption()).c_str(), MB_OK | MB_ICONINFORMATION);
-    if (closing_ || progress_.Running() || RowCount() > 0) return;
+    if (closing_ || progress_.Running() || RowCount() > 0 || shown_ < results_.size()) return;
     model_.EnterKeywordMode();
     ShowMode();
 }
@@ -287,8 +305,9 @@ void CSearchAddPage::ShowMode() {
     UpdateItemText(hwnd_, IDC_ADD_PROMPT, model_.Prompt());
     UpdateItemText(hwnd_, IDC_ADD_SEARCH_BUTTON, model_.MainButtonCaption());
     EnableItem(hwnd_, IDC_ADD_SEARCH_BUTTON, model_.MainButtonEnabled());
-    ShowItem(hwnd_, IDC_ADD_KEYWORD, keywords);
-    ShowItem(hwnd_, IDC_ADD_RESULTS, !keywords);
+    // Hidden first: the two never show at once.
+    ShowItem(hwnd_, keywords ? IDC_ADD_RESULTS : IDC_ADD_KEYWORD, false);
+    ShowItem(hwnd_, keywords ? IDC_ADD_KEYWORD : IDC_ADD_RESULTS, true);
     ShowItem(hwnd_, IDC_ADD_SELECT_ALL, model_.SelectButtonsShown());
     ShowItem(hwnd_, IDC_ADD_SELECT_NONE, model_.SelectButtonsShown());
     ShowItem(hwnd_, IDC_ADD_HINT, model_.HintShown());

@@ -60,6 +60,7 @@ class CSearchAddPage : public CPropertyPage {
     void SetAllChecks(bool checked);
     void OnSearchResult(const SearchResults* results, int running);
     void OnNoMatch();
+    void ShowPendingRows();
     void OnDestroy();
     void ShowMode();
     void ShowProgress(bool shown);
@@ -74,7 +75,9 @@ class CSearchAddPage : public CPropertyPage {
     std::shared_ptr<SearchContext> context_;
     std::unique_ptr<Win32SearchSink> sink_;
     HWND list_ = nullptr;
-    bool inserting_ = false;  // rows being added: their initial state is no user's check
+    std::size_t shown_ = 0;    // results_ up to here have had their rows made
+    bool rowsPosted_ = false;  // a WM_APP_SHOW_ROWS is on its way
+    bool inserting_ = false;   // rows being added: their initial state is no user's check
     bool closing_ = false;
 };
 

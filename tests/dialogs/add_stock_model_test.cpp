@@ -66,8 +66,10 @@ TEST(SearchPageModel, KeywordAndResultModesShowTheirTextsAndButtons) {
     EXPECT_TRUE(m.MainButtonEnabled());
 
     // Results arrive: OK is enabled as soon as the list holds rows, then follows the checks.
+    m.SetKeywordText("");  // the started keywords leave the box
     m.EnterResultMode(0);
     EXPECT_FALSE(m.OkEnabled());
+    EXPECT_TRUE(m.MainButtonEnabled());  // the way back to the keywords
     m.SetRowCount(3);
     EXPECT_TRUE(m.OkEnabled());
     EXPECT_EQ(m.Prompt(), Utf8ToSjis("追加する銘柄にチェックしてください。"));
