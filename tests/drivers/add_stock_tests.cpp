@@ -97,6 +97,9 @@ class AddStock : public QuotrixRun {
     }
 
     static void Click(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }
+    // A button that ends the sheet: posted, as a real click is, so that the sheet's own message
+    // loop wakes up and sees that it has ended.
+    static void ClickToClose(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
     static int Rows(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
 
@@ -158,7 +161,7 @@ TEST_F(AddStock, TypedCodesBecomeIconsAndAreSavedInOrder) {
     Type(codes, L"");
     EXPECT_FALSE(IsWindowEnabled(ok));
     Type(codes, L"3456.T, 7777.Q 9999\tUSD,,EUR");
-    Click(ok);
+    ClickToClose(ok);
     ASSERT_TRUE(WaitForSheetGone(pid));
     EXPECT_TRUE(WaitForTrayIcons(icons + 5)) << TrayIconCount() << " icons, " << icons << " before";
 
@@ -244,7 +247,7 @@ TEST_F(AddStock, SearchResultsTickedAreAddedAndSurviveAReturnToKeywords) {
     EXPECT_TRUE(IsWindowVisible(Control(sheet, kSelectAll)));
 
     const int icons = TrayIconCount();
-    Click(ok);
+    ClickToClose(ok);
     ASSERT_TRUE(WaitForSheetGone(pid));
     EXPECT_TRUE(WaitForTrayIcons(icons + 2));
     ASSERT_TRUE(WaitForQuotes(main, path, 3)) << Log();
@@ -309,6 +312,8 @@ TEST_F(AddStock, ClosingTheSheetDuringASearchEndsItPromptly) {
     HWND list = Control(sheet, kResults);
     for (DWORD waited = 0; waited < kWait && Rows(list) < 40; waited += 100) Sleep(100);
     ASSERT_GE(Rows(list), 40);
+    EXPECT_TRUE(IsWindowVisible(Control(sheet, kProgress)));
+    Screenshot("add_stock_searching");
     PostMessageW(sheet, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(WaitForSheetGone(pid, 5000));
     // Each search stops after the page it is reading (at most one request more each).
@@ -336,7 +341,7 @@ TEST_F(AddStock, StartingWithTheAddStockChoiceOpensTheSheet) {
     HWND codes = WaitForControl(sheet, kCodes);
     ASSERT_NE(codes, nullptr);
     Type(codes, L"7203 6758.t");
-    Click(GetDlgItem(sheet, IDOK));
+    ClickToClose(GetDlgItem(sheet, IDOK));
     ASSERT_TRUE(WaitForSheetGone(pid));
     ASSERT_TRUE(WaitForLog("Initialization process completed")) << Log();
     EXPECT_EQ(LogCount("Add stock dlg mode"), 1u);
