@@ -20,9 +20,11 @@ namespace {
 
 // "No stock matched" waits until the search thread's send has been answered.
 constexpr UINT WM_APP_NO_MATCH = WM_APP + 0x101;
-// Rows are inserted after the send was answered: searches that send page after page must not
-// keep the page so busy that the user's clicks and keys never get their turn.
-constexpr UINT WM_APP_SHOW_ROWS = WM_APP + 0x102;
+// Rows are inserted by a timer after the sends were answered: searches that send page after page
+// must not keep the page so busy that painting, clicks and keys never get their turn (the system
+// delivers timers after all of them).
+constexpr UINT_PTR kShowRowsTimer = 1;
+constexpr UINT kShowRowsDelayMs = 50;
 constexpr int kCodeColumnWidth = 90;
 constexpr int kNameColumnWidth = 290;
 constexpr int kWizardButtonWidth = 150;
@@ -145,7 +147,9 @@ BOOL CSearchAddPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
         case WM_APP_NO_MATCH:
             OnNoMatch();
             return TRUE;
-        case WM_APP_SHOW_ROWS:
+        case WM_TIMER:
+            if (wParam != kShowRowsTimer) return FALSE;
+            KillTimer(hwnd_, kShowRowsTimer);
             ShowPendingRows();
             return TRUE;
         case WM_NOTIFY: {
@@ -251,7 +255,8 @@ void CSearchAddPage::OnSearchResult(const SearchResults* results, int running) {
     if (results != nullptr) {
         results_.insert(results_.end(), results->begin(), results->end());
         AppLog().Log(LOG_DTL, "Search result count: %d", static_cast<int>(results->size()));
-        if (!rowsPosted_ && shown_ < results_.size()) rowsPosted_ = PostMessageW(hwnd_, WM_APP_SHOW_ROWS, 0, 0) != 0;
+        if (!rowsPosted_ && shown_ < results_.size())
+            rowsPosted_ = SetTimer(hwnd_, kShowRowsTimer, kShowRowsDelayMs, nullptr) != 0;
         if (!rowsPosted_) ShowPendingRows();
     }
     // Reports of searches stopped earlier do not move a bar that is not shown.
@@ -290,6 +295,7 @@ void CSearchAddPage::OnNoMatch() {
 
 void CSearchAddPage::OnDestroy() {
     closing_ = true;
+    KillTimer(hwnd_, kShowRowsTimer);
     if (context_) {
         CancelSearch(*context_);
         // Answers the sends still waiting for this window, then cuts the threads off.

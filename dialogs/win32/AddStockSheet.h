@@ -76,7 +76,7 @@ class CSearchAddPage : public CPropertyPage {
     std::unique_ptr<Win32SearchSink> sink_;
     HWND list_ = nullptr;
     std::size_t shown_ = 0;    // results_ up to here have had their rows made
-    bool rowsPosted_ = false;  // a WM_APP_SHOW_ROWS is on its way
+    bool rowsPosted_ = false;  // the timer that shows them runs
     bool inserting_ = false;   // rows being added: their initial state is no user's check
     bool closing_ = false;
 };
