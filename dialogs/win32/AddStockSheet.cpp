@@ -95,7 +95,11 @@ BOOL CSearchAddPage::OnInitDialog() {
     return TRUE;
 }
 
-void CSearchAddPage::OnSetActive() { ShowMode(); }
+void CSearchAddPage::OnSetActive() {
+    ShowMode();
+    // The sheet may not yet name this page as the current one.
+    EnableSheetOk(hwnd_, model_.OkEnabled());
+}
 
 bool CSearchAddPage::OnApply(bool) {
     // OK with this page active: only the checked rows are added, in row order.

@@ -161,6 +161,11 @@ TEST_F(AddStock, TypedCodesBecomeIconsAndAreSavedInOrder) {
     Type(codes, L"");
     EXPECT_FALSE(IsWindowEnabled(ok));
     Type(codes, L"3456.T, 7777.Q 9999\tUSD,,EUR");
+    // Each page speaks for OK while it is shown: the search page has nothing to add yet.
+    SendMessageW(sheet, PSM_SETCURSEL, 0, 0);
+    EXPECT_FALSE(IsWindowEnabled(ok));
+    SendMessageW(sheet, PSM_SETCURSEL, 1, 0);
+    EXPECT_TRUE(IsWindowEnabled(ok));
     ClickToClose(ok);
     ASSERT_TRUE(WaitForSheetGone(pid));
     EXPECT_TRUE(WaitForTrayIcons(icons + 5)) << TrayIconCount() << " icons, " << icons << " before";
