@@ -147,7 +147,7 @@ TEST_F(AddStock, TypedCodesBecomeIconsAndAreSavedInOrder) {
     EXPECT_EQ(wizardRect.top, okRect.top);
     EXPECT_EQ(wizardRect.bottom - wizardRect.top, okRect.bottom - okRect.top);
     EXPECT_FALSE(IsWindowEnabled(ok));  // the search page starts in keyword mode
-    Sleep(300);
+    Sleep(1500);                        // painted
     Screenshot("add_stock_search_page");
 
     SendMessageW(sheet, PSM_SETCURSEL, 1, 0);
@@ -282,6 +282,7 @@ TEST_F(AddStock, AKeywordWithoutMatchesSaysSoAndReturnsToKeywords) {
     HWND box = WaitForBox(pid, L"該当する銘柄はありません。");
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(TextOf(box), L"検索結果");
+    Sleep(1500);
     Screenshot("add_stock_no_match");
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitForBoxGone(pid, L"該当する銘柄はありません。"));
@@ -353,6 +354,47 @@ TEST_F(AddStock, StartingWithTheAddStockChoiceOpensTheSheet) {
     EXPECT_EQ(LogCount("Add 2 items"), 1u);
     EXPECT_EQ(LogCount("Sel stock dlg mode"), 0u);
     // Two new stocks and no file yet: the exit asks; "いいえ" leaves without saving.
+    PostMessageW(main, WM_APP_EXIT, 0, 0);
+    HWND prompt = WaitForBox(pid, L"銘柄データが変更されています。");
+    ASSERT_NE(prompt, nullptr);
+    PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(WaitForExit(child, kWait), 0u);
+}
+
+TEST_F(AddStock, ACancelledSheetAtStartFallsBackToTheFileDialog) {
+    SetDword(L"DefAction", 1);
+    Child child;
+    ASSERT_TRUE(Start(g_quotrix, L"", child));
+    const DWORD pid = child.pi.dwProcessId;
+    HWND sheet = WaitForSheet(pid);
+    ASSERT_NE(sheet, nullptr);
+    PostMessageW(sheet, WM_COMMAND, IDCANCEL, 0);
+    HWND dialog = WaitForBox(pid, L"銘柄ファイルを開く");
+    ASSERT_NE(dialog, nullptr);
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(WaitForExit(child, kWait), 0u);
+}
+
+TEST_F(AddStock, TheStartupChoiceOfCodesOpensTheSheet) {
+    SetDword(L"DefAction", 2);
+    Child child;
+    ASSERT_TRUE(Start(g_quotrix, L"", child));
+    const DWORD pid = child.pi.dwProcessId;
+    HWND choice = WaitForBox(pid, L"Quotrix!の起動方法を選択してください。", 15000);
+    if (choice == nullptr) GTEST_SKIP() << "a default stock file of an earlier test was opened";
+    PostMessageW(choice, WM_COMMAND, 1001, 0);  // "証券コードを指定する(&T)"
+    HWND sheet = WaitForSheet(pid);
+    ASSERT_NE(sheet, nullptr);
+    SendMessageW(sheet, PSM_SETCURSEL, 1, 0);
+    HWND codes = WaitForControl(sheet, kCodes);
+    ASSERT_NE(codes, nullptr);
+    Type(codes, L"9984");
+    ClickToClose(GetDlgItem(sheet, IDOK));
+    ASSERT_TRUE(WaitForSheetGone(pid));
+    HWND main = WaitForMainWindow(pid);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitForLog("Initialization process completed")) << Log();
+    EXPECT_EQ(LogCount("Add 1 items"), 1u);
     PostMessageW(main, WM_APP_EXIT, 0, 0);
     HWND prompt = WaitForBox(pid, L"銘柄データが変更されています。");
     ASSERT_NE(prompt, nullptr);
