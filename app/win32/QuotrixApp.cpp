@@ -241,9 +241,8 @@ bool CQuotrixApp::ChooseStartupStocks(PortfolioPlacement& placement) {
                 if (OpenLastStockFile(placement)) return true;
                 CStartupChoiceDlg choice;
                 const INT_PTR answer = choice.DoModal(mainWindow_->GetSafeHwnd());
-                // Codes fall back to the file dialog as "DefAction" 1 does when no stock is added.
-                if (answer == 1 && OpenStartupAddStock()) return true;
-                if (answer != 0 && answer != 1) return false;
+                if (answer == 1) return OpenStartupAddStock();
+                if (answer != 0) return false;
                 break;
             }
             default:
@@ -255,9 +254,7 @@ bool CQuotrixApp::ChooseStartupStocks(PortfolioPlacement& placement) {
 
 bool CQuotrixApp::OpenStartupAddStock() {
     AppLog().Log(LOG_DTL, "Add stock dlg mode");
-    // The add-stock sheet comes with its own dialogs; until then no stock is added here and
-    // the file dialog follows.
-    return false;
+    return mainWindow_->OpenAddStock(1);
 }
 
 bool CQuotrixApp::StartWizard() {

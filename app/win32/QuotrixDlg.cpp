@@ -592,6 +592,10 @@ void CQuotrixDlg::OnCommand(UINT id) {
         case ID_APP_PORTFOLIO:
             ShowPortfolio();
             return;
+        case ID_APP_ADD_STOCK:
+        case ID_ACCEL_ADD_STOCK:
+            OpenAddStock(0);
+            return;
         case ID_APP_OPTIONS:
             if (!optionsOpen) OpenOptions(lastOptionsPage_);
             return;

@@ -69,6 +69,12 @@ class CQuotrixDlg : public CDialog,
     // The desktop icon windows (QuotrixDlgDesktop.cpp): after colours, fonts or options changed,
     // each takes the new look, shape and topmost state.
     void ReshapeDesktopWindows();
+    // The add-stock sheet, modal; bit 0 of `mode`: start-up (no other dialog check, no quotes
+    // asked for here, the totals left to the start-up). True when any stock was added.
+    bool OpenAddStock(unsigned mode);
+    // Registers new stocks in input order (icons, texts, totals); with `rejectDuplicates`, stocks
+    // already listed are refused, reported and destroyed. Answers how many were added.
+    std::size_t AddStocks(StockList& stocks, bool rejectDuplicates, bool startup);
     // The about box, modal; nothing when it is already open.
     void OpenAboutBox();
     const ProgramVersion& Version() const { return version_; }
@@ -158,6 +164,7 @@ class CQuotrixDlg : public CDialog,
     HCURSOR sizeCursor_ = nullptr;
     int lastOptionsPage_ = 0;  // the options page shown last, for the life of the process
     int propertySheetsOpen_ = 0;
+    int lastAddPage_ = 0;  // the add-stock page used last, for the life of the process
 
     StockList stocks_;
     RunningTotals totals_;  // the totals line of stocks_

@@ -20,6 +20,7 @@
 #include "model/StockMan.h"
 #include "platform/Messages.h"
 #include "platform/win32/WinText.h"
+#include "tests/drivers/png_file.h"
 #include "tests/tools/quote_server_harness.h"
 
 namespace quotrix::driver {
@@ -198,13 +199,13 @@ inline std::string Folder() {
     return folder;
 }
 
-// Screenshots go to the build folder for a person to look at; the tests do not read them.
+// Screenshots go to the build folder as PNG files for a person to look at; the tests do not read them.
 inline void Screenshot(const char* name) {
     const char* build = std::getenv("QUOTRIX_BUILD");
     if (!build) return;
     std::string path = std::string("Z:") + build + "/screenshots";
     CreateDirectoryA(path.c_str(), nullptr);
-    path += std::string("/") + name + ".bmp";
+    path += std::string("/") + name + ".png";
     const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
@@ -215,18 +216,20 @@ inline void Screenshot(const char* name) {
     BITMAPINFOHEADER info{};
     info.biSize = sizeof info;
     info.biWidth = w;
-    info.biHeight = h;
+    info.biHeight = -h;  // rows from the top, as PNG keeps them
     info.biPlanes = 1;
     info.biBitCount = 24;
     info.biCompression = BI_RGB;
-    std::vector<char> pixels(static_cast<std::size_t>(((w * 3 + 3) & ~3) * h));
+    const std::size_t stride = static_cast<std::size_t>((w * 3 + 3) & ~3);
+    std::vector<std::uint8_t> pixels(stride * static_cast<std::size_t>(h));
     GetDIBits(memory, bitmap, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof info + pixels.size()), 0, 0,
-                          sizeof(BITMAPFILEHEADER) + sizeof info};
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&file), sizeof file);
-    out.write(reinterpret_cast<const char*>(&info), sizeof info);
-    out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+    std::vector<std::uint8_t> rgb;
+    rgb.reserve(static_cast<std::size_t>(w) * h * 3);
+    for (int y = 0; y < h; ++y) {
+        const std::uint8_t* row = pixels.data() + stride * y;
+        for (int x = 0; x < w; ++x) rgb.insert(rgb.end(), {row[x * 3 + 2], row[x * 3 + 1], row[x * 3]});
+    }
+    quotrix::testing::WritePng(path, w, h, rgb);
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);

@@ -98,6 +98,7 @@ class StockProperties : public QuotrixRun {
 
     // Adds `shares` at unit price `unit` through the add dialog's controls.
     void Buy(const wchar_t* shares, const wchar_t* unit) {
+        const std::wstring sharesBefore = Item(trade_, IDC_TP_SHARES);
         ClickLater(trade_, IDC_TP_ADD);
         HWND add = WaitForBox(child_.pi.dwProcessId, L"追加する株数と金額を入力してください。");
         ASSERT_NE(add, nullptr);
@@ -107,6 +108,8 @@ class StockProperties : public QuotrixRun {
         ASSERT_TRUE(IsWindowEnabled(GetDlgItem(add, IDOK)));
         Click(add, IDOK);
         ASSERT_TRUE(WaitForBoxGone(child_.pi.dwProcessId, L"追加する株数と金額を入力してください。"));
+        // The page shows the trade after the box has gone, on the program's own turn.
+        for (DWORD waited = 0; waited < kWait && Item(trade_, IDC_TP_SHARES) == sharesBefore; waited += 50) Sleep(50);
     }
 
     // OK on the sheet, then the save command; the stock as the file holds it.

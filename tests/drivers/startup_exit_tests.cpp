@@ -78,21 +78,18 @@ TEST_F(StartupChoice, CancelEndsTheProgramWithoutAMessage) {
     EXPECT_NE(Log().find("Stock data load failure"), std::string::npos) << Log();
 }
 
-TEST_F(StartupChoice, CodesFallBackToTheFileDialogAsTheAddStockModeDoes) {
-    const std::string path = WriteFile({"7203.t", "6758.t"});
+TEST_F(StartupChoice, CancellingTheCodesSheetEndsTheProgram) {
     Child child;
     HWND choice = StartToTheChoice(child);
     ASSERT_NE(choice, nullptr) << Log();
     Click(choice, kChoiceCodes);
-    // No add-stock sheet yet: the program goes on to the file dialog instead of ending.
-    HWND dialog = WaitForBox(child.pi.dwProcessId, L"銘柄ファイルを開く");
-    ASSERT_NE(dialog, nullptr) << Log();
+    // The sheet's answer is the start-up's answer: no stock added ends the program.
+    HWND sheet = WaitForBox(child.pi.dwProcessId, L"Quotrix! - 証券コード追加");
+    ASSERT_NE(sheet, nullptr) << Log();
     EXPECT_NE(Log().find("Add stock dlg mode"), std::string::npos);
-    ASSERT_TRUE(TypeFileName(dialog, path));
-    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(WaitForLog("Initialization process completed")) << Log();
-    EXPECT_NE(Log().find("Stock file: " + path + " / 2 items"), std::string::npos) << Log();
-    EXPECT_EQ(ExitQuotrix(WaitForMainWindow(child.pi.dwProcessId), child), 0u);
+    PostMessageW(sheet, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(WaitForExit(child, kWait), 0u);
+    EXPECT_NE(Log().find("Stock data load failure"), std::string::npos) << Log();
 }
 
 TEST_F(StartupChoice, TheFileChoiceOpensTheFileDialogAndItsCancelEnds) {
