@@ -115,6 +115,18 @@ class AddStock : public QuotrixRun {
         return -1;
     }
 
+    // Starts Quotrix on a file of `codes` (kept in `path_`) and opens the sheet from the menu;
+    // `main` gets the main window. The sheet, or null.
+    HWND StartWithSheet(std::initializer_list<const char*> codes, Child& child, HWND& main) {
+        path_ = WriteFile(codes);
+        main = StartQuotrix(FileArgs(path_), child);
+        if (main == nullptr || !WaitForLog("Initialization process completed")) return nullptr;
+        PostMessageW(main, WM_COMMAND, kAddStockCommand, 0);
+        return WaitForSheet(child.pi.dwProcessId);
+    }
+
+    std::string path_;  // the file StartWithSheet made
+
     // The list's keys: Home selects the first row, Down the next, Space ticks the selected row.
     static void Key(HWND list, WPARAM key) {
         SendMessageW(list, WM_KEYDOWN, key, 0);
@@ -200,16 +212,11 @@ TEST_F(AddStock, TypedCodesBecomeIconsAndAreSavedInOrder) {
 }
 
 TEST_F(AddStock, SearchResultsTickedAreAddedAndSurviveAReturnToKeywords) {
-    const std::string path = WriteFile({"6758.t"});
     Child child;
-    HWND main = StartQuotrix(FileArgs(path), child);
-    ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitForLog("Initialization process completed")) << Log();
+    HWND main = nullptr;
+    HWND sheet = StartWithSheet({"6758.t"}, child, main);
+    ASSERT_NE(sheet, nullptr) << Log();
     const DWORD pid = child.pi.dwProcessId;
-
-    PostMessageW(main, WM_COMMAND, kAddStockCommand, 0);
-    HWND sheet = WaitForSheet(pid);
-    ASSERT_NE(sheet, nullptr);
     HWND keyword = WaitForControl(sheet, kKeyword);
     HWND button = Control(sheet, kMainButton);
     HWND list = Control(sheet, kResults);
@@ -255,8 +262,8 @@ TEST_F(AddStock, SearchResultsTickedAreAddedAndSurviveAReturnToKeywords) {
     ClickToClose(ok);
     ASSERT_TRUE(WaitForSheetGone(pid));
     EXPECT_TRUE(WaitForTrayIcons(icons + 2));
-    ASSERT_TRUE(WaitForQuotes(main, path, 3)) << Log();
-    StockList saved = ReadBack(path);
+    ASSERT_TRUE(WaitForQuotes(main, path_, 3)) << Log();
+    StockList saved = ReadBack(path_);
     ASSERT_EQ(saved.size(), 3u);
     EXPECT_EQ(saved[0]->code, 6758u);
     EXPECT_NE(saved[1]->code, saved[2]->code);
@@ -266,15 +273,11 @@ TEST_F(AddStock, SearchResultsTickedAreAddedAndSurviveAReturnToKeywords) {
 }
 
 TEST_F(AddStock, AKeywordWithoutMatchesSaysSoAndReturnsToKeywords) {
-    const std::string path = WriteFile({"7203.t"});
     Child child;
-    HWND main = StartQuotrix(FileArgs(path), child);
-    ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitForLog("Initialization process completed")) << Log();
+    HWND main = nullptr;
+    HWND sheet = StartWithSheet({"7203.t"}, child, main);
+    ASSERT_NE(sheet, nullptr) << Log();
     const DWORD pid = child.pi.dwProcessId;
-    PostMessageW(main, WM_COMMAND, kAddStockCommand, 0);
-    HWND sheet = WaitForSheet(pid);
-    ASSERT_NE(sheet, nullptr);
     HWND keyword = WaitForControl(sheet, kKeyword);
     ASSERT_NE(keyword, nullptr);
     Type(keyword, L"存在しない会社名");
@@ -301,15 +304,11 @@ TEST_F(AddStock, AKeywordWithoutMatchesSaysSoAndReturnsToKeywords) {
 }
 
 TEST_F(AddStock, ClosingTheSheetDuringASearchEndsItPromptly) {
-    const std::string path = WriteFile({"7203.t"});
     Child child;
-    HWND main = StartQuotrix(FileArgs(path), child);
-    ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitForLog("Initialization process completed")) << Log();
+    HWND main = nullptr;
+    HWND sheet = StartWithSheet({"7203.t"}, child, main);
+    ASSERT_NE(sheet, nullptr) << Log();
     const DWORD pid = child.pi.dwProcessId;
-    PostMessageW(main, WM_COMMAND, kAddStockCommand, 0);
-    HWND sheet = WaitForSheet(pid);
-    ASSERT_NE(sheet, nullptr);
     HWND keyword = WaitForControl(sheet, kKeyword);
     ASSERT_NE(keyword, nullptr);
     // Every code: a search over the full 70 result pages, each keyword on a thread of its own.
@@ -332,7 +331,7 @@ TEST_F(AddStock, ClosingTheSheetDuringASearchEndsItPromptly) {
     DWORD_PTR answer = 0;
     EXPECT_NE(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer), 0);
     EXPECT_EQ(ExitQuotrix(main, child), 0u);
-    EXPECT_EQ(ReadBack(path).size(), 1u);
+    EXPECT_EQ(ReadBack(path_).size(), 1u);
 }
 
 TEST_F(AddStock, StartingWithTheAddStockChoiceOpensTheSheet) {

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -199,6 +201,53 @@ inline std::string Folder() {
     return folder;
 }
 
+// The pixels of `source` in the `w` x `h` rectangle at (x, y), as 0x00RRGGBB, rows from the top.
+inline std::vector<std::uint32_t> CopyPixels(HDC source, int x, int y, int w, int h) {
+    std::vector<std::uint32_t> pixels;
+    if (w <= 0 || h <= 0) return pixels;
+    HDC memory = CreateCompatibleDC(source);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    std::uint32_t* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+    if (bitmap != nullptr) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, w, h, source, x, y, SRCCOPY);
+        GdiFlush();
+        pixels.assign(bits, bits + static_cast<std::size_t>(w) * h);
+        for (std::uint32_t& pixel : pixels) pixel &= 0xFFFFFF;
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    return pixels;
+}
+
+// What the screen shows in `r`.
+inline std::vector<std::uint32_t> ScreenPixels(const RECT& r) {
+    HDC screen = GetDC(nullptr);
+    std::vector<std::uint32_t> pixels = CopyPixels(screen, r.left, r.top, r.right - r.left, r.bottom - r.top);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// How many pixels of `colour` the window shows on the screen, left of `columns` when given.
+inline int CountColour(HWND window, COLORREF colour, int columns = INT_MAX) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    const int w = r.right - r.left;
+    const std::vector<std::uint32_t> pixels = ScreenPixels(r);
+    const std::uint32_t want = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+    int count = 0;
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+        count += pixels[i] == want && static_cast<int>(i % static_cast<std::size_t>(w)) < columns;
+    return count;
+}
+
 // Screenshots go to the build folder as PNG files for a person to look at; the tests do not read them.
 inline void Screenshot(const char* name) {
     const char* build = std::getenv("QUOTRIX_BUILD");
@@ -206,33 +255,14 @@ inline void Screenshot(const char* name) {
     std::string path = std::string("Z:") + build + "/screenshots";
     CreateDirectoryA(path.c_str(), nullptr);
     path += std::string("/") + name + ".png";
-    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY);
-    SelectObject(memory, old);
-    BITMAPINFOHEADER info{};
-    info.biSize = sizeof info;
-    info.biWidth = w;
-    info.biHeight = -h;  // rows from the top, as PNG keeps them
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
-    const std::size_t stride = static_cast<std::size_t>((w * 3 + 3) & ~3);
-    std::vector<std::uint8_t> pixels(stride * static_cast<std::size_t>(h));
-    GetDIBits(memory, bitmap, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+    const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    const std::vector<std::uint32_t> pixels = ScreenPixels(screen);
     std::vector<std::uint8_t> rgb;
-    rgb.reserve(static_cast<std::size_t>(w) * h * 3);
-    for (int y = 0; y < h; ++y) {
-        const std::uint8_t* row = pixels.data() + stride * y;
-        for (int x = 0; x < w; ++x) rgb.insert(rgb.end(), {row[x * 3 + 2], row[x * 3 + 1], row[x * 3]});
-    }
-    quotrix::testing::WritePng(path, w, h, rgb);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    rgb.reserve(pixels.size() * 3);
+    for (std::uint32_t pixel : pixels)
+        rgb.insert(rgb.end(), {static_cast<std::uint8_t>(pixel >> 16), static_cast<std::uint8_t>(pixel >> 8),
+                               static_cast<std::uint8_t>(pixel)});
+    quotrix::testing::WritePng(path, screen.right, screen.bottom, rgb);
 }
 
 class QuotrixRun : public ::testing::Test {

@@ -7,35 +7,6 @@ namespace {
 using namespace quotrix;
 using namespace quotrix::driver;
 
-// How many pixels of the colour the window shows left of `columns` (the picture column).
-int CountColour(HWND window, COLORREF colour, int columns) {
-    RECT r{};
-    GetWindowRect(window, &r);
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    std::uint32_t* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    int count = 0;
-    const std::uint32_t want = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w && x < columns; ++x) count += (bits[y * w + x] & 0xFFFFFF) == want;
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return count;
-}
-
 TEST_F(QuotrixRun, StockMenuShowsPicturesAndItsToggleMovesTheStockToTheDesktop) {
     const std::string path = WriteFile({"7203.t", "6758.t"});
     Child child;

@@ -68,34 +68,6 @@ SavedPlace ReadPlace(const std::string& path) {
     return place;
 }
 
-// Pixels of `colour` in the window's part of the screen.
-int CountColour(HWND window, COLORREF colour) {
-    const RECT r = WindowRect(window);
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    if (w <= 0 || h <= 0) return 0;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    std::uint32_t* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    int count = 0;
-    const std::uint32_t want = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
-    for (int i = 0; i < w * h; ++i) count += (bits[i] & 0xFFFFFF) == want;
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return count;
-}
-
 class Portfolio : public QuotrixRun {
   protected:
     void SetUp() override {

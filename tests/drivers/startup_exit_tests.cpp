@@ -22,14 +22,6 @@ void Click(HWND dialog, UINT id) {
     PostMessageW(button, BM_CLICK, 0, 0);
 }
 
-// The open dialog's file name box (the combo box of the Explorer-style dialog, or the edit of
-// the older one).
-bool TypeFileName(HWND dialog, const std::string& path) {
-    for (const int id : {0x47C, 0x480})
-        if (HWND box = GetDlgItem(dialog, id)) return SetWindowTextW(box, Wide(path).c_str()) != 0;
-    return false;
-}
-
 std::string AppDataFolder() {
     wchar_t path[MAX_PATH] = {};
     SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, path);
@@ -64,6 +56,18 @@ class StartupChoice : public QuotrixRun {
         if (!Start(g_quotrix, L"", child)) return nullptr;
         return WaitForBox(child.pi.dwProcessId, L"Quotrix!の起動方法を選択してください。");
     }
+
+    // Answers the choice with `button` and cancels the window that follows (found by `text`).
+    void ChooseThenCancel(int button, const wchar_t* text) {
+        Child child;
+        HWND choice = StartToTheChoice(child);
+        ASSERT_NE(choice, nullptr) << Log();
+        Click(choice, button);
+        HWND next = WaitForBox(child.pi.dwProcessId, text);
+        ASSERT_NE(next, nullptr) << Log();
+        PostMessageW(next, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_EQ(WaitForExit(child, kWait), 0u);
+    }
 };
 
 TEST_F(StartupChoice, CancelEndsTheProgramWithoutAMessage) {
@@ -79,29 +83,15 @@ TEST_F(StartupChoice, CancelEndsTheProgramWithoutAMessage) {
 }
 
 TEST_F(StartupChoice, CancellingTheCodesSheetEndsTheProgram) {
-    Child child;
-    HWND choice = StartToTheChoice(child);
-    ASSERT_NE(choice, nullptr) << Log();
-    Click(choice, kChoiceCodes);
     // The sheet's answer is the start-up's answer: no stock added ends the program.
-    HWND sheet = WaitForBox(child.pi.dwProcessId, L"Quotrix! - 証券コード追加");
-    ASSERT_NE(sheet, nullptr) << Log();
+    ASSERT_NO_FATAL_FAILURE(ChooseThenCancel(kChoiceCodes, L"Quotrix! - 証券コード追加"));
     EXPECT_NE(Log().find("Add stock dlg mode"), std::string::npos);
-    PostMessageW(sheet, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_EQ(WaitForExit(child, kWait), 0u);
     EXPECT_NE(Log().find("Stock data load failure"), std::string::npos) << Log();
 }
 
 TEST_F(StartupChoice, TheFileChoiceOpensTheFileDialogAndItsCancelEnds) {
-    Child child;
-    HWND choice = StartToTheChoice(child);
-    ASSERT_NE(choice, nullptr) << Log();
-    Click(choice, kChoiceFile);
-    HWND dialog = WaitForBox(child.pi.dwProcessId, L"銘柄ファイルを開く");
-    ASSERT_NE(dialog, nullptr) << Log();
+    ASSERT_NO_FATAL_FAILURE(ChooseThenCancel(kChoiceFile, L"銘柄ファイルを開く"));
     EXPECT_EQ(Log().find("Add stock dlg mode"), std::string::npos);
-    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_EQ(WaitForExit(child, kWait), 0u);
 }
 
 TEST_F(StartupChoice, TheDefaultFileIsOpenedBeforeAnyQuestion) {
@@ -152,7 +142,9 @@ class MainWindowJoins : public QuotrixRun {
 
     HWND WaitForExitPrompt(Child& child) {
         HWND prompt = WaitForBox(child.pi.dwProcessId, L"銘柄データが変更されています。");
-        if (prompt) EXPECT_EQ(TextOf(prompt), L"Quotrix! ファイルの更新");
+        if (prompt) {
+            EXPECT_EQ(TextOf(prompt), L"Quotrix! ファイルの更新");
+        }
         return prompt;
     }
 };

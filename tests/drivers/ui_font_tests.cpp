@@ -32,23 +32,9 @@ bool Dark(std::uint32_t pixel) {
 }
 
 Mask MaskOf(HDC source, int x, int y, int w, int h) {
-    HDC memory = CreateCompatibleDC(source);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    std::uint32_t* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, source, x, y, SRCCOPY);
-    GdiFlush();
-    Mask mask{w, h, std::vector<bool>(static_cast<std::size_t>(w * h))};
-    for (int i = 0; i < w * h; ++i) mask.ink[static_cast<std::size_t>(i)] = Dark(bits[i]);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
+    const std::vector<std::uint32_t> pixels = CopyPixels(source, x, y, w, h);
+    Mask mask{w, h, std::vector<bool>(pixels.size())};
+    for (std::size_t i = 0; i < pixels.size(); ++i) mask.ink[i] = Dark(pixels[i]);
     return mask;
 }
 
