@@ -340,4 +340,4 @@
 #define IDC_SK_BROWSE 5296
 #define IDC_SK_SITE 5297
 #define IDC_OPT_BOX_BASE 5300
-#define IDC_OPT_BOX(page, index) (IDC_OPT_BOX_BASE + 20 * ((page) - 1) + (index))
+#define IDC_OPT_BOX(page, index) (IDC_OPT_BOX_BASE + 20 * ((page)-1) + (index))

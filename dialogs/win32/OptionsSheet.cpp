@@ -602,7 +602,7 @@ void COptStockPage::BoxChanged() {
                 model_.FontChosen() ? FontSampleText(model_.work.settings.desktopFont) : "");
 }
 
-void COptStockPage::ChooseFont() {
+void COptStockPage::PickFont() {
     const DesktopFont& current = model_.work.settings.desktopFont;
     LOGFONTW font{};
     font.lfHeight = current.height;
@@ -648,7 +648,7 @@ void COptStockPage::ChooseFont() {
 
 BOOL COptStockPage::Command(UINT id, UINT code) {
     if (id != IDC_OPT_FONT) return FALSE;
-    if (code == BN_CLICKED) ChooseFont();
+    if (code == BN_CLICKED) PickFont();
     return TRUE;
 }
 

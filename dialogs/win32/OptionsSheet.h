@@ -172,7 +172,7 @@ class COptStockPage : public COptPage {
     BOOL OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
   private:
-    void ChooseFont();
+    void PickFont();
     OptDesktopModel model_;
 };
 
