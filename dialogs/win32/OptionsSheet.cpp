@@ -244,6 +244,13 @@ BOOL COptPage::OnCommand(UINT id, UINT code, HWND) {
     return Command(id, code);
 }
 
+void COptPage::Refuse(int id, const std::string& message) {
+    RejectInput(hwnd_, id, message);
+    // The sheet may still move the focus after the page refused; this puts it back in the box.
+    PostMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(hwnd_, id)), TRUE);
+    Options().pendingFocus_ = GetDlgItem(hwnd_, id);
+}
+
 bool COptPage::OnApply(bool closing) {
     Store();
     Options().PageStored(*this, closing);
@@ -296,8 +303,7 @@ void COptCheckPage::BoxChanged() {
 
 bool COptCheckPage::OnKillActive() {
     if (auto problem = model_.SetTexts(GetItemText(hwnd_, IDC_OPT_INTERVAL), GetItemText(hwnd_, IDC_OPT_THREADS))) {
-        RejectInput(hwnd_, problem->field == OptCheckModel::FIELD_INTERVAL ? IDC_OPT_INTERVAL : IDC_OPT_THREADS,
-                    problem->message);
+        Refuse(problem->field == OptCheckModel::FIELD_INTERVAL ? IDC_OPT_INTERVAL : IDC_OPT_THREADS, problem->message);
         return false;
     }
     model_.work.settings.startTime = TimePicker(hwnd_, IDC_OPT_START_TIME, model_.work.settings.startTime);
@@ -474,7 +480,7 @@ void COptFormPage::Show() { UpdateItemText(hwnd_, IDC_OPT_NAME_MAX, model_.NameM
 
 bool COptFormPage::OnKillActive() {
     if (auto problem = model_.SetNameMaxText(GetItemText(hwnd_, IDC_OPT_NAME_MAX))) {
-        RejectInput(hwnd_, IDC_OPT_NAME_MAX, problem->message);
+        Refuse(IDC_OPT_NAME_MAX, problem->message);
         return false;
     }
     return true;
@@ -519,7 +525,7 @@ bool COptIconPage::ReadSteps() {
     std::array<std::string, 4> texts;
     for (int i = 0; i < 4; ++i) texts[static_cast<std::size_t>(i)] = GetItemText(hwnd_, IDC_OPT_STEP1 + i);
     if (auto problem = model_.SetStepTexts(texts)) {
-        RejectInput(hwnd_, IDC_OPT_STEP1 + problem->field, problem->message);
+        Refuse(IDC_OPT_STEP1 + problem->field, problem->message);
         return false;
     }
     return true;
@@ -687,7 +693,7 @@ void COptPortfolioPage::Show() {
 
 bool COptPortfolioPage::OnKillActive() {
     if (auto problem = model_.SetIdleTimeText(GetItemText(hwnd_, IDC_OPT_IDLE_TIME))) {
-        RejectInput(hwnd_, IDC_OPT_IDLE_TIME, problem->message);
+        Refuse(IDC_OPT_IDLE_TIME, problem->message);
         return false;
     }
     return true;
@@ -830,6 +836,8 @@ void COptDetailPage::Show() {
     EnableItem(hwnd_, IDC_OPT_PROXY, model_.work.settings.UseProxy());
 }
 
+void COptDetailPage::BoxChanged() { EnableItem(hwnd_, IDC_OPT_PROXY, model_.work.settings.UseProxy()); }
+
 void COptDetailPage::ReadTexts() {
     model_.work.settings.calcPath = GetItemText(hwnd_, IDC_OPT_CALC);
     model_.work.logPath = GetItemText(hwnd_, IDC_OPT_LOG_PATH);
@@ -840,7 +848,7 @@ bool COptDetailPage::OnKillActive() {
     std::array<std::string, 3> texts;
     for (int i = 0; i < 3; ++i) texts[static_cast<std::size_t>(i)] = GetItemText(hwnd_, IDC_OPT_TO_CONNECT_S + i);
     if (auto problem = model_.SetTimeoutTexts(texts)) {
-        RejectInput(hwnd_, IDC_OPT_TO_CONNECT_S + problem->field - OptDetailModel::FIELD_CONNECT, problem->message);
+        Refuse(IDC_OPT_TO_CONNECT_S + problem->field - OptDetailModel::FIELD_CONNECT, problem->message);
         return false;
     }
     return true;
@@ -937,6 +945,15 @@ void COptionsSheet::AddDetailPage() {
     if (!InsertPageNow(detail_)) return;
     detailAdded_ = true;
     SetActivePage(detail_);
+}
+
+bool COptionsSheet::OnSheetMessage(UINT message, WPARAM wParam, LPARAM, LRESULT&) {
+    if (message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE && pendingFocus_) {
+        if (IsWindow(pendingFocus_))
+            PostMessageW(GetParent(pendingFocus_), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(pendingFocus_), TRUE);
+        pendingFocus_ = nullptr;
+    }
+    return false;
 }
 
 void COptionsSheet::PageStored(const COptPage& page, bool closing) {

@@ -61,6 +61,8 @@ class COptPage : public CPropertyPage {
     virtual void BoxChanged() {}
 
     void ShowBoxes();
+    // A refused entry: the message, then the focus in box `id`.
+    void Refuse(int id, const std::string& message);
     void Refresh() {
         Loading loading(*this);
         ShowBoxes();
@@ -221,6 +223,7 @@ class COptDetailPage : public COptPage {
     OptionsState& Work() override { return model_.work; }
     bool OnKillActive() override;
     BOOL Command(UINT id, UINT code) override;
+    void BoxChanged() override;
 
   private:
     void ReadTexts();
@@ -240,6 +243,9 @@ class COptionsSheet : public CCenterPropertySheet {
     OptionsState& live;
     const OptionsServices& services;
 
+  protected:
+    bool OnSheetMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
   private:
     friend class COptPage;
     // A page stored itself; after the last created page the main window is told.
@@ -255,6 +261,9 @@ class COptionsSheet : public CCenterPropertySheet {
     COptOtherPage other_;
     COptDetailPage detail_;
     bool detailAdded_ = false;
+    // The box of a refused entry: it gets the focus back when the sheet is activated again
+    // after the message (activation may come after the page has set the focus).
+    HWND pendingFocus_ = nullptr;
 };
 
 }  // namespace quotrix
