@@ -288,4 +288,68 @@ TEST_F(Options, PortfolioFontSizeResizesTheRowsAtOnce) {
     SetDword(L"PF_Font", 12);
 }
 
+TEST_F(Options, SkinDialogAndStockDefaultsAreStored) {
+    SetDword(L"ArrowType", 0);
+    Run(WriteFile({"7203.t"}));
+    OpenFromMenu();
+
+    // The skin: bordered and monochrome is skin code 2; a user design that cannot be read is
+    // refused with its message and the dialog stays.
+    HWND icon = ShowPage(4, IDC_OPT_SKIN);
+    ASSERT_NE(icon, nullptr);
+    ClickLater(icon, IDC_OPT_SKIN);
+    HWND skin = WaitForBox(child_.pi.dwProcessId, L"矢印アイコンスキン");
+    ASSERT_NE(skin, nullptr);
+    Click(skin, IDC_SK_USER);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(skin, IDC_SK_FILE)));
+    Type(skin, IDC_SK_FILE, L"Z:\\no such folder\\design.bmp");
+    ClickLater(skin, IDOK);
+    HWND refusal = WaitForBox(child_.pi.dwProcessId, L"矢印アイコンデザインファイルを読み込めません。");
+    ASSERT_NE(refusal, nullptr);
+    PostMessageW(refusal, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitForBoxGone(child_.pi.dwProcessId, L"矢印アイコンデザインファイルを読み込めません。"));
+    EXPECT_TRUE(IsWindow(skin));
+    Click(skin, IDC_SK_BORDERED);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(skin, IDC_SK_MONO)));
+    Click(skin, IDC_SK_MONO);
+    Shot("options_skin");
+    ClickLater(skin, IDOK);
+    ASSERT_TRUE(WaitForBoxGone(child_.pi.dwProcessId, L"矢印アイコンスキン"));
+
+    // The defaults for new stocks: "常に非表示(&H)" on their display page.
+    HWND form = ShowPage(3, IDC_OPT_STD_STOCK);
+    ASSERT_NE(form, nullptr);
+    ClickLater(form, IDC_OPT_STD_STOCK);
+    HWND defaults = WaitFor(child_.pi.dwProcessId, kWait, [](HWND h) {
+        return ClassOf(h) == L"#32770" && IsWindowVisible(h) && TextOf(h) == L"銘柄の標準設定";
+    });
+    ASSERT_NE(defaults, nullptr);
+    HWND display = nullptr;
+    for (DWORD waited = 0; waited < kWait && !display; waited += 100) {
+        for (HWND page = FindWindowExW(defaults, nullptr, L"#32770", nullptr); page && !display;
+             page = FindWindowExW(defaults, page, L"#32770", nullptr))
+            if (GetDlgItem(page, IDC_DP_NEVER)) display = page;
+        if (!display) Sleep(100);
+    }
+    ASSERT_NE(display, nullptr);
+    Click(display, IDC_DP_NEVER);
+    ClickLater(defaults, IDOK);
+    for (DWORD waited = 0; waited < kWait && IsWindow(defaults); waited += 100) Sleep(100);
+    ASSERT_FALSE(IsWindow(defaults));
+
+    ASSERT_TRUE(Ok());
+    EXPECT_EQ(GetDword(L"ArrowType", 99), 2u);
+    DWORD showMode = 99, size = sizeof showMode;
+    RegGetValueW(HKEY_CURRENT_USER, L"Software\\Veltrane\\Quotrix\\StdStock", L"ShowMode", RRF_RT_REG_DWORD, nullptr,
+                 &showMode, &size);
+    EXPECT_EQ(showMode, 0u);
+    SetDword(L"ArrowType", 0);
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Veltrane\\Quotrix\\StdStock", 0, KEY_WRITE, &key) == 0) {
+        const DWORD always = 1;
+        RegSetValueExW(key, L"ShowMode", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&always), sizeof always);
+        RegCloseKey(key);
+    }
+}
+
 }  // namespace
