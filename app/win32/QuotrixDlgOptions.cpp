@@ -196,6 +196,11 @@ void CQuotrixDlg::ApplyOptions(const OptionsState& live) {
         if (!BuildImageList(images_, cache_, resources_, settings_.arrowType, settings_.arrowDesignFile))
             AppLog().Log(LOG_ERR, "[WND] Image list creation failed");
     }
+    // Without a font of their own the desktop windows take the system's icon-title font again.
+    if (before.DesktopFontInForce() && !settings_.DesktopFontInForce() && !ReadIconTitleFont(settings_.desktopFont))
+        AppLog().Log(LOG_ERR, "System Font Failure");
+    // No idle action: its timer stops.
+    if (settings_.timerAction == 0) KillTimer(hwnd_, CPortfolioView::kActionTimerId);
     options = DisplayOptionsFrom(settings_);
     for (auto& stock : stocks_) RefreshStockIcon(*stock, 0);
     if (portfolio_) {

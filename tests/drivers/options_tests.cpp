@@ -27,6 +27,12 @@ class Options : public QuotrixRun {
                 PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
             WaitForExit(child_, kWait);
         }
+        // The settings the tests change go back to what the other suites expect.
+        SetDword(L"Interval", 90000);
+        SetDword(L"PF_Font", 12);
+        SetDword(L"ArrowType", 0);
+        SetDword(L"ProxyFlags", 0);
+        SetDword(L"CheckTimeout", 0);
         QuotrixRun::TearDown();
     }
 
@@ -205,8 +211,6 @@ TEST_F(Options, LastRunReportOpensTheAdvancedPageWhoseProxyAndTimeoutsAreStored)
     DWORD size = sizeof server;
     RegGetValueW(HKEY_CURRENT_USER, kSettingKey, L"ProxyServer", RRF_RT_REG_SZ, nullptr, server, &size);
     EXPECT_EQ(std::wstring(server), L"http=http://proxy.example:3128");
-    SetDword(L"ProxyFlags", 0);
-    SetDword(L"CheckTimeout", 0);
 }
 
 TEST_F(Options, AdvancedButtonAddsPageNineOnceAndBalanceClearIsSaved) {
@@ -285,7 +289,6 @@ TEST_F(Options, PortfolioFontSizeResizesTheRowsAtOnce) {
     }
     EXPECT_GT(large.bottom - large.top, small.bottom - small.top);
     Screenshot("options_portfolio_18px");
-    SetDword(L"PF_Font", 12);
 }
 
 TEST_F(Options, SkinDialogAndStockDefaultsAreStored) {
@@ -343,7 +346,6 @@ TEST_F(Options, SkinDialogAndStockDefaultsAreStored) {
     RegGetValueW(HKEY_CURRENT_USER, L"Software\\Veltrane\\Quotrix\\StdStock", L"ShowMode", RRF_RT_REG_DWORD, nullptr,
                  &showMode, &size);
     EXPECT_EQ(showMode, 0u);
-    SetDword(L"ArrowType", 0);
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Veltrane\\Quotrix\\StdStock", 0, KEY_WRITE, &key) == 0) {
         const DWORD always = 1;
