@@ -118,6 +118,23 @@ class Options : public QuotrixRun {
         return !IsWindow(sheet_);
     }
 
+    // A value of `key` once the program has written `expected` there (the settings are written
+    // after the sheet's window has gone); the last value read otherwise.
+    static DWORD WaitForValue(const wchar_t* key, const wchar_t* name, DWORD expected) {
+        DWORD value = 0;
+        for (DWORD waited = 0; waited < 5000; waited += 100) {
+            DWORD size = sizeof value;
+            value = 0xFFFFFFFF;
+            RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
+            if (value == expected) break;
+            Sleep(100);
+        }
+        return value;
+    }
+    static DWORD WaitForSetting(const wchar_t* name, DWORD expected) {
+        return WaitForValue(kSettingKey, name, expected);
+    }
+
     std::string path_;
     Child child_;
     HWND main_ = nullptr;
@@ -155,7 +172,7 @@ TEST_F(Options, IntervalIsCheckedStoredAndRestartsTheCheckTimer) {
     const std::size_t before = ServerRequests("7203");
     ASSERT_TRUE(Ok());
     const auto closed = std::chrono::steady_clock::now();
-    EXPECT_EQ(GetDword(L"Interval", 0), 30000u);
+    EXPECT_EQ(WaitForSetting(L"Interval", 30000), 30000u);
     while (ServerRequests("7203") == before && std::chrono::steady_clock::now() - closed < std::chrono::seconds(60))
         Sleep(200);
     const auto waited = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - closed);
@@ -205,7 +222,7 @@ TEST_F(Options, LastRunReportOpensTheAdvancedPageWhoseProxyAndTimeoutsAreStored)
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(other, IDC_OPT_ADVANCED)));
 
     ASSERT_TRUE(Ok());
-    EXPECT_EQ(GetDword(L"CheckTimeout", 0), 20000u);
+    EXPECT_EQ(WaitForSetting(L"CheckTimeout", 20000), 20000u);
     EXPECT_EQ(GetDword(L"ProxyFlags", 0) & 1u, 1u);
     wchar_t server[256] = {};
     DWORD size = sizeof server;
@@ -280,7 +297,7 @@ TEST_F(Options, PortfolioFontSizeResizesTheRowsAtOnce) {
     ASSERT_NE(page, nullptr);
     Choose(page, IDC_OPT_PF_FONT, 0);  // 18 pixels
     ASSERT_TRUE(Ok());
-    EXPECT_EQ(GetDword(L"PF_Font", 0), 18u);
+    EXPECT_EQ(WaitForSetting(L"PF_Font", 18), 18u);
     RECT large{};
     for (DWORD waited = 0; waited < 5000; waited += 100) {
         GetWindowRect(main_, &large);
@@ -341,11 +358,8 @@ TEST_F(Options, SkinDialogAndStockDefaultsAreStored) {
     ASSERT_FALSE(IsWindow(defaults));
 
     ASSERT_TRUE(Ok());
-    EXPECT_EQ(GetDword(L"ArrowType", 99), 2u);
-    DWORD showMode = 99, size = sizeof showMode;
-    RegGetValueW(HKEY_CURRENT_USER, L"Software\\Veltrane\\Quotrix\\StdStock", L"ShowMode", RRF_RT_REG_DWORD, nullptr,
-                 &showMode, &size);
-    EXPECT_EQ(showMode, 0u);
+    EXPECT_EQ(WaitForSetting(L"ArrowType", 2), 2u);
+    EXPECT_EQ(WaitForValue(L"Software\\Veltrane\\Quotrix\\StdStock", L"ShowMode", 0), 0u);
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Veltrane\\Quotrix\\StdStock", 0, KEY_WRITE, &key) == 0) {
         const DWORD always = 1;
