@@ -66,6 +66,8 @@ bool UpdateEngine::StartChecks() {
     return true;
 }
 
+bool UpdateEngine::RestartCheckTimer() { return owner_.SetTimer(kCheckTimerId, settings.intervalMs); }
+
 void UpdateEngine::QueueAll() {
     if (InetSession::Instance().IsFull()) {
         AppLog().Log(LOG_DTL, "Queue denied. Retry timer install");

@@ -118,6 +118,9 @@ class UpdateEngine : public UpdateMessageSink {
 
     // Installs the check timer and posts the first check so that it runs at once.
     bool StartChecks();
+    // The interval changed: the check timer starts again at settings.intervalMs, without an
+    // extra check now.
+    bool RestartCheckTimer();
     // Shutting down, in two steps so that the owner can save in between (the stocks are still
     // there): Halt kills the timers and sets the halt flags; WaitForWorkers waits for every
     // worker (Pump keeps their messages flowing meanwhile), then frees the stocks.

@@ -227,12 +227,6 @@ void CQuotrixDlg::RunHealthCheck() {
     if (answer == IDC_REPORT_SET_TIMEOUTS) OpenOptions(kTimeoutPage);
 }
 
-void CQuotrixDlg::OpenOptions(int page) {
-    // The options dialog comes with its own dialogs; until then the page is only remembered.
-    AppLog().Log(LOG_INT, "[CMD] Options requested: page %d", page);
-    lastOptionsPage_ = page;
-}
-
 void CQuotrixDlg::AdoptFile(const std::string& path, StockList& stocks, const PortfolioPlacement& placement,
                             PriceValue cashBalance, const StockFileHeader& header) {
     filePath_ = path;

@@ -26,6 +26,7 @@
 namespace quotrix {
 
 class CQuotrixApp;
+struct OptionsState;
 
 // The program file's version resource.
 struct ProgramVersion {
@@ -131,8 +132,12 @@ class CQuotrixDlg : public CDialog,
     LRESULT OnOpenProperty(std::uint32_t stockId);
     // The stock's property sheet, modal (QuotrixDlgProperty.cpp); nothing while it is open.
     void OpenStockProperties(CStockMan& stock);
-    // Opens the options dialog at `page`.
+    // Opens the options dialog at `page` (QuotrixDlgOptions.cpp); nothing while it is open.
     void OpenOptions(int page);
+    // The options dialog stored its pages: the running program follows.
+    void ApplyOptions(const OptionsState& live);
+    // "移動(&I)": the portfolio and the desktop icons back onto the screen.
+    void MoveWindowsOnScreen();
     EngineServices MakeServices();
     // The portfolio's hooks (QuotrixDlgPortfolio.cpp).
     bool AttachPortfolio();
@@ -162,7 +167,8 @@ class CQuotrixDlg : public CDialog,
     HWND tooltip_ = nullptr;    // the portfolio's tips; absent when it could not be made
     HWND scrollBar_ = nullptr;  // the portfolio's scroll bar
     HCURSOR sizeCursor_ = nullptr;
-    int lastOptionsPage_ = 0;  // the options page shown last, for the life of the process
+    int lastOptionsPage_ = 0;        // the options page shown last, for the life of the process
+    bool optionsSheetOpen_ = false;  // the options sheet runs (also while start-up holds the busy flags)
     int propertySheetsOpen_ = 0;
     int lastAddPage_ = 0;  // the add-stock page used last, for the life of the process
 

@@ -25,7 +25,7 @@ void SetComboSelection(HWND page, int id, int index) {
     SendDlgItemMessageW(page, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
-CStockPropertySheet& StockSheet(CPropertyPage& page) { return *static_cast<CStockPropertySheet*>(page.Sheet()); }
+CStockPagesSheet& StockSheet(CPropertyPage& page) { return *static_cast<CStockPagesSheet*>(page.Sheet()); }
 
 }  // namespace
 
@@ -568,7 +568,7 @@ BOOL CStockDeskIconPage::OnCommand(UINT id, UINT code, HWND) {
 // --- the sheet ---
 
 CStockPropertySheet::CStockPropertySheet(CStockMan& stock, const StockSheetServices& services)
-    : CCenterPropertySheet(StockSheetTitle(stock, services.removeCompanyMark)),
+    : CStockPagesSheet(StockSheetTitle(stock, services.removeCompanyMark)),
       stock_(stock),
       services_(services),
       trade_(model_, stock, services),

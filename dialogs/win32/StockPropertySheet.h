@@ -130,8 +130,19 @@ class CStockDeskIconPage : public CPropertyPage {
     const StockSheetServices& services_;
 };
 
+// A sheet of the stock pages: the pages' Apply writes their part through ApplyPage. The stock's
+// own sheet writes into the stock; the options dialog's sheet into the defaults for new stocks.
+class CStockPagesSheet : public CCenterPropertySheet {
+  public:
+    using CCenterPropertySheet::CCenterPropertySheet;
+    // Page indexes, for the buttons that switch pages.
+    enum Page { PAGE_TRADE = 0, PAGE_DISPLAY = 1, PAGE_ICON = 2, PAGE_WATCH = 3, PAGE_DESK = 4 };
+    // Apply on one page: writes that page's part.
+    virtual void ApplyPage(Page page) = 0;
+};
+
 // The five pages in one sheet titled with the stock.
-class CStockPropertySheet : public CCenterPropertySheet {
+class CStockPropertySheet : public CStockPagesSheet {
   public:
     CStockPropertySheet(CStockMan& stock, const StockSheetServices& services);
 
@@ -139,10 +150,8 @@ class CStockPropertySheet : public CCenterPropertySheet {
     // desktop items, watch, display) and reports it through services.stored. True on OK.
     bool Run(HWND owner);
 
-    // Page indexes, for the buttons that switch pages.
-    enum Page { PAGE_TRADE = 0, PAGE_DISPLAY = 1, PAGE_ICON = 2, PAGE_WATCH = 3, PAGE_DESK = 4 };
     // Apply on one page: writes that page's part into the stock and reports it.
-    void ApplyPage(Page page);
+    void ApplyPage(Page page) override;
 
   private:
     CStockMan& stock_;

@@ -224,7 +224,12 @@ TEST_F(QuotrixRun, BadlyEndedRunShowsTheReportUntilTheUserDeclines) {
         ASSERT_NE(report, nullptr);
         EXPECT_EQ(TextOf(report), L"Quotrix! エラー情報");
         PostMessageW(report, WM_COMMAND, 1004, 0);  // "タイムアウト値を設定する(&S)"
-        ASSERT_TRUE(WaitForLog("[CMD] Options requested: page 8")) << Log();
+        ASSERT_TRUE(WaitForLog("Open option dialog")) << Log();
+        HWND options = WaitFor(child.pi.dwProcessId, kWait, [](HWND h) {
+            return ClassOf(h) == L"#32770" && IsWindowVisible(h) && TextOf(h) == L"オプション";
+        });
+        ASSERT_NE(options, nullptr);
+        PostMessageW(options, WM_COMMAND, IDCANCEL, 0);
         EXPECT_NE(Log().find("Last status: Bad termination"), std::string::npos);
         EXPECT_EQ(GetDword(L"ThreadWait", 99), 0u);
         PostMessageW(WaitForMainWindow(child.pi.dwProcessId), WM_APP_EXIT, 0, 0);

@@ -106,6 +106,30 @@ void CCenterPropertySheet::AddPage(CPropertyPage& page) {
     pages_.push_back(&page);
 }
 
+bool CCenterPropertySheet::InsertPageNow(CPropertyPage& page) {
+    if (!hwnd_) {
+        AddPage(page);
+        return true;
+    }
+    PROPSHEETPAGEW sheetPage{};
+    sheetPage.dwSize = sizeof sheetPage;
+    sheetPage.dwFlags = PSP_DEFAULT;
+    sheetPage.hInstance = GetModuleHandleW(nullptr);
+    sheetPage.pszTemplate = MAKEINTRESOURCEW(page.TemplateId());
+    sheetPage.pfnDlgProc = CPropertyPage::PageProc;
+    sheetPage.lParam = reinterpret_cast<LPARAM>(&page);
+    HPROPSHEETPAGE handle = CreatePropertySheetPageW(&sheetPage);
+    if (!handle) return false;
+    page.sheet_ = this;
+    pages_.push_back(&page);
+    if (!SendMessageW(hwnd_, PSM_ADDPAGE, 0, reinterpret_cast<LPARAM>(handle))) {
+        pages_.pop_back();
+        DestroyPropertySheetPage(handle);
+        return false;
+    }
+    return true;
+}
+
 bool CCenterPropertySheet::DoModal(HWND owner) {
     if (pages_.empty()) return false;
     std::vector<PROPSHEETPAGEW> pages(pages_.size());

@@ -107,6 +107,9 @@ class CCenterPropertySheet {
 
     // Appends a page (tab order = call order); before DoModal.
     void AddPage(CPropertyPage& page);
+    // Appends a page to the sheet while it is shown (before DoModal: as AddPage). False when the
+    // system refused the page.
+    bool InsertPageNow(CPropertyPage& page);
     // The page shown first; before DoModal.
     void SetStartPage(int index) { startPage_ = index; }
     void SetIcon(HICON icon) { icon_ = icon; }

@@ -1,0 +1,371 @@
+// The options dialog, driven through its controls from outside: opening it from the menu and from
+// the last-run report, the range check, what reaches the registry and the stock file, and the
+// running program following at once.
+#include "tests/drivers/driver_support.h"
+// After windows.h.
+#include <commctrl.h>
+
+#include <chrono>
+
+#include "resources/resource.h"
+
+namespace {
+
+using namespace quotrix;
+using namespace quotrix::driver;
+
+constexpr WPARAM kAppIcon = 1;
+
+class Options : public QuotrixRun {
+  protected:
+    void TearDown() override {
+        if (main_ && WaitForExit(child_, 0) == STILL_ACTIVE) {
+            if (sheet_ && IsWindow(sheet_)) PostMessageW(sheet_, WM_COMMAND, IDCANCEL, 0);
+            Sleep(300);
+            PostMessageW(main_, WM_APP_EXIT, 0, 0);
+            if (HWND prompt = WaitForBox(child_.pi.dwProcessId, L"銘柄データが変更されています。", 3000))
+                PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
+            WaitForExit(child_, kWait);
+        }
+        // The settings the tests change go back to what the other suites expect.
+        SetDword(L"Interval", 90000);
+        SetDword(L"PF_Font", 12);
+        SetDword(L"ArrowType", 0);
+        SetDword(L"ProxyFlags", 0);
+        SetDword(L"CheckTimeout", 0);
+        QuotrixRun::TearDown();
+    }
+
+    // Starts the program on `path` and waits until its stocks are listed.
+    void Run(const std::string& path, std::size_t stocks = 1) {
+        path_ = path;
+        main_ = StartQuotrix(FileArgs(path_), child_);
+        ASSERT_NE(main_, nullptr);
+        ASSERT_TRUE(WaitForLog("Initialization process completed")) << Log();
+        ASSERT_EQ(StockIds().size(), stocks);
+    }
+
+    // "オプション(&O)..." of the application icon's menu.
+    void OpenFromMenu() {
+        HWND menu = OpenTrayMenu(main_, child_, kAppIcon);
+        ASSERT_NE(menu, nullptr);
+        PostMessageW(menu, WM_CHAR, 'o', 0);
+        sheet_ = WaitForSheet();
+        ASSERT_NE(sheet_, nullptr) << Log();
+    }
+
+    HWND WaitForSheet() {
+        return WaitFor(child_.pi.dwProcessId, kWait, [](HWND h) {
+            return ClassOf(h) == L"#32770" && IsWindowVisible(h) && TextOf(h) == L"オプション";
+        });
+    }
+
+    // The page that holds control `id` (pages are made when first shown).
+    HWND Page(int id) {
+        for (DWORD waited = 0; waited < kWait; waited += 100) {
+            for (HWND page = FindWindowExW(sheet_, nullptr, L"#32770", nullptr); page;
+                 page = FindWindowExW(sheet_, page, L"#32770", nullptr))
+                if (GetDlgItem(page, id) && IsWindowVisible(page)) return page;
+            Sleep(100);
+        }
+        return nullptr;
+    }
+
+    HWND ShowPage(int index, int control) {
+        SendMessageW(sheet_, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
+        return Page(control);
+    }
+
+    int TabCount() {
+        HWND tabs = reinterpret_cast<HWND>(SendMessageW(sheet_, PSM_GETTABCONTROL, 0, 0));
+        return tabs ? static_cast<int>(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0)) : -1;
+    }
+
+    HWND FocusOfProgram() {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(child_.pi.dwThreadId, &info);
+        return info.hwndFocus;
+    }
+
+    static std::wstring Item(HWND dialog, int id) {
+        wchar_t text[512] = {};
+        SendDlgItemMessageW(dialog, id, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+    static void Type(HWND dialog, int id, const wchar_t* text) { SetDlgItemTextW(dialog, id, text); }
+    static void Click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+    static void ClickLater(HWND dialog, int id) {
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    }
+    static void Choose(HWND dialog, int id, int index) {
+        SendDlgItemMessageW(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    }
+
+    void Shot(const char* name) {
+        RedrawWindow(sheet_, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        Sleep(500);
+        Screenshot(name);
+    }
+
+    // OK on the sheet; true when it closed.
+    bool Ok() {
+        ClickLater(sheet_, IDOK);
+        for (DWORD waited = 0; waited < kWait && IsWindow(sheet_); waited += 100) Sleep(100);
+        return !IsWindow(sheet_);
+    }
+
+    // A value of `key` once the program has written `expected` there (the settings are written
+    // after the sheet's window has gone); the last value read otherwise.
+    static DWORD WaitForValue(const wchar_t* key, const wchar_t* name, DWORD expected) {
+        DWORD value = 0;
+        for (DWORD waited = 0; waited < 5000; waited += 100) {
+            DWORD size = sizeof value;
+            value = 0xFFFFFFFF;
+            RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
+            if (value == expected) break;
+            Sleep(100);
+        }
+        return value;
+    }
+    static DWORD WaitForSetting(const wchar_t* name, DWORD expected) {
+        return WaitForValue(kSettingKey, name, expected);
+    }
+
+    std::string path_;
+    Child child_;
+    HWND main_ = nullptr;
+    HWND sheet_ = nullptr;
+};
+
+TEST_F(Options, IntervalIsCheckedStoredAndRestartsTheCheckTimer) {
+    SetDword(L"Interval", 90000);
+    Run(WriteFile({"7203.t"}));
+    ASSERT_TRUE(WaitForQuotes(main_, path_, 1)) << Log();
+    OpenFromMenu();
+    HWND check = Page(IDC_OPT_INTERVAL);
+    ASSERT_NE(check, nullptr);
+    EXPECT_EQ(Item(check, IDC_OPT_INTERVAL), L"90");
+
+    // 29 is refused: the range message, the focus back in the box, the sheet still open.
+    Type(check, IDC_OPT_INTERVAL, L"29");
+    ClickLater(sheet_, IDOK);
+    HWND box = WaitForBox(child_.pi.dwProcessId, L"30 から 10000 までの整数を入力してください。");
+    ASSERT_NE(box, nullptr);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitForBoxGone(child_.pi.dwProcessId, L"30 から 10000 までの整数を入力してください。"));
+    Sleep(300);
+    EXPECT_TRUE(IsWindow(sheet_));
+    HWND focus = FocusOfProgram();
+    for (DWORD waited = 0; waited < 3000 && focus != GetDlgItem(check, IDC_OPT_INTERVAL); waited += 100) {
+        Sleep(100);
+        focus = FocusOfProgram();
+    }
+    EXPECT_EQ(focus, GetDlgItem(check, IDC_OPT_INTERVAL)) << ClassOf(focus).c_str() << " " << GetDlgCtrlID(focus);
+    EXPECT_EQ(GetDword(L"Interval", 0), 90000u);
+
+    // 30 is taken: written at once, and the next check comes 30 seconds after OK, not 90.
+    Type(check, IDC_OPT_INTERVAL, L"30");
+    const std::size_t before = ServerRequests("7203");
+    ASSERT_TRUE(Ok());
+    const auto closed = std::chrono::steady_clock::now();
+    EXPECT_EQ(WaitForSetting(L"Interval", 30000), 30000u);
+    while (ServerRequests("7203") == before && std::chrono::steady_clock::now() - closed < std::chrono::seconds(60))
+        Sleep(200);
+    const auto waited = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - closed);
+    EXPECT_GT(ServerRequests("7203"), before);
+    EXPECT_GE(waited.count(), 25);
+    EXPECT_LE(waited.count(), 45);
+}
+
+TEST_F(Options, LastRunReportOpensTheAdvancedPageWhoseProxyAndTimeoutsAreStored) {
+    SetDword(L"ThreadWait", 1);
+    SetDword(L"ProxyFlags", 0);
+    SetDword(L"CheckTimeout", 0);
+    path_ = WriteFile({"7203.t"});
+    ASSERT_TRUE(Start(g_quotrix, FileArgs(path_), child_));
+    HWND report = WaitFor(child_.pi.dwProcessId, kWait, [](HWND h) {
+        return IsWindowVisible(h) && GetDlgItem(h, IDC_REPORT_SET_TIMEOUTS) != nullptr;
+    });
+    ASSERT_NE(report, nullptr) << Log();
+    ClickLater(report, IDC_REPORT_SET_TIMEOUTS);
+    sheet_ = WaitForSheet();
+    ASSERT_NE(sheet_, nullptr) << Log();
+    main_ = WaitForMainWindow(child_.pi.dwProcessId);
+    // Start-up still logs its details: the opening is witnessed.
+    EXPECT_TRUE(WaitForLog("Open option dialog"));
+    HWND detail = Page(IDC_OPT_TO_CONNECT);
+    ASSERT_NE(detail, nullptr);
+    EXPECT_EQ(TabCount(), 9);
+    EXPECT_EQ(reinterpret_cast<HWND>(SendMessageW(sheet_, PSM_GETCURRENTPAGEHWND, 0, 0)), detail);
+    Shot("options_9_detail");
+
+    Click(detail, IDC_OPT_TO_CONNECT);
+    Type(detail, IDC_OPT_TO_CONNECT_S, L"20");
+    Click(detail, IDC_OPT_BOX(9, 0));  // own proxy
+    ASSERT_TRUE(IsWindowEnabled(GetDlgItem(detail, IDC_OPT_PROXY)));
+    ClickLater(detail, IDC_OPT_PROXY);
+    HWND proxy = WaitForBox(child_.pi.dwProcessId, L"プロキシ サーバーの設定");
+    ASSERT_NE(proxy, nullptr);
+    Type(proxy, IDC_PX_ADDRESS, L"proxy.example");
+    Type(proxy, IDC_PX_PORT, L"3128");
+    Shot("options_proxy");
+    Click(proxy, IDOK);
+    ASSERT_TRUE(WaitForBoxGone(child_.pi.dwProcessId, L"プロキシ サーバーの設定"));
+
+    // The page was added before the sheet opened: the advanced button is not offered again.
+    HWND other = ShowPage(7, IDC_OPT_ADVANCED);
+    ASSERT_NE(other, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(other, IDC_OPT_ADVANCED)));
+
+    ASSERT_TRUE(Ok());
+    EXPECT_EQ(WaitForSetting(L"CheckTimeout", 20000), 20000u);
+    EXPECT_EQ(GetDword(L"ProxyFlags", 0) & 1u, 1u);
+    wchar_t server[256] = {};
+    DWORD size = sizeof server;
+    RegGetValueW(HKEY_CURRENT_USER, kSettingKey, L"ProxyServer", RRF_RT_REG_SZ, nullptr, server, &size);
+    EXPECT_EQ(std::wstring(server), L"http=http://proxy.example:3128");
+}
+
+TEST_F(Options, AdvancedButtonAddsPageNineOnceAndBalanceClearIsSaved) {
+    const std::string path = folder_ + "\\balance.quotrix";
+    {
+        StockList stocks;
+        stocks.push_back(std::make_unique<CStockMan>("7203.t"));
+        StockFileHeader header;
+        header.cashSwitches = 0x1;  // the balance is managed
+        ASSERT_TRUE(WriteStockFile(path, stocks, PortfolioPlacement{}, 5000 * kYen, header));
+    }
+    Run(path);
+    OpenFromMenu();
+    // Every page once, for a person to look at.
+    const int controls[] = {IDC_OPT_INTERVAL, IDC_OPT_SECURL, IDC_OPT_PF_LIST, IDC_OPT_NAME_MAX,
+                            IDC_OPT_STEP1,    IDC_OPT_FONT,   IDC_OPT_PF_FONT, IDC_OPT_ADVANCED};
+    const char* names[] = {"options_1_check", "options_2_link",    "options_3_items",     "options_4_form",
+                           "options_5_icon",  "options_6_desktop", "options_7_portfolio", "options_8_other"};
+    for (int i = 0; i < 8; ++i) {
+        ASSERT_NE(ShowPage(i, controls[i]), nullptr) << names[i];
+        Shot(names[i]);
+    }
+    HWND other = Page(IDC_OPT_ADVANCED);
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(Item(other, IDC_OPT_BALANCE), L"5,000");
+    EXPECT_EQ(TabCount(), 8);
+    ClickLater(other, IDC_OPT_ADVANCED);
+    ASSERT_NE(Page(IDC_OPT_TO_CONNECT), nullptr);
+    EXPECT_EQ(TabCount(), 9);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(other, IDC_OPT_ADVANCED)));
+    SendMessageW(other, WM_COMMAND, MAKEWPARAM(IDC_OPT_ADVANCED, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(other, IDC_OPT_ADVANCED)));
+    EXPECT_EQ(TabCount(), 9);
+
+    other = ShowPage(7, IDC_OPT_BALANCE_CLEAR);
+    ASSERT_NE(other, nullptr);
+    Click(other, IDC_OPT_BALANCE_CLEAR);
+    EXPECT_EQ(Item(other, IDC_OPT_BALANCE), L"0");
+    ASSERT_TRUE(Ok());
+
+    // The cleared balance is the file's: the exit asks, and the saved file holds 0.
+    PostMessageW(main_, WM_APP_EXIT, 0, 0);
+    HWND prompt = WaitForBox(child_.pi.dwProcessId, L"銘柄データが変更されています。");
+    ASSERT_NE(prompt, nullptr) << Log();
+    PostMessageW(prompt, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(WaitForExit(child_, kWait), 0u);
+    StockList stocks;
+    PortfolioPlacement placement;
+    PriceValue cash = -1;
+    StockFileHeader header;
+    ASSERT_TRUE(ReadStockFile(path, stocks, placement, cash, header));
+    EXPECT_EQ(cash, 0);
+}
+
+TEST_F(Options, PortfolioFontSizeResizesTheRowsAtOnce) {
+    Run(WriteFile({"7203.t", "6758.t"}), 2);
+    ASSERT_TRUE(WaitForQuotes(main_, path_, 2)) << Log();
+    PostMessageW(main_, WM_COMMAND, ID_APP_PORTFOLIO, 0);
+    for (DWORD waited = 0; waited < kWait && !IsWindowVisible(main_); waited += 100) Sleep(100);
+    ASSERT_TRUE(IsWindowVisible(main_));
+    Sleep(500);
+    RECT small{};
+    GetWindowRect(main_, &small);
+
+    OpenFromMenu();
+    HWND page = ShowPage(6, IDC_OPT_PF_FONT);
+    ASSERT_NE(page, nullptr);
+    Choose(page, IDC_OPT_PF_FONT, 0);  // 18 pixels
+    ASSERT_TRUE(Ok());
+    EXPECT_EQ(WaitForSetting(L"PF_Font", 18), 18u);
+    RECT large{};
+    for (DWORD waited = 0; waited < 5000; waited += 100) {
+        GetWindowRect(main_, &large);
+        if (large.bottom - large.top > small.bottom - small.top) break;
+        Sleep(100);
+    }
+    EXPECT_GT(large.bottom - large.top, small.bottom - small.top);
+    Screenshot("options_portfolio_18px");
+}
+
+TEST_F(Options, SkinDialogAndStockDefaultsAreStored) {
+    SetDword(L"ArrowType", 0);
+    Run(WriteFile({"7203.t"}));
+    OpenFromMenu();
+
+    // The skin: bordered and monochrome is skin code 2; a user design that cannot be read is
+    // refused with its message and the dialog stays.
+    HWND icon = ShowPage(4, IDC_OPT_SKIN);
+    ASSERT_NE(icon, nullptr);
+    ClickLater(icon, IDC_OPT_SKIN);
+    HWND skin = WaitForBox(child_.pi.dwProcessId, L"矢印アイコンスキン");
+    ASSERT_NE(skin, nullptr);
+    Click(skin, IDC_SK_USER);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(skin, IDC_SK_FILE)));
+    Type(skin, IDC_SK_FILE, L"Z:\\no such folder\\design.bmp");
+    ClickLater(skin, IDOK);
+    HWND refusal = WaitForBox(child_.pi.dwProcessId, L"矢印アイコンデザインファイルを読み込めません。");
+    ASSERT_NE(refusal, nullptr);
+    PostMessageW(refusal, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitForBoxGone(child_.pi.dwProcessId, L"矢印アイコンデザインファイルを読み込めません。"));
+    EXPECT_TRUE(IsWindow(skin));
+    Click(skin, IDC_SK_BORDERED);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(skin, IDC_SK_MONO)));
+    Click(skin, IDC_SK_MONO);
+    Shot("options_skin");
+    ClickLater(skin, IDOK);
+    ASSERT_TRUE(WaitForBoxGone(child_.pi.dwProcessId, L"矢印アイコンスキン"));
+
+    // The defaults for new stocks: "常に非表示(&H)" on their display page.
+    HWND form = ShowPage(3, IDC_OPT_STD_STOCK);
+    ASSERT_NE(form, nullptr);
+    ClickLater(form, IDC_OPT_STD_STOCK);
+    HWND defaults = WaitFor(child_.pi.dwProcessId, kWait, [](HWND h) {
+        return ClassOf(h) == L"#32770" && IsWindowVisible(h) && TextOf(h) == L"銘柄の標準設定";
+    });
+    ASSERT_NE(defaults, nullptr);
+    HWND display = nullptr;
+    for (DWORD waited = 0; waited < kWait && !display; waited += 100) {
+        for (HWND page = FindWindowExW(defaults, nullptr, L"#32770", nullptr); page && !display;
+             page = FindWindowExW(defaults, page, L"#32770", nullptr))
+            if (GetDlgItem(page, IDC_DP_NEVER)) display = page;
+        if (!display) Sleep(100);
+    }
+    ASSERT_NE(display, nullptr);
+    Click(display, IDC_DP_NEVER);
+    ClickLater(defaults, IDOK);
+    for (DWORD waited = 0; waited < kWait && IsWindow(defaults); waited += 100) Sleep(100);
+    ASSERT_FALSE(IsWindow(defaults));
+
+    ASSERT_TRUE(Ok());
+    EXPECT_EQ(WaitForSetting(L"ArrowType", 2), 2u);
+    EXPECT_EQ(WaitForValue(L"Software\\Veltrane\\Quotrix\\StdStock", L"ShowMode", 0), 0u);
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Veltrane\\Quotrix\\StdStock", 0, KEY_WRITE, &key) == 0) {
+        const DWORD always = 1;
+        RegSetValueExW(key, L"ShowMode", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&always), sizeof always);
+        RegCloseKey(key);
+    }
+}
+
+}  // namespace
