@@ -421,6 +421,23 @@ UINT CStockPopup::ShowRowMenu(HWND owner, int popup, CStockMan& stock, unsigned 
     return id;
 }
 
+UINT CStockPopup::ShowManagerMenu(HWND owner, int popup, CStockMan* stock) {
+    HMENU menu = Popup(popup);
+    if (!menu) return 0;
+    addedOtherPages_ = false;
+    addedRowItems_ = false;
+    if (stock) {
+        Gray(menu, ID_STOCK_DELETE, StockBeingDeleted(*stock));
+        if (popup == kRowPopup) {
+            SetToggle(menu, stock->showMode < SHOW_DESKTOP);
+            SetPicture(menu, ID_STOCK_WEB, FALSE, DefaultItemPicture(*stock));
+        }
+    }
+    UINT id = Track(owner, menu);
+    if (id == ID_STOCK_TOGGLE) id = toDesktop_ ? ID_STOCK_TO_DESKTOP : ID_STOCK_TO_TRAY;
+    return id;
+}
+
 UINT CStockPopup::ShowAppMenu(HWND owner, bool forPortfolio) {
     if (!menus_) return 0;
     HMENU menu = forPortfolio ? Popup(kAppPopup) : GetSubMenu(Popup(kStockPopup), kGeneralSubmenu);
@@ -449,7 +466,7 @@ BOOL CStockPopup::OnMeasureItem(MEASUREITEMSTRUCT& item) {
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, GetUiBoldFont());
     RECT box{0, 0, 0, 0};
-    DrawTextW(dc, text.empty() ? L" " : text.c_str(), -1, &box, DT_CALCRECT | DT_SINGLELINE);
+    DrawTextW(dc, text.empty() ? L" " : text.c_str(), -1, &box, DT_CALCRECT | DT_SINGLELINE | DT_EXPANDTABS);
     SelectObject(dc, old);
     DeleteDC(dc);
     const UINT height = static_cast<UINT>(box.bottom - box.top + kTextPadding);
@@ -506,7 +523,7 @@ BOOL CStockPopup::OnDrawItem(const DRAWITEMSTRUCT& item) {
                                                                           : COLOR_MENUTEXT));
         RECT box{r.left + kTextLeft, r.top, r.right - kTextRight, r.bottom};
         DrawTextW(dc, text.c_str(), -1, &box,
-                  DT_SINGLELINE | DT_VCENTER | DT_LEFT | ((item.itemState & ODS_NOACCEL) ? DT_HIDEPREFIX : 0));
+                  DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_EXPANDTABS | ((item.itemState & ODS_NOACCEL) ? DT_HIDEPREFIX : 0));
         SetTextColor(dc, oldColor);
         SetBkMode(dc, oldMode);
         SelectObject(dc, oldFont);
