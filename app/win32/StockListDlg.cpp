@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <span>
+#include <unordered_map>
 
 #include "app/FileItemFlags.h"
 #include "app/win32/QuotrixApp.h"
@@ -243,24 +244,26 @@ void CStockListDlg::RefreshRowOf(std::uint32_t id) {
 
 void CStockListDlg::Sort(int column) {
     sortState.Click(column);
-    struct Context {
-        HWND list;
-        int column;
-    } context{list_, column};
+    // The texts are gathered first: the list must not be asked while it moves its rows.
+    std::unordered_map<LPARAM, std::string> texts;
+    const int rows = RowCount();
+    for (int i = 0; i < rows; ++i) {
+        wchar_t buffer[512] = {};
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.pszText = buffer;
+        item.cchTextMax = 512;
+        SendMessageW(list_, LVM_GETITEMTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+        texts[static_cast<LPARAM>(RowId(i))] = Narrow(buffer);
+    }
     auto compare = [](LPARAM a, LPARAM b, LPARAM data) -> int {
-        const auto& c = *reinterpret_cast<const Context*>(data);
-        auto text = [&](LPARAM index) {
-            wchar_t buffer[512] = {};
-            LVITEMW item{};
-            item.iSubItem = c.column;
-            item.pszText = buffer;
-            item.cchTextMax = 512;
-            SendMessageW(c.list, LVM_GETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
-            return Narrow(buffer);
-        };
-        return sortState.Compare(text(a), text(b));
+        const auto& map = *reinterpret_cast<const std::unordered_map<LPARAM, std::string>*>(data);
+        const auto first = map.find(a);
+        const auto second = map.find(b);
+        if (first == map.end() || second == map.end()) return 0;
+        return sortState.Compare(first->second, second->second);
     };
-    SendMessageW(list_, LVM_SORTITEMSEX, reinterpret_cast<WPARAM>(&context),
+    SendMessageW(list_, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&texts),
                  reinterpret_cast<LPARAM>(static_cast<PFNLVCOMPARE>(compare)));
 }
 
