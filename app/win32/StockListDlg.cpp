@@ -27,8 +27,8 @@ namespace {
 StockListSort sortState;
 
 constexpr std::uint32_t kPortfolioTipText = 0x00020000;  // BoolFlags1: details as tip text
-constexpr std::uint32_t kManagerGridLines = 0x1;          // NewBoolean1
-constexpr std::uint32_t kBorderAbove = 0x1;               // FileFlags
+constexpr std::uint32_t kManagerGridLines = 0x1;         // NewBoolean1
+constexpr std::uint32_t kBorderAbove = 0x1;              // FileFlags
 
 // The image-list drag functions, bound by name at first use: a missing one skips its step.
 struct DragFunctions {
@@ -92,11 +92,12 @@ std::string AskSavePath(HWND owner, const std::string& title, const std::wstring
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
-    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                    written == bytes.size();
+    const bool ok =
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
     return CloseHandle(file) && ok;
 }
 
@@ -216,8 +217,8 @@ int CStockListDlg::SelectedCount() const {
 std::vector<std::uint32_t> CStockListDlg::SelectedIds() const {
     std::vector<std::uint32_t> ids;
     if (!list_) return ids;
-    for (int i = -1; (i = static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(i),
-                                                          LVNI_SELECTED))) >= 0;)
+    for (int i = -1;
+         (i = static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_SELECTED))) >= 0;)
         ids.push_back(RowId(i));
     return ids;
 }
@@ -620,9 +621,9 @@ void CStockListDlg::SaveCsv() {
 }
 
 void CStockListDlg::SaveCopy() {
-    const std::string path = AskSavePath(
-        hwnd_, SJIS("コピーに名前を付けて保存"), FileFilter(SJIS("Quotrix!銘柄ﾌｧｲﾙ(*.quotrix)"), L"*.quotrix;*.QUOTRIX"),
-        SJIS("新しい銘柄データ.quotrix"), L"quotrix");
+    const std::string path = AskSavePath(hwnd_, SJIS("コピーに名前を付けて保存"),
+                                         FileFilter(SJIS("Quotrix!銘柄ﾌｧｲﾙ(*.quotrix)"), L"*.quotrix;*.QUOTRIX"),
+                                         SJIS("新しい銘柄データ.quotrix"), L"quotrix");
     if (path.empty()) return;
     CQuotrixDlg& main = owner_;
     main.GatherPortfolioPlace();

@@ -523,7 +523,8 @@ BOOL CStockPopup::OnDrawItem(const DRAWITEMSTRUCT& item) {
                                                                           : COLOR_MENUTEXT));
         RECT box{r.left + kTextLeft, r.top, r.right - kTextRight, r.bottom};
         DrawTextW(dc, text.c_str(), -1, &box,
-                  DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_EXPANDTABS | ((item.itemState & ODS_NOACCEL) ? DT_HIDEPREFIX : 0));
+                  DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_EXPANDTABS |
+                      ((item.itemState & ODS_NOACCEL) ? DT_HIDEPREFIX : 0));
         SetTextColor(dc, oldColor);
         SetBkMode(dc, oldMode);
         SelectObject(dc, oldFont);

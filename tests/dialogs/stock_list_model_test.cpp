@@ -106,7 +106,7 @@ TEST(StockListDelete, QuestionNamesEveryFoundStockWithItsMarketSuffix) {
     CStockMan dollar("USDJPY", S("米ドル/円"));
     const CStock* found[] = {&toyota, &plain, &dollar};
     EXPECT_EQ(DeleteQuestionText(found), S("次の3銘柄を削除します。よろしいですか？\r\n\r\n・トヨタ (7203.T)\r\n"
-                                           "・無印 (1234)\r\n・米ドル/円 (USDJPY)\r\n"));
+                                           "・無印 (1234)\r\n・米ドル/円 (USDJPY=X)\r\n"));
     EXPECT_EQ(DeleteQuestionText({}), "");
 }
 
