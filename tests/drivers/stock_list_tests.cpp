@@ -34,6 +34,7 @@ constexpr UINT kSaveCsv = 5023;
 constexpr UINT kCopy = 5031;
 constexpr UINT kPaste = 5032;
 constexpr UINT kSelectAll = 5034;
+constexpr UINT kGridLines = 5044;
 constexpr UINT kManagerKey = 33070;  // Ctrl+M of the main window
 
 // A list view of another process: its messages carry pointers into that process's memory.
@@ -223,6 +224,7 @@ TEST_F(StockList, OpensFromTheMenuShowsTheFileAndSortsDragsAndAppliesTheOrder) {
     stocks[5]->iconIndexMode = 2;
     const std::string path = WriteStocks(stocks, "manager list");
     const std::vector<std::string> fileOrder = Codes(stocks);
+    SetDword(L"NewBoolean1", 0);
 
     Child child;
     HWND main = StartQuotrix(FileArgs(path), child);
@@ -333,10 +335,17 @@ TEST_F(StockList, OpensFromTheMenuShowsTheFileAndSortsDragsAndAppliesTheOrder) {
     Sleep(300);
     EXPECT_EQ(Codes(SaveAndRead(main, path)), Codes(remote));
 
-    // Closed, the manager lets the program end again.
+    // "境界線(&G)": grid lines in the list, kept in the settings written as the manager closes.
+    PostMessageW(manager, WM_COMMAND, kGridLines, 0);
+    Sleep(300);
+    EXPECT_TRUE(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_GRIDLINES);
     PostMessageW(manager, WM_CLOSE, 0, 0);
     for (DWORD waited = 0; waited < kWait && WaitForManager(child.pi.dwProcessId, 0); waited += 100) Sleep(100);
     EXPECT_EQ(WaitForManager(child.pi.dwProcessId, 0), nullptr);
+    for (DWORD waited = 0; waited < kWait && !(GetDword(L"NewBoolean1", 0) & 1); waited += 100) Sleep(100);
+    EXPECT_EQ(GetDword(L"NewBoolean1", 0), 1u);
+    SetDword(L"NewBoolean1", 0);
+    // Closed, the manager lets the program end again.
     EXPECT_EQ(ExitQuotrix(main, child), 0u);
 }
 
