@@ -549,3 +549,67 @@ TEST_F(StockList, StocksCopiedInOneQuotrixArePastedInAnother) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(StockList, RowMenusActOnOneStockOrOnTheSelection) {
+    Stocks stocks;
+    for (const char* code : {"7203", "6758", "9984"}) stocks.push_back(Stock(code, 0, "0"));
+    const std::string path = WriteStocks(stocks, "manager menus");
+    Child child;
+    HWND main = StartQuotrix(FileArgs(path), child);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitForQuotes(main, path, 3)) << Log();
+    HWND manager = nullptr;
+    HWND list = OpenManager(main, child, manager);
+    ASSERT_NE(list, nullptr);
+    RemoteList remote(list);
+    ASSERT_TRUE(remote.Ready());
+    ASSERT_EQ(remote.Rows(), 3);
+
+    auto rightClick = [&](int row) {
+        const RECT r = remote.ItemRect(row);
+        const LPARAM at = Point(40, (r.top + r.bottom) / 2);
+        PostMessageW(list, WM_RBUTTONDOWN, MK_RBUTTON, at);
+        PostMessageW(list, WM_RBUTTONUP, 0, at);
+        return WaitForMenu(child.pi.dwProcessId, 5000);
+    };
+
+    // One stock: "非表示(&H)" takes it out of the portfolio, and its row says so at once.
+    remote.Select({1});
+    HWND menu = rightClick(1);
+    ASSERT_NE(menu, nullptr);
+    PostMessageW(menu, WM_CHAR, 'h', 0);
+    ASSERT_TRUE(WaitForMenuGone(child.pi.dwProcessId));
+    for (DWORD waited = 0; waited < 5000 && remote.Text(1, 8) != L"トレイ"; waited += 100) Sleep(100);
+    EXPECT_EQ(remote.Text(1, 8), L"トレイ");
+    const Stocks saved = SaveAndRead(main, path);
+    ASSERT_EQ(saved.size(), 3u);
+    EXPECT_EQ(saved[1]->fileFlags & 0x2, 0u);
+    EXPECT_EQ(saved[0]->fileFlags & 0x2, 0x2u);
+
+    // Several: the multi-selection menu; its "コピー(&C)" puts both on the clipboard.
+    OpenClipboard(nullptr);
+    EmptyClipboard();
+    CloseClipboard();
+    remote.Select({0, 2});
+    menu = rightClick(2);
+    ASSERT_NE(menu, nullptr);
+    Sleep(300);
+    Screenshot("stock_list_multiselect_menu");
+    PostMessageW(menu, WM_CHAR, 'c', 0);
+    ASSERT_TRUE(WaitForMenuGone(child.pi.dwProcessId));
+    const UINT format = RegisterClipboardFormatW(L"Quotrix!銘柄データ");
+    for (DWORD waited = 0; waited < 5000 && !IsClipboardFormatAvailable(format); waited += 100) Sleep(100);
+    std::uint32_t count = 0;
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    if (HANDLE data = GetClipboardData(format)) {
+        std::memcpy(&count, GlobalLock(data), sizeof count);
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    EXPECT_EQ(count, 2u);
+    EXPECT_EQ(ExitQuotrix(main, child), 0u);
+}
+
+}  // namespace
