@@ -30,6 +30,7 @@ using Stocks = quotrix::StockList;
 const wchar_t kTitle[] = L"Quotrix! 登録銘柄マネージャ";
 constexpr int kList = 5010;
 constexpr int kSortButton = 5011;
+constexpr UINT kSaveCopy = 5022;
 constexpr UINT kSaveCsv = 5023;
 constexpr UINT kCopy = 5031;
 constexpr UINT kPaste = 5032;
@@ -609,6 +610,58 @@ TEST_F(StockList, RowMenusActOnOneStockOrOnTheSelection) {
     }
     CloseClipboard();
     EXPECT_EQ(count, 2u);
+    EXPECT_EQ(ExitQuotrix(main, child), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(StockList, SaveACopyLeavesTheOpenFileTheOpenFile) {
+    Stocks stocks;
+    stocks.push_back(Stock("7203", 100, "250000"));
+    stocks.push_back(Stock("6758", 0, "0"));
+    const std::string path = WriteStocks(stocks, "manager original");
+    const std::string copy = folder_ + "\\manager copy.quotrix";
+    DeleteFileW(Wide(copy).c_str());
+    Child child;
+    HWND main = StartQuotrix(FileArgs(path), child);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitForLog("Initialization process completed")) << Log();
+    HWND manager = nullptr;
+    ASSERT_NE(OpenManager(main, child, manager), nullptr);
+
+    PostMessageW(manager, WM_COMMAND, kSaveCopy, 0);
+    HWND dialog = WaitFor(child.pi.dwProcessId, kWait,
+                          [](HWND h) { return TextOf(h) == L"コピーに名前を付けて保存" && IsWindowVisible(h); });
+    ASSERT_NE(dialog, nullptr);
+    bool typed = false;
+    for (const int id : {0x47C, 0x480})
+        if (HWND box = GetDlgItem(dialog, id)) {
+            typed = SetWindowTextW(box, Wide(copy).c_str()) != 0;
+            break;
+        }
+    ASSERT_TRUE(typed);
+    PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitForFile(copy));
+    Sleep(300);
+    const Stocks copied = ReadBack(copy);
+    ASSERT_EQ(Codes(copied), (std::vector<std::string>{"7203", "6758"}));
+    EXPECT_EQ(copied[0]->shares, 100u);
+    EXPECT_EQ(copied[0]->cost, 250000 * kYen);
+
+    // The main window's save still writes the file it opened.
+    const std::string copyBytes = [&] {
+        std::ifstream in(Wide(copy).c_str(), std::ios::binary);
+        std::stringstream bytes;
+        bytes << in.rdbuf();
+        return bytes.str();
+    }();
+    EXPECT_EQ(Codes(SaveAndRead(main, path)), (std::vector<std::string>{"7203", "6758"}));
+    std::ifstream again(Wide(copy).c_str(), std::ios::binary);
+    std::stringstream after;
+    after << again.rdbuf();
+    EXPECT_EQ(after.str(), copyBytes);
     EXPECT_EQ(ExitQuotrix(main, child), 0u);
 }
 
