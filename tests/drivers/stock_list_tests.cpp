@@ -610,6 +610,27 @@ TEST_F(StockList, RowMenusActOnOneStockOrOnTheSelection) {
     }
     CloseClipboard();
     EXPECT_EQ(count, 2u);
+
+    // A double click on the one selected row opens that stock's property sheet.
+    remote.Select({2});
+    const RECT third = remote.ItemRect(2);
+    const LPARAM at = Point(40, (third.top + third.bottom) / 2);
+    PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    PostMessageW(list, WM_LBUTTONUP, 0, at);
+    HWND sheet = WaitFor(child.pi.dwProcessId, 10000, [](HWND h) {
+        return IsWindowVisible(h) && TextOf(h).find(L"(9984.T) のプロパティ") != std::wstring::npos;
+    });
+    if (!sheet) {
+        std::wstring titles;
+        WaitFor(child.pi.dwProcessId, 0, [&](HWND h) {
+            if (IsWindowVisible(h)) titles += L"[" + TextOf(h) + L"]";
+            return false;
+        });
+        FAIL() << "no property sheet; windows: " << Narrow(titles);
+    }
+    PostMessageW(sheet, WM_COMMAND, IDCANCEL, 0);
+    for (DWORD waited = 0; waited < kWait && IsWindow(sheet); waited += 100) Sleep(100);
+    EXPECT_FALSE(IsWindow(sheet));
     EXPECT_EQ(ExitQuotrix(main, child), 0u);
 }
 
