@@ -341,3 +341,38 @@
 #define IDC_SK_SITE 5297
 #define IDC_OPT_BOX_BASE 5300
 #define IDC_OPT_BOX(page, index) (IDC_OPT_BOX_BASE + 20 * ((page)-1) + (index))
+// The stock list manager (resources/StockList.rc): window, menu bar, controls and the commands of
+// its menu bar, numbered 5000 to 5199.
+#define IDD_STOCKLIST 5000
+#define IDR_STOCKLIST_MENU 5001
+#define IDC_SL_LIST 5010
+#define IDC_SL_SORT 5011
+#define ID_SL_ADD 5020
+#define ID_SL_SAVE 5021
+#define ID_SL_SAVE_COPY 5022
+#define ID_SL_SAVE_CSV 5023
+#define ID_SL_WIZARD 5024
+#define ID_SL_OPTIONS 5025
+#define ID_SL_CLOSE 5026
+#define ID_SL_COPY_ALL 5030
+#define ID_SL_COPY 5031
+#define ID_SL_PASTE 5032
+#define ID_SL_DELETE 5033
+#define ID_SL_SELECT_ALL 5034
+#define ID_SL_TOTAL_ICON 5040
+#define ID_SL_PORTFOLIO 5041
+#define ID_SL_TIP_TEXT 5042
+#define ID_SL_PRICE_BARS 5043
+#define ID_SL_GRID 5044
+#define ID_SL_REFRESH 5045
+#define ID_SL_PF_HOLDINGS 5050
+#define ID_SL_PF_ALL 5051
+#define ID_SL_PF_HIDE_EMPTY 5052
+#define ID_SL_PF_BORDERS 5053
+#define ID_SL_PF_NO_BORDERS 5054
+#define ID_SL_APPLY_ORDER 5055
+#define ID_SL_WEB 5060
+#define ID_SL_RELEASE_CHECK 5061
+#define ID_SL_ABOUT 5062
+// Posted to the main window by the manager's window as it goes, so that its object is freed.
+#define ID_SL_CLOSED 5099

@@ -110,6 +110,7 @@ int CQuotrixApp::Run() {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         HWND main = mainWindow_ ? mainWindow_->GetSafeHwnd() : nullptr;
+        if (main && mainWindow_->PreTranslateManager(msg)) continue;
         // The keys of table 242 belong to the main window and what it shows.
         if (main && (msg.hwnd == main || IsChild(main, msg.hwnd)) &&
             TranslateAcceleratorW(main, mainWindow_->Accelerators(), &msg))

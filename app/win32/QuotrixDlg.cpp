@@ -548,7 +548,7 @@ void CQuotrixDlg::AppCommand(UINT id, UINT iconId) {
             StartReleaseCheck(*this, true);
             return;
         case ID_APP_MANAGER:
-            // The stock list manager comes with its own dialogs.
+            OpenStockListManager();
             return;
         default:
             (void)iconId;
@@ -592,6 +592,12 @@ void CQuotrixDlg::OnCommand(UINT id) {
             return;
         case ID_APP_OPTIONS:
             if (!optionsOpen) OpenOptions(lastOptionsPage_);
+            return;
+        case ID_ACCEL_MANAGER:
+            OpenStockListManager();
+            return;
+        case ID_SL_CLOSED:
+            StockListManagerClosed();
             return;
         default:
             // Enter and Esc must not close the hidden window; the dialogs of the add-stock

@@ -27,6 +27,7 @@ namespace quotrix {
 
 class CQuotrixApp;
 struct OptionsState;
+class CStockListDlg;
 
 // The program file's version resource.
 struct ProgramVersion {
@@ -76,6 +77,11 @@ class CQuotrixDlg : public CDialog,
     // Registers new stocks in input order (icons, texts, totals); with `rejectDuplicates`, stocks
     // already listed are refused, reported and destroyed. Answers how many were added.
     std::size_t AddStocks(StockList& stocks, bool rejectDuplicates, bool startup);
+    // The stock list manager (QuotrixDlgManager.cpp): modeless, one at a time; a second request
+    // brings the open one to the front.
+    void OpenStockListManager();
+    // The manager's keys (table 242) and dialog navigation, for the message loop; true when used.
+    bool PreTranslateManager(MSG& msg);
     // The about box, modal; nothing when it is already open.
     void OpenAboutBox();
     const ProgramVersion& Version() const { return version_; }
@@ -190,6 +196,16 @@ class CQuotrixDlg : public CDialog,
     // The version-up icon and the text waiting for the main thread to show it.
     std::unique_ptr<CStockIconCtrl> versionUp_;
     std::string pendingNotice_;
+
+    // The stock list manager works on the stocks and settings directly (StockListDlg.cpp).
+    friend class CStockListDlg;
+    struct ManagerDeleter {
+        void operator()(CStockListDlg* manager) const;
+    };
+    // Its window has gone: free it, save the settings and refresh the totals.
+    void StockListManagerClosed();
+    // Last, so that the manager goes before the stocks it lists.
+    std::unique_ptr<CStockListDlg, ManagerDeleter> manager_;
 };
 
 // The system's icon-title font; false when the system does not say.

@@ -1,5 +1,6 @@
 #include "app/win32/StockPopup.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <cwctype>
 #include <string>
@@ -34,6 +35,7 @@ constexpr int kMinItemHeight = 18;
 // from the submenu arrow the system draws; the height leaves two pixels above and below.
 constexpr int kTextLeft = 26;
 constexpr int kTextRight = 10;
+constexpr int kShortcutGap = 24;  // between a label and its shortcut
 constexpr int kTextPadding = 4;
 // The box behind a checked item's picture (COLORREF values).
 constexpr COLORREF kCheckFill = 0xEED2C1;
@@ -421,6 +423,23 @@ UINT CStockPopup::ShowRowMenu(HWND owner, int popup, CStockMan& stock, unsigned 
     return id;
 }
 
+UINT CStockPopup::ShowManagerMenu(HWND owner, int popup, CStockMan* stock) {
+    HMENU menu = Popup(popup);
+    if (!menu) return 0;
+    addedOtherPages_ = false;
+    addedRowItems_ = false;
+    if (stock) {
+        Gray(menu, ID_STOCK_DELETE, StockBeingDeleted(*stock));
+        if (popup == kRowPopup) {
+            SetToggle(menu, stock->showMode < SHOW_DESKTOP);
+            SetPicture(menu, ID_STOCK_WEB, FALSE, DefaultItemPicture(*stock));
+        }
+    }
+    UINT id = Track(owner, menu);
+    if (id == ID_STOCK_TOGGLE) id = toDesktop_ ? ID_STOCK_TO_DESKTOP : ID_STOCK_TO_TRAY;
+    return id;
+}
+
 UINT CStockPopup::ShowAppMenu(HWND owner, bool forPortfolio) {
     if (!menus_) return 0;
     HMENU menu = forPortfolio ? Popup(kAppPopup) : GetSubMenu(Popup(kStockPopup), kGeneralSubmenu);
@@ -449,7 +468,9 @@ BOOL CStockPopup::OnMeasureItem(MEASUREITEMSTRUCT& item) {
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, GetUiBoldFont());
     RECT box{0, 0, 0, 0};
-    DrawTextW(dc, text.empty() ? L" " : text.c_str(), -1, &box, DT_CALCRECT | DT_SINGLELINE);
+    DrawTextW(dc, text.empty() ? L" " : text.c_str(), -1, &box, DT_CALCRECT | DT_SINGLELINE | DT_EXPANDTABS);
+    // A shortcut after a tab stands right-aligned, apart from the label.
+    if (text.find(L'\t') != std::wstring::npos) box.right += kShortcutGap;
     SelectObject(dc, old);
     DeleteDC(dc);
     const UINT height = static_cast<UINT>(box.bottom - box.top + kTextPadding);
@@ -505,8 +526,12 @@ BOOL CStockPopup::OnDrawItem(const DRAWITEMSTRUCT& item) {
                                                                : selected ? COLOR_HIGHLIGHTTEXT
                                                                           : COLOR_MENUTEXT));
         RECT box{r.left + kTextLeft, r.top, r.right - kTextRight, r.bottom};
-        DrawTextW(dc, text.c_str(), -1, &box,
-                  DT_SINGLELINE | DT_VCENTER | DT_LEFT | ((item.itemState & ODS_NOACCEL) ? DT_HIDEPREFIX : 0));
+        const UINT prefix = (item.itemState & ODS_NOACCEL) ? DT_HIDEPREFIX : 0;
+        const std::size_t tab = text.find(L'\t');
+        DrawTextW(dc, text.c_str(), static_cast<int>(std::min(tab, text.size())), &box,
+                  DT_SINGLELINE | DT_VCENTER | DT_LEFT | prefix);
+        if (tab != std::wstring::npos)
+            DrawTextW(dc, text.c_str() + tab + 1, -1, &box, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX);
         SetTextColor(dc, oldColor);
         SetBkMode(dc, oldMode);
         SelectObject(dc, oldFont);

@@ -53,6 +53,9 @@ class CStockPopup {
     // with the mark, move and property items; `moveFlags` are RowMoveFlags. Answers as
     // ShowStockMenu.
     UINT ShowRowMenu(HWND owner, int popup, CStockMan& stock, unsigned moveFlags, bool byDoubleClick);
+    // A menu of the stock list manager as it stands (popup 2 for one stock, 4 for several); with
+    // a stock, its show toggle, default picture and deleting state. Answers as ShowStockMenu.
+    UINT ShowManagerMenu(HWND owner, int popup, CStockMan* stock);
     // The application menu (the general submenu of popup 0, or popup 3 for the portfolio).
     UINT ShowAppMenu(HWND owner, bool forPortfolio);
     UINT ShowVersionMenu(HWND owner);
