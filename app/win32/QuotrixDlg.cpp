@@ -586,6 +586,12 @@ void CQuotrixDlg::OnCommand(UINT id) {
         case ID_APP_PORTFOLIO:
             ShowPortfolio();
             return;
+        case ID_PF_SWITCH_PORTFOLIO:
+            TogglePortfolio();
+            return;
+        case ID_PF_SWITCH_PRICE_BARS:
+            TogglePriceBars();
+            return;
         case ID_APP_ADD_STOCK:
         case ID_ACCEL_ADD_STOCK:
             OpenAddStock(0);
