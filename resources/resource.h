@@ -382,3 +382,5 @@
 // manager's "表示(&V)" menu): show or hide the portfolio; the portfolio's price bars on or off.
 #define ID_PF_SWITCH_PORTFOLIO 5600
 #define ID_PF_SWITCH_PRICE_BARS 5601
+// The icon page's "推奨設定(&R)", shown in place of "標準設定(&D)" when the page edits the defaults.
+#define IDC_IP_RECOMMENDED 5602
