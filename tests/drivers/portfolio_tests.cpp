@@ -381,6 +381,31 @@ TEST_F(Portfolio, SwitchesAndTheRollUpSurviveARestart) {
     EXPECT_EQ(ExitQuotrix(main, child), 0u);
 }
 
+// Docked in the work area's bottom right corner: stored as right and bottom edges, so that the
+// window grows up and to the left when it gets more rows or columns, and comes back docked.
+TEST_F(Portfolio, DockedToTheBottomRightComesBackDocked) {
+    SetDword(L"BoolFlags1", kDefaultFlags | kShowAtStart);
+    RECT work{};
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+    const std::string path =
+        WritePlacedFile({"7203.t", "6758.t"}, PortfolioPlacement{work.right, work.bottom, 2 | 8}, 0, 0);
+    for (int run = 0; run < 2; ++run) {
+        ResetLog();
+        Child child;
+        HWND main = StartOn(path, child);
+        ASSERT_NE(main, nullptr);
+        ASSERT_TRUE(WaitVisible(main, true));
+        ASSERT_TRUE(WaitHeight(main, 2 * kRow + 2 * kRow + 4));
+        EXPECT_TRUE(WaitUntil([&] { return WindowRect(main).right == work.right; })) << WindowRect(main).right;
+        EXPECT_EQ(WindowRect(main).bottom, work.bottom);
+        EXPECT_EQ(ExitQuotrix(main, child), 0u);
+        const SavedPlace saved = ReadPlace(path);
+        EXPECT_EQ(saved.placement.anchor, 2 | 8);
+        EXPECT_EQ(saved.placement.left, work.right);
+        EXPECT_EQ(saved.placement.top, work.bottom);
+    }
+}
+
 TEST_F(Portfolio, RowMenuMovesARowUp) {
     SetDword(L"BoolFlags1", kDefaultFlags | kShowAtStart);
     const std::string path = WritePlacedFile({"7203.t", "6758.t", "9984.t"}, PortfolioPlacement{150, 150, 0}, 0, 0);
