@@ -102,6 +102,13 @@ class DesktopWindows : public QuotrixRun {
 
     void ShowThreePlacements(bool translucent, const char* screenshot);
 
+    // Starts the program on one desktop stock with its icon alone at (300, 300): that window.
+    HWND StartOneAt300(const std::string& path, Child& child, HWND& main) {
+        main = StartQuotrix(FileArgs(path), child);
+        EXPECT_NE(main, nullptr);
+        return main ? WindowAt(child.pi.dwProcessId, 300, 300) : nullptr;
+    }
+
     // Leaves through the exit prompt with "はい(&Y)": the changes of the run are saved.
     void ExitSaving(HWND main, Child& child) {
         PostMessageW(main, WM_APP_EXIT, 0, 0);
@@ -175,9 +182,8 @@ TEST_F(DesktopWindows, ShowModesPutStocksOnTheDesktopAtTheirPlaces) {
 TEST_F(DesktopWindows, DragMovesTheWindowSnapsToTheTopAndTheFileKeepsThePlace) {
     const std::string path = WriteDesktopFile({{"7203.t", 20, 300, 300, 0}});
     Child child;
-    HWND main = StartQuotrix(FileArgs(path), child);
-    ASSERT_NE(main, nullptr);
-    HWND window = WindowAt(child.pi.dwProcessId, 300, 300);
+    HWND main = nullptr;
+    HWND window = StartOneAt300(path, child, main);
     ASSERT_NE(window, nullptr);
     RECT work{};
     ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
@@ -205,9 +211,8 @@ TEST_F(DesktopWindows, SnappingOffLeavesTheDropWhereItIs) {
     SetDword(L"BoolFlags1", 0x373D3D & ~0x2u & ~0x40000u & ~0x10u);
     const std::string path = WriteDesktopFile({{"7203.t", 20, 300, 300, 0}});
     Child child;
-    HWND main = StartQuotrix(FileArgs(path), child);
-    ASSERT_NE(main, nullptr);
-    HWND window = WindowAt(child.pi.dwProcessId, 300, 300);
+    HWND main = nullptr;
+    HWND window = StartOneAt300(path, child, main);
     ASSERT_NE(window, nullptr);
     RECT work{};
     ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
@@ -224,9 +229,8 @@ TEST_F(DesktopWindows, SnappingOffLeavesTheDropWhereItIs) {
 TEST_F(DesktopWindows, AnExitRightAfterTheDropStillAsksToSaveTheNewPlace) {
     const std::string path = WriteDesktopFile({{"7203.t", 20, 300, 300, 0}});
     Child child;
-    HWND main = StartQuotrix(FileArgs(path), child);
-    ASSERT_NE(main, nullptr);
-    HWND window = WindowAt(child.pi.dwProcessId, 300, 300);
+    HWND main = nullptr;
+    HWND window = StartOneAt300(path, child, main);
     ASSERT_NE(window, nullptr);
     PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, At(4, 4));
     PostMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, At(4 + 60, 4 + 50));

@@ -140,31 +140,12 @@ class StockProperties : public QuotrixRun {
 
     // The pixels of the first icon of Wine's stand-alone tray, as it is drawn now.
     static std::vector<std::uint32_t> TrayPixels() {
-        std::vector<std::uint32_t> pixels;
         HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
         HWND icon = tray ? FindWindowExW(tray, nullptr, L"__winex11_tray_icon", nullptr) : nullptr;
         RECT r{};
-        if (!icon || !GetWindowRect(icon, &r) || r.right <= r.left || r.bottom <= r.top) return pixels;
+        if (!icon || !GetWindowRect(icon, &r)) return {};
         BringWindowToTop(tray);
-        const int w = r.right - r.left, h = r.bottom - r.top;
-        HDC screen = GetDC(nullptr);
-        HDC memory = CreateCompatibleDC(screen);
-        HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-        SelectObject(memory, old);
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = w;
-        bi.bmiHeader.biHeight = -h;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        pixels.resize(static_cast<std::size_t>(w) * h);
-        GetDIBits(memory, bitmap, 0, static_cast<UINT>(h), pixels.data(), &bi, DIB_RGB_COLORS);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
-        ReleaseDC(nullptr, screen);
-        return pixels;
+        return ScreenPixels(r);
     }
 
     // Types the four arrow steps on the icon page and leaves the sheet with OK.
