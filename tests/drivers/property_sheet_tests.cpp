@@ -428,8 +428,13 @@ TEST_F(StockProperties, LogButtonShowsTheStocksUpdateLog) {
     ASSERT_NE(viewer, nullptr);
     const std::wstring text = Item(viewer, IDC_LOG_TEXT);
     EXPECT_NE(text.find(L"Download failure"), std::wstring::npos) << Narrow(text);
-    // Read-only: the log is to be read, not edited.
+    // Read-only, and opened at its newest line with nothing selected.
     EXPECT_TRUE(GetWindowLongPtrW(GetDlgItem(viewer, IDC_LOG_TEXT), GWL_STYLE) & ES_READONLY);
+    DWORD from = 0, to = 0;
+    SendDlgItemMessageW(viewer, IDC_LOG_TEXT, EM_GETSEL, reinterpret_cast<WPARAM>(&from),
+                        reinterpret_cast<LPARAM>(&to));
+    EXPECT_EQ(from, to);
+    EXPECT_EQ(to, text.size());
     Shot(viewer, "property_update_log");
     PostMessageW(viewer, WM_COMMAND, IDCANCEL, 0);
     for (DWORD waited = 0; waited < kWait && IsWindow(viewer); waited += 100) Sleep(100);
