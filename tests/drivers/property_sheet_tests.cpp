@@ -298,6 +298,9 @@ TEST_F(StockProperties, OtherPagesStoreTheirSettings) {
     ASSERT_NE(icon, nullptr);
     Shot(sheet_, "property_icon_page");
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(icon, IDC_IP_TRADE)));  // no holding
+    // A stock goes back to the defaults; only the defaults themselves offer the recommended steps.
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(icon, IDC_IP_STANDARD)));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(icon, IDC_IP_RECOMMENDED)));
     Type(icon, IDC_IP_STEP1, L"3");
     Type(icon, IDC_IP_STEP1 + 1, L"8");
 
