@@ -108,6 +108,8 @@ class CQuotrixDlg : public CDialog,
     void TogglePortfolio();
     void TogglePriceBars();
     void CheckPortfolioSwitches(HMENU menu) const;
+    // Whether switch `id` (ID_PF_SWITCH_*) is on.
+    bool PortfolioSwitchOn(UINT id) const;
 
     // UpdateView.
     void RedrawStock(CStockMan& stock, bool updated) override;

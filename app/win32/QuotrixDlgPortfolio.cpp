@@ -71,11 +71,15 @@ void CQuotrixDlg::TogglePriceBars() {
     RefreshViews(true);
 }
 
+bool CQuotrixDlg::PortfolioSwitchOn(UINT id) const {
+    if (id == ID_PF_SWITCH_PORTFOLIO) return portfolio_ && portfolio_->Visible();
+    if (id == ID_PF_SWITCH_PRICE_BARS) return (settings_.itemFlags.other & OTHER_PRICE_BARS) != 0;
+    return false;
+}
+
 void CQuotrixDlg::CheckPortfolioSwitches(HMENU menu) const {
-    const bool shown = portfolio_ && portfolio_->Visible();
-    const bool bars = (settings_.itemFlags.other & OTHER_PRICE_BARS) != 0;
-    CheckMenuItem(menu, ID_PF_SWITCH_PORTFOLIO, MF_BYCOMMAND | (shown ? MF_CHECKED : MF_UNCHECKED));
-    CheckMenuItem(menu, ID_PF_SWITCH_PRICE_BARS, MF_BYCOMMAND | (bars ? MF_CHECKED : MF_UNCHECKED));
+    for (UINT id : {ID_PF_SWITCH_PORTFOLIO, ID_PF_SWITCH_PRICE_BARS})
+        CheckMenuItem(menu, id, MF_BYCOMMAND | (PortfolioSwitchOn(id) ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void CQuotrixDlg::GatherPortfolioPlace() {
