@@ -23,10 +23,15 @@ std::uint32_t ShadowColorFor(std::uint32_t textColor) {
 std::uint32_t DesktopTextColorFor(std::uint32_t desktopColor) { return IsDarkColor(desktopColor) ? kWhite : kBlack; }
 
 DesktopTextColors ChooseDesktopTextColors(std::uint32_t desktopColor, bool configured, std::uint32_t configuredText) {
+    return ChooseDesktopTextColors(desktopColor, configured, configuredText, desktopColor);
+}
+
+DesktopTextColors ChooseDesktopTextColors(std::uint32_t desktopColor, bool configured, std::uint32_t configuredText,
+                                          std::uint32_t keyColor) {
     DesktopTextColors colors;
     colors.text = configured ? (configuredText & 0xFFFFFF) : DesktopTextColorFor(desktopColor);
     colors.shadow = ShadowColorFor(colors.text);
-    if (colors.shadow == (desktopColor & 0xFFFFFF)) {
+    if (colors.shadow == (keyColor & 0xFFFFFF)) {
         // Move the red byte one step towards the middle, as the configured text colour is moved.
         const std::uint32_t red = colors.shadow & 0xFF;
         colors.shadow = (colors.shadow & ~0xFFu) | (red == 0xFF ? red - 1 : red + 1);

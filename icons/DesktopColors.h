@@ -28,6 +28,10 @@ std::uint32_t DesktopTextColorFor(std::uint32_t desktopColor);
 // and colour, else the desktop's default. A shadow equal to the desktop colour would be keyed out
 // with the background, so it is moved by one step.
 DesktopTextColors ChooseDesktopTextColors(std::uint32_t desktopColor, bool configured, std::uint32_t configuredText);
+// The same for a window whose see-through colour is `keyColor` rather than the desktop's own (the
+// portfolio keys out its background): the shadow is moved off that colour instead.
+DesktopTextColors ChooseDesktopTextColors(std::uint32_t desktopColor, bool configured, std::uint32_t configuredText,
+                                          std::uint32_t keyColor);
 
 // The shadow needs a transparent text background: on an opaque one it would only smudge the text.
 constexpr bool DrawsTextShadow(bool shadowOption, bool transparentBackground) {

@@ -376,3 +376,11 @@
 #define ID_SL_ABOUT 5062
 // Posted to the main window by the manager's window as it goes, so that its object is freed.
 #define ID_SL_CLOSED 5099
+
+// Portfolio switches and property-sheet additions (5600-5699).
+// Commands of the main window for menus that show its portfolio switches checked (the stock list
+// manager's "表示(&V)" menu): show or hide the portfolio; the portfolio's price bars on or off.
+#define ID_PF_SWITCH_PORTFOLIO 5600
+#define ID_PF_SWITCH_PRICE_BARS 5601
+// The icon page's "推奨設定(&R)", shown in place of "標準設定(&D)" when the page edits the defaults.
+#define IDC_IP_RECOMMENDED 5602

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/DisplayTexts.h"
+#include "icons/DesktopColors.h"
 #include "icons/PriceBar.h"
 #include "icons/StockIcon.h"
 #include "icons/win32/IconImages.h"
@@ -33,11 +34,6 @@ constexpr int kPicAlwaysShown = 4;
 constexpr int kPicHovered = 5;
 constexpr int kPicCloseHovered = 7;
 constexpr int kPicAlwaysShownHovered = 9;
-
-// The desktop's text colour for a transparent background, and the shadow that keeps it readable
-// on any picture: near black under white text, near white under black text.
-COLORREF DesktopText(COLORREF desktop) { return DesktopTextColorFor(desktop); }
-COLORREF DesktopShadow(COLORREF desktop) { return IsDarkColor(desktop) ? RGB(5, 5, 5) : RGB(250, 250, 250); }
 
 // A string-table text (Shift-JIS).
 std::string ResourceText(HINSTANCE resources, UINT id) {
@@ -375,16 +371,21 @@ void CPortfolioView::ForgetIcons() {
     atlasUsed_ = 0;
 }
 
-COLORREF CPortfolioView::TextColor() const {
-    return Transparent() ? DesktopText(GetSysColor(COLOR_BACKGROUND)) : colors_.text;
+DesktopTextColors CPortfolioView::DesktopColors() const {
+    // Over a transparent background the text stands on the desktop, as a desktop icon's does; the
+    // background colour is what is keyed out.
+    return ChooseDesktopTextColors(GetSysColor(COLOR_BACKGROUND), settings_.DesktopFontInForce(),
+                                   settings_.dskFontColor, settings_.bkCol);
 }
+
+COLORREF CPortfolioView::TextColor() const { return Transparent() ? DesktopColors().text : colors_.text; }
 
 void CPortfolioView::PutText(HDC dc, int x, int y, const std::string& text, COLORREF color, bool shadow) {
     if (text.empty()) return;
     const std::wstring wide = Wide(text);
     const int n = static_cast<int>(wide.size());
     if (shadow && Transparent() && !(settings_.boolFlags2 & kBoolFlags2NoShadow)) {
-        SetTextColor(dc, DesktopShadow(GetSysColor(COLOR_BACKGROUND)));
+        SetTextColor(dc, DesktopColors().shadow);
         TextOutW(dc, x + 1, y, wide.c_str(), n);
         TextOutW(dc, x, y + 1, wide.c_str(), n);
         TextOutW(dc, x + 1, y + 1, wide.c_str(), n);
@@ -1139,28 +1140,19 @@ void CPortfolioView::OnActionTimer() {
     }
 }
 
-void CPortfolioView::RollUp() {
-    rolledUp_ = true;
-    if (tooltip_) {
-        std::wstring text = Wide(ResourceText(resources_, IDS_TIP_ROLL_DOWN));
-        TTTOOLINFOW tool{};
-        tool.cbSize = sizeof tool;
-        tool.hwnd = hwnd_;
-        tool.uId = kRollUpTool;
-        tool.lpszText = text.data();
-        SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-    }
-    SetAutoHideTip();
-    resizePending_ = true;
-    ApplySize();
-    InvalidateRect(hwnd_, nullptr, FALSE);
-}
+void CPortfolioView::RollUp() { SetRolled(true); }
 
 void CPortfolioView::RollDown() {
     autoHideSuspended_ = false;
-    rolledUp_ = false;
+    SetRolled(false);
+    // The idle action runs again from now.
+    if (visible_) StartActionTimer();
+}
+
+void CPortfolioView::SetRolled(bool rolledUp) {
+    rolledUp_ = rolledUp;
     if (tooltip_) {
-        std::wstring text = Wide(ResourceText(resources_, IDS_TIP_ROLL_UP));
+        std::wstring text = Wide(ResourceText(resources_, rolledUp ? IDS_TIP_ROLL_DOWN : IDS_TIP_ROLL_UP));
         TTTOOLINFOW tool{};
         tool.cbSize = sizeof tool;
         tool.hwnd = hwnd_;
@@ -1172,8 +1164,7 @@ void CPortfolioView::RollDown() {
     resizePending_ = true;
     ApplySize();
     InvalidateRect(hwnd_, nullptr, FALSE);
-    // The idle action runs again from now.
-    if (visible_) StartActionTimer();
+    host_.PortfolioRolled(rolledUp);
 }
 
 void CPortfolioView::SetAutoHideTip() {
@@ -1242,7 +1233,8 @@ PortfolioPlacement CPortfolioView::CurrentPlacement() const {
 void CPortfolioView::Show(bool activate) {
     autoHideSuspended_ = false;
     SetAutoHideTip();
-    if (rolledUp_)
+    // The user's show unrolls; the start-up's keeps the roll-up the last run ended with.
+    if (rolledUp_ && activate)
         RollDown();
     else
         InvalidateTitle();

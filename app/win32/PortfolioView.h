@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/PortfolioLayout.h"
+#include "icons/DesktopColors.h"
 #include "model/StockMan.h"
 #include "settings/AppSettings.h"
 
@@ -44,6 +45,8 @@ class PortfolioHost {
     virtual void PortfolioRowDoubleClick(CStockMan& stock) = 0;
     // The close button and the idle action "hide".
     virtual void PortfolioHide() = 0;
+    // Rolled up or down, by the user, the idle action or the start-up: the next start follows.
+    virtual void PortfolioRolled(bool rolledUp) = 0;
 };
 
 class CPortfolioView {
@@ -63,6 +66,7 @@ class CPortfolioView {
     void Restore(int firstRow, int visibleRows);
     // Lays out and places the window at the stored position; rolled up when `rolledUp`.
     void PlaceAtStart(const PortfolioPlacement& placement, bool rolledUp);
+    // Shows the window; `activate` (the user's request) also brings it forward and unrolls it.
     void Show(bool activate);
     void Hide();
     bool Visible() const { return visible_; }
@@ -143,6 +147,8 @@ class CPortfolioView {
     TitleHit HitAt(int x, int y) const;
     int ClientWidth() const;
     COLORREF TextColor() const;
+    DesktopTextColors DesktopColors() const;
+    void SetRolled(bool rolledUp);
     bool Transparent() const { return settings_.pfTransparent; }
     void InvalidateTitle();
 

@@ -586,6 +586,12 @@ void CQuotrixDlg::OnCommand(UINT id) {
         case ID_APP_PORTFOLIO:
             ShowPortfolio();
             return;
+        case ID_PF_SWITCH_PORTFOLIO:
+            TogglePortfolio();
+            return;
+        case ID_PF_SWITCH_PRICE_BARS:
+            TogglePriceBars();
+            return;
         case ID_APP_ADD_STOCK:
         case ID_ACCEL_ADD_STOCK:
             OpenAddStock(0);
@@ -680,7 +686,15 @@ void CQuotrixDlg::OpenStockWebPage(CStockMan& stock, int pageIndex) {
 }
 
 bool CQuotrixDlg::LaunchCalculator() {
-    return ShellOpen(settings_.calcPath.empty() ? std::string("Calc.EXE") : settings_.calcPath);
+    const std::string program = settings_.calcPath.empty() ? std::string("Calc.EXE") : settings_.calcPath;
+    // The shell answers on its own thread, too late for the caller; a program that is nowhere
+    // (neither at its path nor on the search path) is known to fail now.
+    wchar_t found[MAX_PATH];
+    if (SearchPathW(nullptr, Wide(program).c_str(), nullptr, MAX_PATH, found, nullptr) == 0) {
+        AppLog().Log(LOG_ERR, "Calculator not found: %s", program.c_str());
+        return false;
+    }
+    return ShellOpen(program);
 }
 
 bool CQuotrixDlg::ShellOpen(const std::string& target) {

@@ -102,6 +102,14 @@ class CQuotrixDlg : public CDialog,
     void PortfolioAppMenu() override;
     void PortfolioRowDoubleClick(CStockMan& stock) override;
     void PortfolioHide() override { HidePortfolio(); }
+    void PortfolioRolled(bool rolledUp) override;
+    // The portfolio's switches (commands ID_PF_SWITCH_*): the window shown or hidden, its price
+    // bars on or off; a menu that offers them gets their check marks here.
+    void TogglePortfolio();
+    void TogglePriceBars();
+    void CheckPortfolioSwitches(HMENU menu) const;
+    // Whether switch `id` (ID_PF_SWITCH_*) is on.
+    bool PortfolioSwitchOn(UINT id) const;
 
     // UpdateView.
     void RedrawStock(CStockMan& stock, bool updated) override;
@@ -189,6 +197,7 @@ class CQuotrixDlg : public CDialog,
     std::unique_ptr<CPortfolioView> portfolio_;
     PortfolioTotals titleTotals_;
     bool portfolioStarted_ = false;  // placed at start-up; later stocks come as added rows
+    int storedRollUp_ = -1;          // "PF_RollUp" as last read or written; -1 before the start
 
     std::unique_ptr<Win32UpdateOwner> owner_;
     std::unique_ptr<UpdateEngine> engine_;

@@ -140,7 +140,8 @@ void CQuotrixDlg::OpenOptions(int page) {
         StockSheetServices sheetServices;
         sheetServices.defaults = &settings_.stdStock;
         sheetServices.portfolioItemFlags = settings_.itemFlags.portfolioText;
-        sheetServices.portfolioPriceBars = (options.nameOptions & NAMEOPT_PRICE_BARS) != 0;
+        sheetServices.portfolioPriceBars = (settings_.itemFlags.other & OTHER_PRICE_BARS) != 0;
+        sheetServices.editsDefaults = true;
         sheetServices.arrows = images_.Handle();
         CStockDefaultsSheet sheet(settings_.stdStock, sheetServices);
         // The defaults are taken at once: the options' Apply must not bring the old ones back.

@@ -20,6 +20,7 @@ void CQuotrixDlg::StartPortfolio() {
     if (!portfolio_) return;
     portfolio_->Restore(header_.block.firstRow, header_.block.rowCount);
     const bool rolledUp = store_->GetInt(kSectionSetting, "PF_RollUp", 0) != 0;
+    storedRollUp_ = rolledUp ? 1 : 0;
     portfolio_->PlaceAtStart(placement_, rolledUp);
     portfolioStarted_ = true;
     if (settings_.boolFlags1 & PF_BF1_SHOW_AT_START) {
@@ -43,6 +44,42 @@ void CQuotrixDlg::HidePortfolio() {
     AppLog().Log(LOG_INT, "Hide portfolio");
     portfolio_->Hide();
     RefreshTotals();
+}
+
+void CQuotrixDlg::PortfolioRolled(bool rolledUp) {
+    // Written as it changes, so that the next start finds the last state however this run ends.
+    if (storedRollUp_ < 0 || storedRollUp_ == (rolledUp ? 1 : 0)) return;
+    storedRollUp_ = rolledUp ? 1 : 0;
+    store_->SetInt(kSectionSetting, "PF_RollUp", static_cast<std::uint32_t>(storedRollUp_));
+}
+
+void CQuotrixDlg::TogglePortfolio() {
+    if (portfolio_ && portfolio_->Visible())
+        HidePortfolio();
+    else
+        ShowPortfolio();
+}
+
+void CQuotrixDlg::TogglePriceBars() {
+    settings_.itemFlags.other ^= OTHER_PRICE_BARS;
+    AppLog().Log(LOG_INT, "Portfolio price bars %s", (settings_.itemFlags.other & OTHER_PRICE_BARS) ? "on" : "off");
+    // A file with its own item flags keeps the switch; otherwise the common settings do.
+    if (settings_.itemFlagsFromFile)
+        MarkModified();
+    else
+        store_->SetInt(kSectionSetting, "OtherItemFlags", settings_.itemFlags.other);
+    RefreshViews(true);
+}
+
+bool CQuotrixDlg::PortfolioSwitchOn(UINT id) const {
+    if (id == ID_PF_SWITCH_PORTFOLIO) return portfolio_ && portfolio_->Visible();
+    if (id == ID_PF_SWITCH_PRICE_BARS) return (settings_.itemFlags.other & OTHER_PRICE_BARS) != 0;
+    return false;
+}
+
+void CQuotrixDlg::CheckPortfolioSwitches(HMENU menu) const {
+    for (UINT id : {ID_PF_SWITCH_PORTFOLIO, ID_PF_SWITCH_PRICE_BARS})
+        CheckMenuItem(menu, id, MF_BYCOMMAND | (PortfolioSwitchOn(id) ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void CQuotrixDlg::GatherPortfolioPlace() {

@@ -23,7 +23,7 @@ void CQuotrixDlg::OpenStockProperties(CStockMan& stock) {
     services.portfolioItemFlags = (header_.present && (header_.block.displayOptions & 1))
                                       ? header_.block.portfolioTextFlags
                                       : settings_.itemFlags.portfolioText;
-    services.portfolioPriceBars = (options.nameOptions & NAMEOPT_PRICE_BARS) != 0;
+    services.portfolioPriceBars = (settings_.itemFlags.other & OTHER_PRICE_BARS) != 0;
     services.arrows = images_.Handle();
     services.accelerators = accelerators_;
     services.calculator = [this] { return LaunchCalculator(); };

@@ -289,9 +289,10 @@ void CStockListDlg::OnInitMenuPopup(HMENU menu) {
     SetEnabled(menu, ID_SL_DELETE, selection);
     SetEnabled(menu, ID_SL_PASTE, ClipboardHasStocks(hwnd_));
     SetCheck(menu, ID_SL_TOTAL_ICON, owner_.settings_.dispTotal == 1);
-    SetCheck(menu, ID_SL_PORTFOLIO, owner_.portfolio_ && owner_.portfolio_->Visible());
     SetCheck(menu, ID_SL_TIP_TEXT, (owner_.settings_.boolFlags1 & kPortfolioTipText) != 0);
-    SetCheck(menu, ID_SL_PRICE_BARS, (owner_.options.nameOptions & NAMEOPT_PRICE_BARS) != 0);
+    // The portfolio window and its price bars: the main window's own switches.
+    SetCheck(menu, ID_SL_PORTFOLIO, owner_.PortfolioSwitchOn(ID_PF_SWITCH_PORTFOLIO));
+    SetCheck(menu, ID_SL_PRICE_BARS, owner_.PortfolioSwitchOn(ID_PF_SWITCH_PRICE_BARS));
     SetCheck(menu, ID_SL_GRID, (owner_.settings_.newBoolean1 & kManagerGridLines) != 0);
 }
 
@@ -440,10 +441,7 @@ void CStockListDlg::OnCommand(UINT id) {
             main.RefreshTotals();
             return;
         case ID_SL_PORTFOLIO:
-            if (main.portfolio_ && main.portfolio_->Visible())
-                main.HidePortfolio();
-            else
-                main.ShowPortfolio();
+            main.TogglePortfolio();
             return;
         case ID_SL_TIP_TEXT:
             main.settings_.boolFlags1 ^= kPortfolioTipText;
@@ -451,10 +449,7 @@ void CStockListDlg::OnCommand(UINT id) {
             main.RefreshViews(true);
             return;
         case ID_SL_PRICE_BARS:
-            main.settings_.nameOptions ^= NAMEOPT_PRICE_BARS;
-            main.options = DisplayOptionsFrom(main.settings_);
-            for (auto& stock : main.stocks_) main.RefreshStockIcon(*stock, 2);
-            main.RefreshViews(true);
+            main.TogglePriceBars();
             return;
         case ID_SL_GRID:
             main.settings_.newBoolean1 ^= kManagerGridLines;

@@ -348,6 +348,9 @@ CStockIconPage::CStockIconPage(StockSheetModel& model, const StockSheetServices&
 
 BOOL CStockIconPage::OnInitDialog() {
     AddComboItems(hwnd_, IDC_IP_UNIT, {"％", "円"});
+    // One of the two buttons in the same place: the defaults' own, or the way back to them.
+    ShowWindow(GetDlgItem(hwnd_, IDC_IP_STANDARD), services_.editsDefaults ? SW_HIDE : SW_SHOW);
+    ShowWindow(GetDlgItem(hwnd_, IDC_IP_RECOMMENDED), services_.editsDefaults ? SW_SHOW : SW_HIDE);
     return TRUE;
 }
 
@@ -428,6 +431,11 @@ BOOL CStockIconPage::OnCommand(UINT id, UINT code, HWND) {
         case IDC_IP_STANDARD:
             if (!services_.defaults) return TRUE;
             icon.LoadStandard(*services_.defaults, services_.defaults->iconIndexMode);
+            ShowAll();
+            break;
+        case IDC_IP_RECOMMENDED:
+            if (code != BN_CLICKED) return TRUE;
+            icon.LoadRecommended();
             ShowAll();
             break;
         case IDC_IP_TARGET_BUTTON:

@@ -24,7 +24,10 @@ struct StockSheetServices {
     bool groupDigits = true;                   // FMT_GROUP for the holding
     bool removeCompanyMark = true;             // in the sheet's title
     const CStockDefaults* defaults = nullptr;  // "標準設定(&D)" on the icon page
-    std::uint32_t portfolioItemFlags = 0;      // "ポートフォリオの設定に合わせる(&D)"
+    // The pages edit the defaults for new stocks, not a stock: the icon page offers "推奨設定(&R)"
+    // instead of "標準設定(&D)".
+    bool editsDefaults = false;
+    std::uint32_t portfolioItemFlags = 0;  // "ポートフォリオの設定に合わせる(&D)"
     bool portfolioPriceBars = true;
     HIMAGELIST arrows = nullptr;    // the icon image list with the arrow pictures
     HACCEL accelerators = nullptr;  // the main window's table: Ctrl+Z, Ctrl+Y, Ctrl+H, Ctrl+L

@@ -236,11 +236,14 @@ CStockErrLogDlg::CStockErrLogDlg(std::string text) : CDialog(IDD_STOCK_ERRLOG), 
 BOOL CStockErrLogDlg::OnInitDialog() {
     ApplyUiFont(hwnd_);
     SetItemText(hwnd_, IDC_LOG_TEXT, text_);
-    // The newest lines are at the end.
-    const LRESULT length = SendDlgItemMessageW(hwnd_, IDC_LOG_TEXT, WM_GETTEXTLENGTH, 0, 0);
-    SendDlgItemMessageW(hwnd_, IDC_LOG_TEXT, EM_SETSEL, static_cast<WPARAM>(length), length);
-    SendDlgItemMessageW(hwnd_, IDC_LOG_TEXT, EM_SCROLLCARET, 0, 0);
-    return TRUE;
+    // The newest lines are at the end. The focus is set here: the dialog's own would select the
+    // whole text and scroll back to the top.
+    HWND box = GetDlgItem(hwnd_, IDC_LOG_TEXT);
+    SetFocus(box);
+    const LRESULT length = SendMessageW(box, WM_GETTEXTLENGTH, 0, 0);
+    SendMessageW(box, EM_SETSEL, static_cast<WPARAM>(length), length);
+    SendMessageW(box, EM_SCROLLCARET, 0, 0);
+    return FALSE;
 }
 
 // --- the account balance ---

@@ -460,6 +460,9 @@ void CIconWnd::OnMouseMove(WPARAM keys, POINT at) {
                                            SnapWanted(), WorkArea());
     if (moved.left == r.left && moved.top == r.top) return;
     SetWindowPos(hwnd_, nullptr, moved.left, moved.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The file has a new place to keep from the first step on: the drop may never come (the
+    // program exits while the button is held) or come after an exit already queued.
+    if (!moved_) TellMoved();
     moved_ = true;
 }
 
@@ -471,8 +474,14 @@ void CIconWnd::OnLButtonUp() {
 void CIconWnd::EndDrag() {
     dragging_ = false;
     // Not a click: the owner only learns that the stock file has a new position to keep.
-    if (moved_) Notify(kIconWndMoved);
+    if (moved_) TellMoved();
     moved_ = false;
+}
+
+void CIconWnd::TellMoved() const {
+    // Sent, not posted: a message already waiting in the queue (an exit) must find the file
+    // marked changed. The owner only marks and logs, nothing that could pump messages.
+    if (OwnerPresent()) SendMessageW(owner_, WM_APP_ICONWND_NOTIFY, ctrl_.TrayId(), kIconWndMoved);
 }
 
 LRESULT CIconWnd::OnNotify(const NMHDR& header) {

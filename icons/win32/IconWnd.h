@@ -79,6 +79,7 @@ class CIconWnd : public CWnd, public DesktopIconWindow {
     bool ShowsPriceBar() const;
     std::string DesktopText() const;
     void Notify(LPARAM what) const;
+    void TellMoved() const;
 
     CStockIconCtrl& ctrl_;
     CStockMan* stock_;  // null for a control that is not a stock's

@@ -368,4 +368,53 @@ TEST_F(Options, SkinDialogAndStockDefaultsAreStored) {
     }
 }
 
+// The defaults' icon page offers "推奨設定(&R)" where a stock's offers "標準設定(&D)": yen steps 10,
+// 5, 5, 10 against the previous close replace the stored percent steps against the target.
+TEST_F(Options, StockDefaultsTakeTheRecommendedArrowSteps) {
+    const wchar_t* key = L"Software\\Veltrane\\Quotrix\\StdStock";
+    HKEY stdKey = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_WRITE, nullptr, &stdKey, nullptr), 0);
+    auto put = [&](const wchar_t* name, DWORD value) {
+        RegSetValueExW(stdKey, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    };
+    put(L"CurPlusHighL", 30 * 10000);
+    put(L"PercentFlag", 1);
+    put(L"IconIndexMode", 2);
+    Run(WriteFile({"7203.t"}));
+    OpenFromMenu();
+    HWND form = ShowPage(3, IDC_OPT_STD_STOCK);
+    ASSERT_NE(form, nullptr);
+    ClickLater(form, IDC_OPT_STD_STOCK);
+    HWND defaults = WaitFor(child_.pi.dwProcessId, kWait, [](HWND h) {
+        return ClassOf(h) == L"#32770" && IsWindowVisible(h) && TextOf(h) == L"銘柄の標準設定";
+    });
+    ASSERT_NE(defaults, nullptr);
+    SendMessageW(defaults, PSM_SETCURSEL, 1, 0);
+    HWND icon = nullptr;
+    for (DWORD waited = 0; waited < kWait && !icon; waited += 100) {
+        for (HWND page = FindWindowExW(defaults, nullptr, L"#32770", nullptr); page && !icon;
+             page = FindWindowExW(defaults, page, L"#32770", nullptr))
+            if (GetDlgItem(page, IDC_IP_STEP1)) icon = page;
+        if (!icon) Sleep(100);
+    }
+    ASSERT_NE(icon, nullptr);
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(icon, IDC_IP_RECOMMENDED)));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(icon, IDC_IP_STANDARD)));
+    EXPECT_EQ(Item(icon, IDC_IP_RECOMMENDED), L"推奨設定(&R)");
+    Click(icon, IDC_IP_RECOMMENDED);
+    EXPECT_EQ(Item(icon, IDC_IP_STEP1), L"10");
+    EXPECT_EQ(Item(icon, IDC_IP_STEP1 + 2), L"5");
+    EXPECT_EQ(IsDlgButtonChecked(icon, IDC_IP_PREVIOUS), BST_CHECKED);
+    Shot("options_defaults_icon_page");
+    ClickLater(defaults, IDOK);
+    for (DWORD waited = 0; waited < kWait && IsWindow(defaults); waited += 100) Sleep(100);
+    ASSERT_FALSE(IsWindow(defaults));
+    ASSERT_TRUE(Ok());
+    EXPECT_EQ(WaitForValue(key, L"CurPlusHighL", 10 * 10000), 10u * 10000);
+    EXPECT_EQ(WaitForValue(key, L"PercentFlag", 0), 0u);
+    EXPECT_EQ(WaitForValue(key, L"IconIndexMode", 0), 0u);
+    for (const wchar_t* name : {L"CurPlusHighL", L"PercentFlag", L"IconIndexMode"}) RegDeleteValueW(stdKey, name);
+    RegCloseKey(stdKey);
+}
+
 }  // namespace

@@ -316,6 +316,96 @@ TEST_F(Portfolio, WheelDragAndResizeSurviveARestart) {
     EXPECT_EQ(ExitQuotrix(main, child), 0u);
 }
 
+// The switches a menu shows checked (the manager's): the window and the price bars; and the
+// roll-up, which the next start keeps even when the portfolio shows at start.
+TEST_F(Portfolio, SwitchesAndTheRollUpSurviveARestart) {
+    constexpr UINT kSwitchPortfolio = 5600, kSwitchPriceBars = 5601;
+    SetDword(L"BoolFlags1", kDefaultFlags | kShowAtStart);
+    SetDword(L"OtherItemFlags", 0x43);  // label row, no price bars
+    const std::string path = WritePlacedFile({"7203.t", "6758.t", "9984.t"}, PortfolioPlacement{160, 140, 0}, 0, 0);
+    const int full = 3 * kRow + 2 * kRow + 4;
+    const int rolled = kRow + 2;
+    int withBars = 0;
+    {
+        Child child;
+        HWND main = StartOn(path, child);
+        ASSERT_NE(main, nullptr);
+        ASSERT_TRUE(WaitVisible(main, true));
+        ASSERT_TRUE(WaitForQuotes(main, path, 3)) << Log();
+        ASSERT_TRUE(WaitHeight(main, full));
+        Sleep(300);
+        const int plain = ClientSize(main).cx;
+
+        // Price bars on: each row gains a bar (2 x 20 + 9 pixels), and the setting is kept.
+        PostMessageW(main, WM_COMMAND, kSwitchPriceBars, 0);
+        EXPECT_TRUE(WaitUntil([&] { return ClientSize(main).cx == plain + 49; })) << ClientSize(main).cx;
+        EXPECT_EQ(GetDword(L"OtherItemFlags", 0), 0x53u);
+        withBars = ClientSize(main).cx;
+        Sleep(300);
+        Screenshot("portfolio_price_bars");
+
+        // The window switch hides the portfolio and shows it again.
+        PostMessageW(main, WM_COMMAND, kSwitchPortfolio, 0);
+        EXPECT_TRUE(WaitVisible(main, false));
+        PostMessageW(main, WM_COMMAND, kSwitchPortfolio, 0);
+        EXPECT_TRUE(WaitVisible(main, true));
+
+        // Rolled up by its button: the setting follows at once.
+        Click(main, ClientSize(main).cx - 21, 8);
+        ASSERT_TRUE(WaitHeight(main, rolled));
+        EXPECT_EQ(GetDword(L"PF_RollUp", 0), 1u);
+        EXPECT_EQ(ExitQuotrix(main, child), 0u);
+    }
+
+    ResetLog();
+    Child child;
+    HWND main = StartOn(path, child);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitVisible(main, true));
+    // Shown at start and still rolled up, at its place.
+    Sleep(500);
+    EXPECT_EQ(ClientSize(main).cy, rolled);
+    EXPECT_EQ(WindowRect(main).left, 160);
+    EXPECT_EQ(WindowRect(main).top, 140);
+    // The application icon shows it unrolled, with its bars; the next start will be unrolled.
+    PostMessageW(main, WM_APP_TRAY_NOTIFY, 1, WM_LBUTTONUP);
+    ASSERT_TRUE(WaitHeight(main, full));
+    EXPECT_TRUE(WaitForQuotes(main, path, 3)) << Log();
+    EXPECT_TRUE(WaitUntil([&] { return ClientSize(main).cx == withBars; })) << ClientSize(main).cx;
+    EXPECT_EQ(GetDword(L"PF_RollUp", 1), 0u);
+
+    // Price bars off again by the switch.
+    PostMessageW(main, WM_COMMAND, kSwitchPriceBars, 0);
+    EXPECT_TRUE(WaitUntil([&] { return ClientSize(main).cx == withBars - 49; })) << ClientSize(main).cx;
+    EXPECT_EQ(GetDword(L"OtherItemFlags", 0), 0x43u);
+    EXPECT_EQ(ExitQuotrix(main, child), 0u);
+}
+
+// Docked in the work area's bottom right corner: stored as right and bottom edges, so that the
+// window grows up and to the left when it gets more rows or columns, and comes back docked.
+TEST_F(Portfolio, DockedToTheBottomRightComesBackDocked) {
+    SetDword(L"BoolFlags1", kDefaultFlags | kShowAtStart);
+    RECT work{};
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+    const std::string path =
+        WritePlacedFile({"7203.t", "6758.t"}, PortfolioPlacement{work.right, work.bottom, 2 | 8}, 0, 0);
+    for (int run = 0; run < 2; ++run) {
+        ResetLog();
+        Child child;
+        HWND main = StartOn(path, child);
+        ASSERT_NE(main, nullptr);
+        ASSERT_TRUE(WaitVisible(main, true));
+        ASSERT_TRUE(WaitHeight(main, 2 * kRow + 2 * kRow + 4));
+        EXPECT_TRUE(WaitUntil([&] { return WindowRect(main).right == work.right; })) << WindowRect(main).right;
+        EXPECT_EQ(WindowRect(main).bottom, work.bottom);
+        EXPECT_EQ(ExitQuotrix(main, child), 0u);
+        const SavedPlace saved = ReadPlace(path);
+        EXPECT_EQ(saved.placement.anchor, 2 | 8);
+        EXPECT_EQ(saved.placement.left, work.right);
+        EXPECT_EQ(saved.placement.top, work.bottom);
+    }
+}
+
 TEST_F(Portfolio, RowMenuMovesARowUp) {
     SetDword(L"BoolFlags1", kDefaultFlags | kShowAtStart);
     const std::string path = WritePlacedFile({"7203.t", "6758.t", "9984.t"}, PortfolioPlacement{150, 150, 0}, 0, 0);

@@ -15,8 +15,10 @@ using namespace quotrix::driver;
 class StockProperties : public QuotrixRun {
   protected:
     // Starts the program on a file of one stock and opens that stock's sheet.
-    void Open(const char* code = "7203.t") {
-        path_ = WriteFile({code});
+    void Open(const char* code = "7203.t") { OpenOn(WriteFile({code})); }
+
+    void OpenOn(const std::string& path) {
+        path_ = path;
         main_ = StartQuotrix(FileArgs(path_), child_);
         ASSERT_NE(main_, nullptr);
         ASSERT_TRUE(WaitForLog("[FILE] Stock ")) << Log();
@@ -134,6 +136,40 @@ class StockProperties : public QuotrixRun {
         WIN32_FILE_ATTRIBUTE_DATA data{};
         GetFileAttributesExW(Wide(path_).c_str(), GetFileExInfoStandard, &data);
         return data.ftLastWriteTime;
+    }
+
+    // The pixels of the first icon of Wine's stand-alone tray, as it is drawn now.
+    static std::vector<std::uint32_t> TrayPixels() {
+        HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+        HWND icon = tray ? FindWindowExW(tray, nullptr, L"__winex11_tray_icon", nullptr) : nullptr;
+        RECT r{};
+        if (!icon || !GetWindowRect(icon, &r)) return {};
+        BringWindowToTop(tray);
+        return ScreenPixels(r);
+    }
+
+    // Types the four arrow steps on the icon page and leaves the sheet with OK.
+    void SetStepsAndOk(const wchar_t* step) {
+        HWND icon = ShowPage(2, IDC_IP_STEP1);
+        ASSERT_NE(icon, nullptr);
+        for (int i = 0; i < 4; ++i) Type(icon, IDC_IP_STEP1 + i, step);
+        ClickLater(sheet_, IDOK);
+        for (DWORD waited = 0; waited < kWait && IsWindow(sheet_); waited += 100) Sleep(100);
+        ASSERT_FALSE(IsWindow(sheet_));
+        Sleep(800);  // the sheet's place on the screen is painted again
+    }
+
+    void Reopen() {
+        PostMessageW(main_, WM_APP_OPEN_PROPERTY, static_cast<WPARAM>(id_), 0);
+        sheet_ = WaitForSheet();
+        ASSERT_NE(sheet_, nullptr);
+        trade_ = Page(IDC_TP_ADD);
+        ASSERT_NE(trade_, nullptr);
+    }
+
+    // A visible window of the program titled `title`.
+    HWND WaitForTitled(const wchar_t* title, DWORD ms = kWait) {
+        return WaitFor(child_.pi.dwProcessId, ms, [&](HWND h) { return IsWindowVisible(h) && TextOf(h) == title; });
     }
 
     std::string path_;
@@ -262,6 +298,9 @@ TEST_F(StockProperties, OtherPagesStoreTheirSettings) {
     ASSERT_NE(icon, nullptr);
     Shot(sheet_, "property_icon_page");
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(icon, IDC_IP_TRADE)));  // no holding
+    // A stock goes back to the defaults; only the defaults themselves offer the recommended steps.
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(icon, IDC_IP_STANDARD)));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(icon, IDC_IP_RECOMMENDED)));
     Type(icon, IDC_IP_STEP1, L"3");
     Type(icon, IDC_IP_STEP1 + 1, L"8");
 
@@ -332,6 +371,130 @@ TEST_F(StockProperties, ControlZAndControlYUndoAndRedoWhileThePageHasTheFocus) {
     ASSERT_NE(saved, nullptr);
     EXPECT_EQ(saved->shares, 100u);
     EXPECT_EQ(saved->market, 3u);
+}
+
+// The arrow steps decide the tray icon's picture: huge steps give the flat arrow whatever the
+// change, steps of one sen the large rise or fall of any change.
+TEST_F(StockProperties, IconPageStepsReachTheTrayIconsArrow) {
+    SetDword(L"DispTotal", 0);  // no totals in the application's icon, which stays away
+    // The portfolio stays hidden: at the screen's corner it would cover the tray.
+    SetDword(L"BoolFlags1", GetDword(L"BoolFlags1", 0) & ~0x2000u);
+    StockList stocks;
+    stocks.push_back(std::make_unique<CStockMan>("7203.t"));
+    stocks[0]->showMode = 1;  // in the tray
+    const std::string path = Folder() + "\\tray arrow.quotrix";
+    ASSERT_TRUE(WriteStockFile(path, stocks, PortfolioPlacement{}, 0, StockFileHeader{}));
+    ASSERT_NO_FATAL_FAILURE(OpenOn(path));
+    ASSERT_TRUE(WaitForQuotes(main_, path_, 1)) << Log();
+    const StockList quoted = ReadBack(path_);
+    ASSERT_EQ(quoted.size(), 1u);
+    if (quoted[0]->change == 0) GTEST_SKIP() << "the stock did not move on the quote server this time";
+    ASSERT_TRUE(WaitForTrayIcons(1)) << TrayIconCount();  // the stock's alone: no application icon
+
+    ASSERT_NO_FATAL_FAILURE(SetStepsAndOk(L"100000"));
+    const std::vector<std::uint32_t> flat = TrayPixels();
+    ASSERT_FALSE(flat.empty());
+    ASSERT_NO_FATAL_FAILURE(Reopen());
+    // The icon is drawn again on the program's own turn: the picture is waited for.
+    auto settlesOn = [](const std::vector<std::uint32_t>& want) {
+        for (DWORD waited = 0; waited < 5000; waited += 100) {
+            if (TrayPixels() == want) return true;
+            Sleep(100);
+        }
+        return false;
+    };
+    ASSERT_NO_FATAL_FAILURE(SetStepsAndOk(L"0.01"));
+    std::vector<std::uint32_t> moving = TrayPixels();
+    for (DWORD waited = 0; waited < 5000 && moving == flat; waited += 100, moving = TrayPixels()) Sleep(100);
+    Screenshot("property_tray_arrow");
+    EXPECT_NE(moving, flat);
+    ASSERT_NO_FATAL_FAILURE(Reopen());
+    ASSERT_NO_FATAL_FAILURE(SetStepsAndOk(L"100000"));
+    EXPECT_TRUE(settlesOn(flat));
+
+    PostMessageW(main_, WM_COMMAND, kSaveCommand, 0);
+    Sleep(500);
+    const StockList saved = ReadBack(path_);
+    ASSERT_EQ(saved.size(), 1u);
+    EXPECT_EQ(saved[0]->curPlusHigh, 100000 * kYen);
+    EXPECT_EQ(saved[0]->curMinusLow, 100000 * kYen);
+}
+
+// A failed check leaves the stock an update log (here the quote hosts point at a closed port
+// of this machine): the page's log button shows it.
+TEST_F(StockProperties, LogButtonShowsTheStocksUpdateLog) {
+    for (const wchar_t* key : {L"HostDetail", L"HostQuote", L"HostTimeSeries", L"HostCurrent"})
+        SetText(key, L"127.0.0.1:1");
+    path_ = WriteFile({"6758.t"});
+    main_ = StartQuotrix(FileArgs(path_), child_);
+    ASSERT_NE(main_, nullptr);
+    ASSERT_TRUE(WaitForLog("[FILE] Stock ")) << Log();
+    ASSERT_EQ(StockIds().size(), 1u);
+    id_ = StockIds().front();
+    for (DWORD waited = 0; waited < kWait && Log().find("Download failure") == std::string::npos; waited += 200)
+        Sleep(200);
+    Sleep(1000);  // the worker's log handed over to the stock
+    ASSERT_NO_FATAL_FAILURE(Reopen());
+    ASSERT_TRUE(IsWindowVisible(GetDlgItem(trade_, IDC_TP_LOG))) << Log();
+    ASSERT_TRUE(IsWindowEnabled(GetDlgItem(trade_, IDC_TP_LOG)));
+    ClickLater(trade_, IDC_TP_LOG);
+    HWND viewer = WaitForTitled(L"銘柄データ更新ログの表示");
+    ASSERT_NE(viewer, nullptr);
+    const std::wstring text = Item(viewer, IDC_LOG_TEXT);
+    EXPECT_NE(text.find(L"Download failure"), std::wstring::npos) << Narrow(text);
+    // Read-only, and opened at its newest line with nothing selected.
+    EXPECT_TRUE(GetWindowLongPtrW(GetDlgItem(viewer, IDC_LOG_TEXT), GWL_STYLE) & ES_READONLY);
+    DWORD from = 0, to = 0;
+    SendDlgItemMessageW(viewer, IDC_LOG_TEXT, EM_GETSEL, reinterpret_cast<WPARAM>(&from),
+                        reinterpret_cast<LPARAM>(&to));
+    EXPECT_EQ(from, to);
+    EXPECT_EQ(to, text.size());
+    Shot(viewer, "property_update_log");
+    PostMessageW(viewer, WM_COMMAND, IDCANCEL, 0);
+    for (DWORD waited = 0; waited < kWait && IsWindow(viewer); waited += 100) Sleep(100);
+    EXPECT_FALSE(IsWindow(viewer));
+    EXPECT_TRUE(IsWindowVisible(sheet_));
+}
+
+// "電卓(&C)" starts the program of "CalcPath" (here a batch file that leaves a mark); a program
+// that is not there gives the message, and the dialog stays.
+TEST_F(StockProperties, CalculatorButtonStartsTheProgramOrSaysItCannot) {
+    const std::string mark = Folder() + "\\calculator ran.txt";
+    const std::string batch = Folder() + "\\calculator.bat";
+    DeleteFileW(Wide(mark).c_str());
+    {
+        std::ofstream out(Wide(batch).c_str(), std::ios::binary);
+        out << "@echo ran> \"" << mark << "\"\r\n";
+    }
+    SetText(L"CalcPath", Wide(batch));
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ClickLater(trade_, IDC_TP_ADD);
+    HWND add = WaitForBox(child_.pi.dwProcessId, L"追加する株数と金額を入力してください。");
+    ASSERT_NE(add, nullptr);
+    Click(add, IDC_EX_CALC);
+    EXPECT_TRUE(WaitForFile(mark, 20000)) << mark;
+    EXPECT_EQ(WaitForBox(child_.pi.dwProcessId, L"電卓の起動に失敗しました。", 500), nullptr);
+    PostMessageW(add, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitForBoxGone(child_.pi.dwProcessId, L"追加する株数と金額を入力してください。"));
+    PostMessageW(sheet_, WM_COMMAND, IDCANCEL, 0);
+    for (DWORD waited = 0; waited < kWait && IsWindow(sheet_); waited += 100) Sleep(100);
+    PostMessageW(main_, WM_APP_EXIT, 0, 0);
+    ASSERT_EQ(WaitForExit(child_, kWait), 0u);
+
+    SetText(L"CalcPath", Wide(Folder() + "\\no such calculator.exe"));
+    ResetLog();
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_NO_FATAL_FAILURE(Buy(L"100", L"1000"));
+    ClickLater(trade_, IDC_TP_REMOVE);
+    HWND sell = WaitForBox(child_.pi.dwProcessId, L"削除する株数と金額を入力してください。");
+    ASSERT_NE(sell, nullptr);
+    ClickLater(sell, IDC_SE_CALC);
+    HWND message = WaitForBox(child_.pi.dwProcessId, L"電卓の起動に失敗しました。");
+    ASSERT_NE(message, nullptr);
+    Shot(message, "property_calculator_missing");
+    PostMessageW(message, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitForBoxGone(child_.pi.dwProcessId, L"電卓の起動に失敗しました。"));
+    EXPECT_TRUE(IsWindowVisible(sell));
 }
 
 }  // namespace

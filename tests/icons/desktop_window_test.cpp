@@ -30,6 +30,11 @@ TEST(DesktopColors, DarkTestAndTheChoicesItMakes) {
     // A shadow in exactly the desktop colour would vanish with the keyed background.
     EXPECT_EQ(ChooseDesktopTextColors(0xFAFAFA, false, 0).shadow, 0xFAFAFBu);
     EXPECT_EQ(ChooseDesktopTextColors(0x050505, false, 0).shadow, 0x050506u);
+    // A window keying out its own background (the portfolio): the text follows the desktop, the
+    // shadow moves off the key colour, and a desktop of the shadow's colour no longer matters.
+    EXPECT_EQ(ChooseDesktopTextColors(0xC0C0C0, false, 0, 0xFAFAFA), (DesktopTextColors{0x000000, 0xFAFAFB}));
+    EXPECT_EQ(ChooseDesktopTextColors(0xFAFAFA, false, 0, 0xE1FFFF), (DesktopTextColors{0x000000, 0xFAFAFA}));
+    EXPECT_EQ(ChooseDesktopTextColors(0x202020, true, 0x00FFFF, 0x050505).shadow, 0x050506u);
 }
 
 TEST(DesktopColors, LayeredFlagsAndShadow) {
