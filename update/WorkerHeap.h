@@ -17,7 +17,7 @@
 namespace quotrix {
 
 // Blocks of this many bytes or more bypass the arenas.
-inline constexpr std::size_t kWorkerHeapDirectBytes = 32 * 1024;
+inline constexpr std::size_t kWorkerHeapDirectBytes = 1024 * 1024;
 
 // False when the C library refused a setting (or has none to change).
 bool TuneHeapForWorkers();
