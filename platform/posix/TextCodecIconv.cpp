@@ -144,17 +144,28 @@ bool DecodeUtf8(std::string_view in, std::u16string& out, bool strict) {
             ++i;
             continue;
         }
+        // Japanese text: runs of three-byte characters, checked and written without the general
+        // machinery below (the same checks: trails, no overlong form, no surrogate).
+        while (i + 3 <= n && (p[i] & 0xF0) == 0xE0 && (p[i + 1] & 0xC0) == 0x80 && (p[i + 2] & 0xC0) == 0x80) {
+            const std::uint32_t unit =
+                (std::uint32_t{p[i] & 0x0Fu} << 12) | (std::uint32_t{p[i + 1] & 0x3Fu} << 6) | (p[i + 2] & 0x3Fu);
+            if (unit < 0x800 || (unit >= 0xD800 && unit <= 0xDFFF)) break;
+            *o++ = static_cast<char16_t>(unit);
+            i += 3;
+        }
+        if (i >= n || p[i] < 0x80) continue;
+        const unsigned char lead = p[i];
         std::uint32_t cp = 0;
         std::size_t len = 0;
-        if (c >= 0xC2 && c <= 0xDF) {
+        if (lead >= 0xC2 && lead <= 0xDF) {
             len = 2;
-            cp = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
+            cp = lead & 0x1F;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
             len = 3;
-            cp = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
+            cp = lead & 0x0F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
             len = 4;
-            cp = c & 0x07;
+            cp = lead & 0x07;
         }
         bool ok = len != 0 && i + len <= n;
         for (std::size_t k = 1; ok && k < len; ++k) {
