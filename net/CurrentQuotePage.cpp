@@ -225,6 +225,8 @@ class StateScanner {
     };
 
     void SkipBlanks() {
+        // The state is one line of JSON: mostly there is nothing to skip.
+        if (p_<end_&& * p_> ' ') return;
         while (p_ < end_ && (*p_ == ' ' || *p_ == '\t' || *p_ == '\n' || *p_ == '\r')) ++p_;
     }
     std::uint32_t FourHex() {

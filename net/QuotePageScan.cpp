@@ -117,6 +117,14 @@ bool MarkerAt(std::string_view bytes, std::size_t at, std::string_view marker) {
 // case, or a line end (dropped by the normalisation).
 bool MayOpenMarker(char next) { return next == '!' || next == 'd' || next == 'D' || next == '\r' || next == '\n'; }
 
+// Whether either marker begins at the "<" at `at`. Behind the "<" a comment's "!" rules out the
+// DIV and a "D" the comment; a line end (dropped) decides nothing.
+bool MarkersAt(std::string_view bytes, std::size_t at) {
+    const char next = at + 1 < bytes.size() ? bytes[at + 1] : '\0';
+    if (next != 'd' && next != 'D' && MarkerAt(bytes, at, kMarkers[0])) return true;
+    return next != '!' && MarkerAt(bytes, at, kMarkers[1]);
+}
+
 int Base64Value(unsigned char c) {
     if (c >= 'A' && c <= 'Z') return c - 'A';
     if (c >= 'a' && c <= 'z') return c - 'a' + 26;
@@ -140,9 +148,7 @@ bool MayHoldMainMarker(std::string_view bytes) {
         for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, open))); mask != 0;
              mask &= mask - 1) {
             const std::size_t lt = at + static_cast<std::size_t>(__builtin_ctz(mask));
-            if (!MayOpenMarker(data[lt + 1])) continue;
-            for (std::string_view marker : kMarkers)
-                if (MarkerAt(bytes, lt, marker)) return true;
+            if (MayOpenMarker(data[lt + 1]) && MarkersAt(bytes, lt)) return true;
         }
     }
 #endif
@@ -152,9 +158,7 @@ bool MayHoldMainMarker(std::string_view bytes) {
         at = static_cast<std::size_t>(static_cast<const char*>(hit) - data);
         // Most tags are neither a comment nor a DIV: one byte tells.
         const char next = at + 1 < bytes.size() ? bytes[at + 1] : '\0';
-        if (MayOpenMarker(next))
-            for (std::string_view marker : kMarkers)
-                if (MarkerAt(bytes, at, marker)) return true;
+        if (MayOpenMarker(next) && MarkersAt(bytes, at)) return true;
         ++at;
     }
     return false;

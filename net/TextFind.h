@@ -33,6 +33,16 @@ std::size_t FindText(std::basic_string_view<CharT> text, std::basic_string_view<
     if (n - from < m) return npos;
     const CharT* s = text.data();
     const CharT* w = needle.data();
+#if defined(__GLIBC__)
+    // glibc's search skips ahead by hashed pairs of bytes: for the long markers a page is searched
+    // for it looks at a fraction of the positions a block-at-a-time comparison does.
+    if constexpr (sizeof(CharT) == 1) {
+        if (m >= 8) {
+            const void* hit = memmem(s + from, n - from, w, m);
+            return hit == nullptr ? npos : static_cast<std::size_t>(static_cast<const CharT*>(hit) - s);
+        }
+    }
+#endif
     const std::size_t last = n - m;  // the last position a match may start at
     std::size_t i = from;
 #if defined(__SSE2__)
