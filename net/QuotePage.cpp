@@ -358,7 +358,7 @@ class PageFacts {
     }
 
   private:
-    bool Holds(char c) const { return std::memchr(body_.data(), c, body_.size()) != nullptr; }
+    bool Holds(char c) const { return FindByte(body_, c) != std::string_view::npos; }
     bool HoldsHighByte() const {
         std::size_t i = 0;
         for (; i + 8 <= body_.size(); i += 8) {

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string>
 
+#include "net/TextFind.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -153,9 +155,8 @@ bool MayHoldMainMarker(std::string_view bytes) {
     }
 #endif
     while (at < bytes.size()) {
-        const void* hit = std::memchr(data + at, '<', bytes.size() - at);
-        if (hit == nullptr) return false;
-        at = static_cast<std::size_t>(static_cast<const char*>(hit) - data);
+        at = FindByte(bytes, '<', at);
+        if (at == std::string_view::npos) return false;
         // Most tags are neither a comment nor a DIV: one byte tells.
         const char next = at + 1 < bytes.size() ? bytes[at + 1] : '\0';
         if (MayOpenMarker(next) && MarkersAt(bytes, at)) return true;
@@ -175,12 +176,11 @@ bool Utf7MayHold(std::string_view bytes, std::u16string_view wanted) {
     // A run holding many "+" is read once from each of them; past this much work the answer is
     // "maybe" rather than a quadratic cost.
     std::size_t budget = 8 * bytes.size() + 4096;
-    const char* data = bytes.data();
     std::size_t at = 0;
     while (at < bytes.size()) {
-        const void* hit = std::memchr(data + at, '+', bytes.size() - at);
-        if (hit == nullptr) break;
-        at = static_cast<std::size_t>(static_cast<const char*>(hit) - data) + 1;
+        const std::size_t plus = FindByte(bytes, '+', at);
+        if (plus == std::string_view::npos) break;
+        at = plus + 1;
         std::uint32_t bits = 0;
         int count = 0;
         std::size_t i = at;
