@@ -1,8 +1,8 @@
 // The quote reader's fast reading against the plain one (every decoding in its order through
 // the platform's converter, then the state object as a whole document): on any bytes, for any
 // instrument and mask, both give the same answer and, when the page is read, the same values.
-// The Shift-JIS decoding (a table) is compared with iconv read byte run by byte run on the same
-// bytes. A difference stops the fuzzer.
+// The Shift-JIS (a table) and UTF-8 decodings are compared with iconv read byte run by byte run
+// on the same bytes. A difference stops the fuzzer.
 #include <errno.h>
 #include <iconv.h>
 
@@ -45,10 +45,9 @@ void Compare(const CStock& a, const CStock& b) {
     if (std::memcmp(&a.pbr, &b.pbr, sizeof(double)) != 0) Differ("pbr");
 }
 
-// iconv as the text codec used it before the table: a replacement and a fresh start after each
-// byte it cannot read.
-std::u16string PlainSjis(std::string_view in, bool& clean) {
-    static iconv_t cd = iconv_open("UTF-16LE", "CP932");
+// iconv as the text codec used it before its own decoders: a replacement and a fresh start after
+// each byte it cannot read.
+std::u16string PlainIconv(iconv_t cd, const char* replacement, std::string_view in, bool& clean) {
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     char* src = const_cast<char*>(in.data());
     std::size_t left = in.size();
@@ -66,7 +65,7 @@ std::u16string PlainSjis(std::string_view in, bool& clean) {
         }
         if (errno == E2BIG) continue;
         clean = false;
-        bytes.append("\xFB\x30", 2);
+        bytes.append(replacement, 2);
         ++src;
         --left;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
@@ -96,7 +95,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::u16string table;
         bool plainClean = false;
         const bool tableClean = ToUtf16(CodePage::Sjis, body, table);
-        if (table != PlainSjis(body, plainClean) || tableClean != plainClean) Differ("Shift-JIS decoding");
+        static iconv_t sjis = iconv_open("UTF-16LE", "CP932");
+        if (table != PlainIconv(sjis, "\xFB\x30", body, plainClean) || tableClean != plainClean)
+            Differ("Shift-JIS decoding");
+        std::u16string utf16;
+        const bool utf8Clean = ToUtf16(CodePage::Utf8, body, utf16);
+        static iconv_t utf8 = iconv_open("UTF-16LE", "UTF-8");
+        if (utf16 != PlainIconv(utf8, "\xFD\xFF", body, plainClean) || utf8Clean != plainClean)
+            Differ("UTF-8 decoding");
     }
     // Some inputs are made into a page of today's shape, so that the state object is in reach.
     if (data[1] & 1) body = "<html><script>window.__PRELOADED_STATE__ = " + body + "</script></html>";

@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "net/TextFind.h"
+
 namespace quotrix {
 
 // Removes CR and LF, collapses each run of space, tab and vertical tab into one space,
@@ -34,7 +36,7 @@ class ForwardFinder {
         if (searched_ && from >= from_ && (hit_ == npos || from <= hit_)) return hit_;
         searched_ = true;
         from_ = from;
-        hit_ = text_.find(needle_, from);
+        hit_ = FindText<CharT>(text_, needle_, from);
         return hit_;
     }
 

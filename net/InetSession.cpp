@@ -5,6 +5,7 @@
 #include <ctime>
 #include <new>
 #include <optional>
+#include <string_view>
 #include <thread>
 
 #include "log/ErrLog.h"
@@ -116,6 +117,21 @@ class ChunkChain {
 };
 
 // Capacity of a new chunk, clamped so that the arithmetic cannot wrap.
+// A Content-Length value: decimal digits with blanks around them; 0 for anything else.
+std::uint64_t ParseContentLength(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    std::uint64_t value = 0;
+    const std::size_t first = i;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + static_cast<std::uint64_t>(text[i] - '0');
+        if (value > (1ull << 40)) return 0;
+    }
+    if (i == first) return 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    return i == text.size() ? value : 0;
+}
+
 std::uint32_t GrownCapacity(std::uint32_t next) {
     constexpr std::uint32_t kLargest = 256u << 20;
     return next >= kLargest / 4 ? kLargest : next * 4;
@@ -372,6 +388,13 @@ bool DownloadUrl(InetSession& session, const std::string& url, std::string& body
     } else {
         NET_LOG(log, LOG_DTL, "Query data available: %d bytes", static_cast<int>(available));
         firstCapacity = std::max<std::uint32_t>(std::min<std::uint32_t>(available, 1u << 24) + 1024, 10240);
+    }
+    // An announced length makes the first chunk the only one (one byte more, so that the read
+    // behind the last byte finds room and sees the end).
+    if (std::string value; request->QueryHeader("Content-Length", value)) {
+        const std::uint64_t length = ParseContentLength(value);
+        if (length > 0 && length < config.maxBodyBytes && length < (1u << 24))
+            firstCapacity = std::max<std::uint32_t>(firstCapacity, static_cast<std::uint32_t>(length) + 1);
     }
     std::uint64_t received = 0;
     if (chunks.Add(firstCapacity) && !CheckHalt) {

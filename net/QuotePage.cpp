@@ -12,6 +12,7 @@
 #include "net/JapaneseText.h"
 #include "net/PageLog.h"
 #include "net/QuotePageScan.h"
+#include "net/TextFind.h"
 #include "platform/TextCodec.h"
 
 namespace quotrix {
@@ -97,9 +98,9 @@ std::u16string WithoutCommas(View text) {
 // The price block behind `label`: the quote time behind its <STRONG>, then the number behind
 // the next <SPAN>. The time is stored only once the price has been read.
 bool ReadPriceBlock(View page, std::size_t from, View label, bool usePriceLabel, CStock& stock) {
-    std::size_t p = page.find(label, from);
+    std::size_t p = FindText(page, label, from);
     if (p == npos) return false;
-    p = page.find(u"<STRONG", p);
+    p = FindText(page, u"<STRONG", p);
     if (p == npos) return false;
     p = page.find(u'>', p);
     if (p == npos) return false;
@@ -111,10 +112,10 @@ bool ReadPriceBlock(View page, std::size_t from, View label, bool usePriceLabel,
 
     std::size_t spanFrom = timePoint;
     if (usePriceLabel) {
-        const std::size_t k = page.find(u"株価", timePoint);
+        const std::size_t k = FindText(page, u"株価", timePoint);
         if (k != npos && k - timePoint < kPriceLabelReach) spanFrom = k;
     }
-    std::size_t span = page.find(u"<SPAN", spanFrom);
+    std::size_t span = FindText(page, u"<SPAN", spanFrom);
     if (span == npos) return false;
     span = page.find(u'>', span);
     if (span == npos) return false;
@@ -167,8 +168,8 @@ DivList CollectDivs(View text, std::size_t from) {
 
 bool FindLabeledValue(View label, View& value, DivList& list) {
     for (auto it = list.begin(); it != list.end(); ++it) {
-        const std::size_t title = it->find(u"\"TITLE\">");
-        if (title == npos || it->find(label, title) == npos) continue;
+        const std::size_t title = FindText(*it, u"\"TITLE\">");
+        if (title == npos || FindText(*it, label, title) == npos) continue;
         const View entry = *it;
         list.erase(it);
         const std::size_t strong = entry.find(u"<STRONG");
@@ -193,20 +194,20 @@ bool ParseQuotePage(FetchContext& context, char16_t* text, std::size_t length, s
     CStock& stock = *context.stock;
     const View page(text, NormalizePageText(text, length));
 
-    std::size_t start = page.find(u"<!--MAIN START-->");
-    if (start == npos) start = page.find(u"<DIV ID=\"CONTENTS-BODY\">");
+    std::size_t start = FindText(page, u"<!--MAIN START-->");
+    if (start == npos) start = FindText(page, u"<DIV ID=\"CONTENTS-BODY\">");
     if (start == npos) return false;
 
     std::size_t anchor;
     if (stock.codeText == "998405") {
-        anchor = page.find(u"TOPIX", start);
+        anchor = FindText(page, u"TOPIX", start);
     } else if (stock.codeText == "998407") {
-        anchor = page.find(u"日経平均", start);
+        anchor = FindText(page, u"日経平均", start);
     } else {
         // Without a code text any "】" would do, and the name would be someone else's.
         if (stock.codeText.empty()) return false;
         const std::u16string key = ToUtf16(CodePage::Sjis, stock.codeText) + u"】";
-        anchor = page.find(key, start);
+        anchor = FindText(page, key, start);
         if (anchor != npos) anchor += key.size();
     }
     if (anchor == npos) return false;
@@ -227,7 +228,7 @@ bool ParseQuotePage(FetchContext& context, char16_t* text, std::size_t length, s
     // Only an entry with a title can answer a label, and only an answer removes an entry: the
     // others (a portal's chrome is full of them) are dropped at once instead of being searched
     // for every label.
-    std::erase_if(divs, [](View entry) { return entry.find(u"\"TITLE\">") == npos; });
+    std::erase_if(divs, [](View entry) { return FindText(entry, u"\"TITLE\">") == npos; });
 
     if (mask & PARSE_PRICE) {
         if (!ReadPriceBlock(page, position, u"現在値", true, stock)) return false;
@@ -236,7 +237,7 @@ bool ParseQuotePage(FetchContext& context, char16_t* text, std::size_t length, s
     }
 
     if (mask & PARSE_CHANGE) {
-        std::size_t p = page.find(u"前日比", position);
+        std::size_t p = FindText(page, u"前日比", position);
         if (p == npos) return false;
         p = page.find_first_of(kNumberChars, p);
         if (p == npos) return false;
@@ -357,7 +358,7 @@ class PageFacts {
     }
 
   private:
-    bool Holds(char c) const { return std::memchr(body_.data(), c, body_.size()) != nullptr; }
+    bool Holds(char c) const { return FindByte(body_, c) != std::string_view::npos; }
     bool HoldsHighByte() const {
         std::size_t i = 0;
         for (; i + 8 <= body_.size(); i += 8) {

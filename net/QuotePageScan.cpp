@@ -4,6 +4,12 @@
 #include <cstring>
 #include <string>
 
+#include "net/TextFind.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace quotrix {
 
 namespace {
@@ -109,6 +115,18 @@ bool MarkerAt(std::string_view bytes, std::size_t at, std::string_view marker) {
     return true;
 }
 
+// Whether a "<" followed by `next` may begin a marker after normalisation: "!", "D" in either
+// case, or a line end (dropped by the normalisation).
+bool MayOpenMarker(char next) { return next == '!' || next == 'd' || next == 'D' || next == '\r' || next == '\n'; }
+
+// Whether either marker begins at the "<" at `at`. Behind the "<" a comment's "!" rules out the
+// DIV and a "D" the comment; a line end (dropped) decides nothing.
+bool MarkersAt(std::string_view bytes, std::size_t at) {
+    const char next = at + 1 < bytes.size() ? bytes[at + 1] : '\0';
+    if (next != 'd' && next != 'D' && MarkerAt(bytes, at, kMarkers[0])) return true;
+    return next != '!' && MarkerAt(bytes, at, kMarkers[1]);
+}
+
 int Base64Value(unsigned char c) {
     if (c >= 'A' && c <= 'Z') return c - 'A';
     if (c >= 'a' && c <= 'z') return c - 'a' + 26;
@@ -123,15 +141,25 @@ int Base64Value(unsigned char c) {
 bool MayHoldMainMarker(std::string_view bytes) {
     const char* data = bytes.data();
     std::size_t at = 0;
+#if defined(__SSE2__)
+    // Sixteen places at a time for the "<", then one look at the byte behind each (a page of
+    // today's site has thousands of tags, a few dozen of them DIVs or comments).
+    const __m128i open = _mm_set1_epi8('<');
+    for (; at + 17 <= bytes.size(); at += 16) {
+        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+        for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, open))); mask != 0;
+             mask &= mask - 1) {
+            const std::size_t lt = at + static_cast<std::size_t>(__builtin_ctz(mask));
+            if (MayOpenMarker(data[lt + 1]) && MarkersAt(bytes, lt)) return true;
+        }
+    }
+#endif
     while (at < bytes.size()) {
-        const void* hit = std::memchr(data + at, '<', bytes.size() - at);
-        if (hit == nullptr) return false;
-        at = static_cast<std::size_t>(static_cast<const char*>(hit) - data);
+        at = FindByte(bytes, '<', at);
+        if (at == std::string_view::npos) return false;
         // Most tags are neither a comment nor a DIV: one byte tells.
         const char next = at + 1 < bytes.size() ? bytes[at + 1] : '\0';
-        if (next == '!' || next == 'd' || next == 'D' || next == '\r' || next == '\n')
-            for (std::string_view marker : kMarkers)
-                if (MarkerAt(bytes, at, marker)) return true;
+        if (MayOpenMarker(next) && MarkersAt(bytes, at)) return true;
         ++at;
     }
     return false;
@@ -148,12 +176,11 @@ bool Utf7MayHold(std::string_view bytes, std::u16string_view wanted) {
     // A run holding many "+" is read once from each of them; past this much work the answer is
     // "maybe" rather than a quadratic cost.
     std::size_t budget = 8 * bytes.size() + 4096;
-    const char* data = bytes.data();
     std::size_t at = 0;
     while (at < bytes.size()) {
-        const void* hit = std::memchr(data + at, '+', bytes.size() - at);
-        if (hit == nullptr) break;
-        at = static_cast<std::size_t>(static_cast<const char*>(hit) - data) + 1;
+        const std::size_t plus = FindByte(bytes, '+', at);
+        if (plus == std::string_view::npos) break;
+        at = plus + 1;
         std::uint32_t bits = 0;
         int count = 0;
         std::size_t i = at;

@@ -8,10 +8,10 @@ namespace quotrix {
 
 bool TuneHeapForWorkers() {
 #if defined(__GLIBC__)
-    // A fixed threshold also stops glibc from raising it after the first large free, which
-    // would send every later page back into the arenas.
+    // A fixed threshold also stops glibc from raising it after the first large free to tens of
+    // megabytes, which would keep any later block, however large, in the arenas.
     bool ok = mallopt(M_MMAP_THRESHOLD, static_cast<int>(kWorkerHeapDirectBytes)) == 1;
-    ok = mallopt(M_TRIM_THRESHOLD, 64 * 1024) == 1 && ok;
+    ok = mallopt(M_TRIM_THRESHOLD, 1024 * 1024) == 1 && ok;
     ok = mallopt(M_TOP_PAD, 0) == 1 && ok;
     // Worker threads are kept between workers and stay with their arena; a few arenas are
     // plenty for threads that spend their time waiting for the network.

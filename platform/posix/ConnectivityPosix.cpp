@@ -6,6 +6,10 @@
 #include <netdb.h>
 #include <sys/socket.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+
 #include "model/SiteHosts.h"
 #include "platform/Connectivity.h"
 
@@ -25,7 +29,27 @@ std::string HostName(std::string host) {
     return host;
 }
 
-bool Connected() { return NetworkLinkUp() || HostResolves(CurrentSiteHosts().detail); }
+bool Probe() { return NetworkLinkUp() || HostResolves(CurrentSiteHosts().detail); }
+
+// Every update worker asks before its fetch, twice, and a probe is a netlink dump of every
+// interface and address (with a name lookup behind it when no link is up): a pass over a
+// thousand stocks spent more CPU on asking than on reading its pages. An answer stands for a
+// second, which no change of the network can outrun in a way the user would notice.
+constexpr std::int64_t kAnswerLifeNs = 1'000'000'000;
+std::atomic<std::int64_t> g_answeredAt{0};  // steady-clock ns of the answer, 0: none yet
+std::atomic<bool> g_answer{false};
+
+bool Connected() {
+    const std::int64_t now =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    const std::int64_t at = g_answeredAt.load(std::memory_order_acquire);
+    if (at != 0 && now - at >= 0 && now - at < kAnswerLifeNs) return g_answer.load(std::memory_order_relaxed);
+    const bool answer = Probe();
+    g_answer.store(answer, std::memory_order_relaxed);
+    g_answeredAt.store(now == 0 ? 1 : now, std::memory_order_release);
+    return answer;
+}
 
 }  // namespace
 

@@ -7,6 +7,10 @@
 #include <cstring>
 #include <memory>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "platform/TextCodec.h"
 
 namespace quotrix {
@@ -95,6 +99,23 @@ Converter& FromUtf16Converter(CodePage cp) {
     return utf8;
 }
 
+// Copies the run of ASCII bytes at the front of `in` (whole blocks of sixteen only) to `out` as
+// UTF-16 and advances `out`; returns how many bytes it took.
+std::size_t WidenAscii(const unsigned char* in, std::size_t length, char16_t*& out) {
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= length; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+        if (_mm_movemask_epi8(v) != 0) break;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(v, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(v, zero));
+        out += 16;
+    }
+#endif
+    return i;
+}
+
 // UTF-8 is decoded here rather than through iconv: it is the first decoding of every page and
 // iconv's general machinery made it several times slower than the page's parse. Invalid bytes
 // are replaced one at a time, as the iconv path does.
@@ -106,7 +127,8 @@ bool DecodeUtf8(std::string_view in, std::u16string& out, bool strict) {
     bool clean = true;
     const std::size_t n = in.size();
     for (std::size_t i = 0; i < n;) {
-        // Markup is mostly ASCII: eight bytes at a time while no byte has its top bit set.
+        // Markup is mostly ASCII: sixteen or eight bytes at a time while no byte has its top bit set.
+        i += WidenAscii(p + i, n - i, o);
         while (i + 8 <= n) {
             std::uint64_t word;
             std::memcpy(&word, p + i, 8);
@@ -122,17 +144,28 @@ bool DecodeUtf8(std::string_view in, std::u16string& out, bool strict) {
             ++i;
             continue;
         }
+        // Japanese text: runs of three-byte characters, checked and written without the general
+        // machinery below (the same checks: trails, no overlong form, no surrogate).
+        while (i + 3 <= n && (p[i] & 0xF0) == 0xE0 && (p[i + 1] & 0xC0) == 0x80 && (p[i + 2] & 0xC0) == 0x80) {
+            const std::uint32_t unit =
+                (std::uint32_t{p[i] & 0x0Fu} << 12) | (std::uint32_t{p[i + 1] & 0x3Fu} << 6) | (p[i + 2] & 0x3Fu);
+            if (unit < 0x800 || (unit >= 0xD800 && unit <= 0xDFFF)) break;
+            *o++ = static_cast<char16_t>(unit);
+            i += 3;
+        }
+        if (i >= n || p[i] < 0x80) continue;
+        const unsigned char lead = p[i];
         std::uint32_t cp = 0;
         std::size_t len = 0;
-        if (c >= 0xC2 && c <= 0xDF) {
+        if (lead >= 0xC2 && lead <= 0xDF) {
             len = 2;
-            cp = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
+            cp = lead & 0x1F;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
             len = 3;
-            cp = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
+            cp = lead & 0x0F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
             len = 4;
-            cp = c & 0x07;
+            cp = lead & 0x07;
         }
         bool ok = len != 0 && i + len <= n;
         for (std::size_t k = 1; ok && k < len; ++k) {
@@ -186,6 +219,10 @@ class SjisTable {
         const std::size_t n = in.size();
         bool clean = true;
         for (std::size_t i = 0; i < n;) {
+            if (p[i] < 0x80 && asciiAsIs_) {
+                i += WidenAscii(p + i, n - i, o);
+                if (i >= n) break;
+            }
             const unsigned char b = p[i];
             const Entry single = single_[b];
             if (single.valid) {
@@ -225,6 +262,9 @@ class SjisTable {
             const char one[1] = {static_cast<char>(b)};
             single_[b] = Convert(cd, one, 1);
         }
+        asciiAsIs_ = true;
+        for (int b = 0; b < 0x80; ++b)
+            asciiAsIs_ &= single_[b].valid && !single_[b].lossy && single_[b].unit == static_cast<char16_t>(b);
         for (int lead = 0; lead < 256; ++lead) {
             if (single_[lead].valid) continue;
             auto row = std::make_unique<std::array<Entry, 256>>();
@@ -258,6 +298,7 @@ class SjisTable {
     }
 
     Entry single_[256];
+    bool asciiAsIs_ = false;  // every byte below 0x80 reads as that very character, losslessly
     std::unique_ptr<std::array<Entry, 256>> pairs_[256];
 };
 

@@ -12,7 +12,17 @@ bool ToUtf16(CodePage cp, std::string_view in, std::u16string& out, bool strict)
     // UTF-7 takes no flags.
     const DWORD checkFlag = cp == CodePage::Utf7 ? 0 : MB_ERR_INVALID_CHARS;
     const int inLen = static_cast<int>(in.size());
-    int n = MultiByteToWideChar(page, checkFlag, in.data(), inLen, nullptr, 0);
+    // No code page here makes more UTF-16 units than it reads bytes: a clean text converts in one
+    // call into room for that many (a page is read on every check, and measuring it first doubled
+    // the cost). Anything else takes the measured way below.
+    out.resize(in.size());
+    int n = MultiByteToWideChar(page, checkFlag, in.data(), inLen, reinterpret_cast<wchar_t*>(out.data()), inLen);
+    if (n > 0) {
+        out.resize(static_cast<std::size_t>(n));
+        return true;
+    }
+    out.clear();
+    n = MultiByteToWideChar(page, checkFlag, in.data(), inLen, nullptr, 0);
     const bool clean = n > 0;
     if (!clean) {
         if (strict) return false;

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# The CPU one pass over many stocks costs: `quotrix-cli watch --once` on a stock file of COUNT
+# stocks (default 1000) against the quote server on 127.0.0.1, serving today's pages at the
+# recorded page's size (or the classic site with --classic). Prints user, system and total CPU
+# seconds of the quotrix-cli process, the page faults, and the peak resident set.
+#
+#   bench/watch-pass.sh [--classic] [COUNT] [BUILD_DIR]      (default build/linux)
+#
+# Settings go to a folder of its own (HOME is pointed there), so the user's are never touched.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+site=current
+if [ "${1:-}" = "--classic" ]; then
+    site=classic
+    shift
+fi
+count=${1:-1000}
+build=${2:-build/linux}
+cli=$build/tools/quotrix-cli/quotrix-cli
+server=$build/tools/quote-server/quote-server
+for program in "$cli" "$server"; do
+    [ -x "$program" ] || { echo "watch-pass: $program is missing (build quotrix-cli and quote-server)" >&2; exit 1; }
+done
+
+work=$(mktemp -d)
+trap 'tools/quote-server/ctl.sh stop "$work/server"; rm -rf "$work"' EXIT
+address=$(tools/quote-server/ctl.sh start "$server" "$work/server" --site "$site" --quiet)
+export HOME=$work XDG_CONFIG_HOME=$work/.config
+"$cli" settings set Setting QuoteAddressForm "$([ "$site" = current ] && echo 1 || echo 0)" >/dev/null
+for key in HostCurrent HostDetail HostQuote; do "$cli" settings set-text Setting "$key" "http://$address" >/dev/null; done
+"$cli" settings set Setting MaxThreads 10 >/dev/null
+# shellcheck disable=SC2046
+"$cli" new "$work/stocks.qtx" $(seq 1301 $((1300 + count))) >/dev/null
+
+/usr/bin/time -f '%U %S %R %M' -o "$work/time" "$cli" watch "$work/stocks.qtx" --once --ignore-hours >"$work/table"
+read -r user sys faults rss <"$work/time"
+failed=$(grep -c -a 'ERROR\|失敗' "$work/table" || true)
+awk -v n="$count" -v site="$site" -v u="$user" -v s="$sys" -v f="$faults" -v m="$rss" 'BEGIN {
+    printf "watch --once, %d stocks, %s site: user %.2f s, system %.2f s, CPU %.2f s; %d page faults; peak %d KB\n",
+           n, site, u, s, u + s, f, m }'
+[ "$failed" = 0 ] || echo "watch-pass: $failed rows of the table show a failure" >&2
