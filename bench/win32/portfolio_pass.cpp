@@ -45,6 +45,7 @@ class BenchHost : public PortfolioHost {
     void PortfolioAppMenu() override {}
     void PortfolioRowDoubleClick(CStockMan&) override {}
     void PortfolioHide() override {}
+    void PortfolioRolled(bool) override {}
 };
 
 CPortfolioView* g_view = nullptr;
