@@ -355,6 +355,14 @@ PortfolioPlacement PlacementToSave(const ScreenRect& window, const ScreenRect& w
     return p;
 }
 
+ScreenRect ResizeKeepingDock(const ScreenRect& window, int width, int height, const ScreenRect& workArea,
+                             bool rolling) {
+    const std::uint8_t dock = PlacementToSave(window, workArea).anchor;
+    const int left = (dock & DOCK_RIGHT) ? window.right - width : window.left;
+    const int top = (dock & DOCK_BOTTOM) && !rolling ? window.bottom - height : window.top;
+    return ScreenRect{left, top, left + width, top + height};
+}
+
 ScreenRect PlaceAtStart(const PortfolioPlacement& placement, int width, int height, const ScreenRect& workArea,
                         const ScreenRect& virtualDesktop, bool snap) {
     const std::uint8_t flags = placement.anchor & 0x0F;

@@ -241,6 +241,11 @@ enum DockFlags : std::uint8_t { DOCK_LEFT = 1, DOCK_RIGHT = 2, DOCK_TOP = 4, DOC
 // The position to store for a window at `window`: x is the right edge when docked right, y the
 // bottom edge when docked bottom.
 PortfolioPlacement PlacementToSave(const ScreenRect& window, const ScreenRect& workArea);
+// The window's rectangle after a change of size to `width` x `height`: docked to the right or
+// bottom edge of `workArea`, it grows to the left or upwards, so that columns or rows arriving
+// with the quotes neither push it off the screen nor lose its docking. `rolling` (rolled up, or
+// rolling down) keeps the top where it is, as the title bar stays under the mouse.
+ScreenRect ResizeKeepingDock(const ScreenRect& window, int width, int height, const ScreenRect& workArea, bool rolling);
 // The window rectangle for a stored position and a window of `width` x `height`: snapped when
 // asked, then kept at least 16 pixels inside the virtual desktop.
 ScreenRect PlaceAtStart(const PortfolioPlacement& placement, int width, int height, const ScreenRect& workArea,

@@ -534,12 +534,13 @@ void CPortfolioView::ApplySize() {
         width = layout_.TitleWidth();
         height = layout_.RowHeight() + 2;
     }
-    ScreenRect r{window.left, window.top, window.left + width, window.top + height};
-    if (settings_.boolFlags1 & PF_BF1_SNAP) {
-        RECT work{};
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-        r = SnapToWorkArea(r, ScreenRect{work.left, work.top, work.right, work.bottom});
-    }
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const ScreenRect workArea{work.left, work.top, work.right, work.bottom};
+    const bool rolling = rolledUp_ || window.bottom - window.top == layout_.RowHeight() + 2;
+    ScreenRect r = ResizeKeepingDock(ScreenRect{window.left, window.top, window.right, window.bottom}, width, height,
+                                     workArea, rolling);
+    if (settings_.boolFlags1 & PF_BF1_SNAP) r = SnapToWorkArea(r, workArea);
     if (r.left != window.left || r.top != window.top || width != window.right - window.left ||
         height != window.bottom - window.top)
         SetWindowPos(hwnd_, nullptr, r.left, r.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);

@@ -394,6 +394,21 @@ TEST(PortfolioPlacementRules, DockingFlagsBothWays) {
     EXPECT_EQ(PlaceAtStart(p, 200, 100, work, desktop, false), (ScreenRect{-184, 752, 16, 852}));
 }
 
+TEST(PortfolioPlacementRules, ADockedWindowGrowsAwayFromItsEdges) {
+    const ScreenRect work{0, 0, 1024, 740};
+    // In the bottom right corner: wider and taller, it keeps both edges.
+    const ScreenRect corner{824, 600, 1024, 740};
+    EXPECT_EQ(ResizeKeepingDock(corner, 249, 180, work, false), (ScreenRect{775, 560, 1024, 740}));
+    // Rolling up or down keeps the title in place; the right edge stays.
+    EXPECT_EQ(ResizeKeepingDock(corner, 150, 18, work, true), (ScreenRect{874, 600, 1024, 618}));
+    // Docked left and top, or free: it grows to the right and down, as before.
+    EXPECT_EQ(ResizeKeepingDock(ScreenRect{0, 0, 200, 140}, 249, 180, work, false), (ScreenRect{0, 0, 249, 180}));
+    EXPECT_EQ(ResizeKeepingDock(ScreenRect{300, 200, 500, 340}, 249, 180, work, false),
+              (ScreenRect{300, 200, 549, 380}));
+    // What it returns is stored with the same docking.
+    EXPECT_EQ(PlacementToSave(ResizeKeepingDock(corner, 249, 180, work, false), work).anchor, DOCK_RIGHT | DOCK_BOTTOM);
+}
+
 TEST(PortfolioLabels, SpacingAndLabels) {
     EXPECT_EQ(ColumnSpacing(0), 4);
     EXPECT_EQ(ColumnSpacing(19), 3);

@@ -207,7 +207,11 @@ TEST_F(UiFont, LoggedFaceHasTheGlyphsAndTheAboutBoxAndStockMenuDrawInIt) {
     DestroyMenu(menus);
     FreeLibrary(program);
     EXPECT_GE(texts.size(), 30u);
-    for (const std::wstring& text : texts) EXPECT_TRUE(HasGlyphs(font, text)) << Narrow(text);
+    for (std::wstring text : texts) {
+        // A tab puts the shortcut in a column of its own; it is not drawn as a character.
+        std::erase(text, L'\t');
+        EXPECT_TRUE(HasGlyphs(font, text)) << Narrow(text);
+    }
 
     ASSERT_TRUE(WaitForLog("[FILE] Stock "));
     HWND menu = OpenTrayMenu(main, child, static_cast<WPARAM>(StockIds().front()));
