@@ -7,8 +7,10 @@
 # build folder), is created on first use and reused after. LANG=ja_JP.UTF-8 makes Wine's ANSI code
 # page 932. QUOTRIX_WINE_LANG chooses another locale (C.UTF-8: code page 1252, a Western Windows);
 # each other locale has a prefix of its own (wineprefix-C.UTF-8), since a prefix keeps the fonts
-# and settings of the locale it was made in. --x gives the program a display: the user's, or a
-# private Xvfb when there is none.
+# and settings of the locale it was made in. QUOTRIX_WINE_LANE (1, 2, ...) lets tests run side by
+# side: each lane past the first has prefixes of its own (wineprefix-lane2) and its own range of
+# Xvfb display numbers. --x gives the program a display: the user's, or a private Xvfb when there
+# is none.
 set -euo pipefail
 
 need_x=0
@@ -30,10 +32,19 @@ fi
 
 build=${QUOTRIX_BUILD:-$(cd "$(dirname "$program")" && while [ ! -f CMakeCache.txt ] && [ "$PWD" != / ]; do cd ..; done; pwd)}
 wine_lang=${QUOTRIX_WINE_LANG:-ja_JP.UTF-8}
+lane=${QUOTRIX_WINE_LANE:-1}
+case "$lane" in
+'' | *[!0-9]*)
+    echo "wine-run: QUOTRIX_WINE_LANE must be a number, not '$lane'" >&2
+    exit 2
+    ;;
+esac
+lane_suffix=
+[ "$lane" = 1 ] || lane_suffix=-lane$lane
 if [ "$wine_lang" = ja_JP.UTF-8 ]; then
-    export WINEPREFIX=${WINEPREFIX:-$build/wineprefix}
+    export WINEPREFIX=${WINEPREFIX:-$build/wineprefix$lane_suffix}
 else
-    export WINEPREFIX=${WINEPREFIX:-$build/wineprefix-$wine_lang}
+    export WINEPREFIX=${WINEPREFIX:-$build/wineprefix-$wine_lang$lane_suffix}
 fi
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
@@ -61,12 +72,14 @@ mkdir -p "$(dirname "$WINEPREFIX")"
 ) 9>"$WINEPREFIX.lock"
 
 if [ "$need_x" = 1 ] && [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" --x "$program" "$@"
+    # xvfb-run -a takes the first free number from -n on; lanes start 100 apart so that two
+    # starting at once do not pick the same one.
+    exec xvfb-run -a -n $((lane * 100 - 1)) -s "-screen 0 1280x800x24" "$0" --x "$program" "$@"
 fi
 
 # Wine's desktop process belongs to the first program of a session and keeps that program's
 # display, so every run ends its session: the next run starts clean on its own display.
-# ctest runs the Wine tests one at a time (RESOURCE_LOCK wine).
+# ctest runs the Wine tests of a lane one at a time (RESOURCE_LOCK wine1, wine2).
 set +e
 "$wine" "$program" "$@"
 rc=$?

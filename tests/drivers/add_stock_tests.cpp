@@ -311,7 +311,9 @@ TEST_F(AddStock, ClosingTheSheetDuringASearchEndsItPromptly) {
     const DWORD pid = child.pi.dwProcessId;
     HWND keyword = WaitForControl(sheet, kKeyword);
     ASSERT_NE(keyword, nullptr);
-    // Every code: a search over the full 70 result pages, each keyword on a thread of its own.
+    // Every code: a search over the full 70 result pages, each keyword on a thread of its own. The
+    // server's log is shared with the suites before this one, so only the requests from here count.
+    const std::size_t before = ServerRequests("/stocks/search/");
     Type(keyword, L"全銘柄 全銘柄");
     Click(Control(sheet, kMainButton));
     HWND list = Control(sheet, kResults);
@@ -323,9 +325,9 @@ TEST_F(AddStock, ClosingTheSheetDuringASearchEndsItPromptly) {
     ASSERT_TRUE(WaitForSheetGone(pid, 5000));
     // Each search stops after the page it is reading (at most one request more each).
     Sleep(3000);
-    const std::size_t requests = ServerRequests("/stocks/search/");
+    const std::size_t requests = ServerRequests("/stocks/search/") - before;
     Sleep(3000);
-    EXPECT_EQ(ServerRequests("/stocks/search/"), requests);
+    EXPECT_EQ(ServerRequests("/stocks/search/") - before, requests);
     EXPECT_LT(requests, 2u * 70u);
     // The program goes on: the window answers and leaves normally, with nothing added.
     DWORD_PTR answer = 0;
