@@ -392,7 +392,15 @@ TEST_F(StockProperties, IconPageStepsReachTheTrayIconsArrow) {
     ASSERT_TRUE(WaitForTrayIcons(1)) << TrayIconCount();  // the stock's alone: no application icon
 
     ASSERT_NO_FATAL_FAILURE(SetStepsAndOk(L"100000"));
-    const std::vector<std::uint32_t> flat = TrayPixels();
+    // The icon is redrawn on the program's own turn, so the flat picture is the one that stays
+    // the same for a while, not the first one read after OK.
+    std::vector<std::uint32_t> flat = TrayPixels();
+    for (DWORD waited = 0, still = 0; waited < 8000 && still < 1500; waited += 100) {
+        Sleep(100);
+        std::vector<std::uint32_t> now = TrayPixels();
+        still = now == flat ? still + 100 : 0;
+        flat = std::move(now);
+    }
     ASSERT_FALSE(flat.empty());
     ASSERT_NO_FATAL_FAILURE(Reopen());
     // The icon is drawn again on the program's own turn: the picture is waited for.
