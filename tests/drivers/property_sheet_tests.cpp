@@ -145,6 +145,10 @@ class StockProperties : public QuotrixRun {
         RECT r{};
         if (!icon || !GetWindowRect(icon, &r)) return {};
         BringWindowToTop(tray);
+        // Wine's tray draws a changed icon over the old one without erasing it first, so the tray
+        // is painted anew from a clean background before the icon is read.
+        RedrawWindow(tray, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        Sleep(200);
         return ScreenPixels(r);
     }
 
