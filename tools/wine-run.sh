@@ -79,7 +79,7 @@ fi
 
 # Wine's desktop process belongs to the first program of a session and keeps that program's
 # display, so every run ends its session: the next run starts clean on its own display.
-# ctest runs the Wine tests of a lane one at a time (RESOURCE_LOCK wine1, wine2).
+# ctest runs the Wine tests of a lane one at a time (RESOURCE_LOCK wine1, wine2, ...).
 set +e
 "$wine" "$program" "$@"
 rc=$?
