@@ -270,6 +270,9 @@ class QuotrixRun : public ::testing::Test {
     void SetUp() override {
         server_ = quotrix::testing::QuoteServerAddress();
         if (server_.empty()) GTEST_SKIP() << "no quote server (QUOTRIX_QUOTE_SERVER unset)";
+        // Every test starts from the settings of a first run: what an earlier test (or suite, in
+        // the same Wine prefix) left behind must not decide this one.
+        RegDeleteTreeW(HKEY_CURRENT_USER, kSettingKey);
         const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
         folder_ = Folder();
         const std::string logBase = folder_ + "\\" + info->name();

@@ -353,7 +353,7 @@ TEST_F(Portfolio, SwitchesAndTheRollUpSurviveARestart) {
         // Rolled up by its button: the setting follows at once.
         Click(main, ClientSize(main).cx - 21, 8);
         ASSERT_TRUE(WaitHeight(main, rolled));
-        EXPECT_EQ(GetDword(L"PF_RollUp", 0), 1u);
+        EXPECT_TRUE(WaitUntil([] { return GetDword(L"PF_RollUp", 0) == 1u; })) << GetDword(L"PF_RollUp", 0);
         EXPECT_EQ(ExitQuotrix(main, child), 0u);
     }
 
