@@ -128,6 +128,8 @@ bool CStockListDlg::Open(HWND owner) {
 BOOL CStockListDlg::OnInitDialog() {
     icon_ = static_cast<HICON>(LoadImageW(owner_.Resources(), MAKEINTRESOURCEW(IDI_QUOTRIX), IMAGE_ICON, 16, 16, 0));
     if (icon_) SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+    // Drawn by us in the UI font: the system's menu font may have no Japanese glyphs.
+    menuBar_.Attach(hwnd_);
     list_ = GetDlgItem(hwnd_, IDC_SL_LIST);
     sortButton_ = ItemSize(hwnd_, IDC_SL_SORT);
     closeButton_ = ItemSize(hwnd_, IDCANCEL);
@@ -320,17 +322,26 @@ BOOL CStockListDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
         case WM_INITMENUPOPUP:
             if (!HIWORD(lParam)) OnInitMenuPopup(reinterpret_cast<HMENU>(wParam));
             return TRUE;
-        // The borrowed popups are drawn by the main window's menu code.
-        case WM_MEASUREITEM:
-            result = owner_.OnMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+        // The menu bar's own items first; the borrowed popups are drawn by the main window's
+        // menu code.
+        case WM_MEASUREITEM: {
+            auto& item = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+            result = menuBar_.OnMeasureItem(item) || owner_.OnMeasureItem(item);
             return static_cast<BOOL>(result);
-        case WM_DRAWITEM:
-            result = owner_.OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        }
+        case WM_DRAWITEM: {
+            const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            result = menuBar_.OnDrawItem(item) || owner_.OnDrawItem(item);
             return static_cast<BOOL>(result);
-        case WM_MENUCHAR:
+        }
+        case WM_MENUCHAR: {
+            const auto key = static_cast<wchar_t>(LOWORD(wParam));
+            HMENU menu = reinterpret_cast<HMENU>(lParam);
+            if (menuBar_.OnMenuChar(key, menu, result)) return TRUE;
             if (HIWORD(wParam) != MF_POPUP) return FALSE;
-            result = owner_.OnMenuChar(static_cast<wchar_t>(LOWORD(wParam)), reinterpret_cast<HMENU>(lParam));
+            result = owner_.OnMenuChar(key, menu);
             return TRUE;
+        }
         case WM_MOUSEMOVE:
             if (dragIndex_ < 0) return FALSE;
             DragMove({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});

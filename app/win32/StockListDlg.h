@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/ui/OwnerMenu.h"
 #include "platform/win32/ui/Wnd.h"
 
 namespace quotrix {
@@ -69,6 +70,7 @@ class CStockListDlg : public CDialog {
     void EndDragImage();
 
     CQuotrixDlg& owner_;
+    COwnerMenuBar menuBar_;
     HWND list_ = nullptr;
     HICON icon_ = nullptr;
     SIZE sortButton_{};

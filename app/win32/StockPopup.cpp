@@ -1,15 +1,11 @@
 #include "app/win32/StockPopup.h"
 
-#include <algorithm>
-#include <cwchar>
-#include <cwctype>
 #include <string>
-#include <vector>
 
 #include "icons/StockIconCtrl.h"
 #include "log/ErrLog.h"
 #include "model/StockMan.h"
-#include "platform/win32/ui/UiFont.h"
+#include "platform/win32/ui/OwnerMenu.h"
 #include "resources/resource.h"
 
 namespace quotrix {
@@ -30,19 +26,6 @@ constexpr COLORREF kMenuMaskColor = RGB(192, 192, 192);
 // rounded box of a checked item around it.
 constexpr int kDrawHeight = 15;
 constexpr int kDrawLeft = 2;
-constexpr int kMinItemHeight = 18;
-// The text starts right of the picture column (the checked box is 20 wide) and keeps a margin
-// from the submenu arrow the system draws; the height leaves two pixels above and below.
-constexpr int kTextLeft = 26;
-constexpr int kTextRight = 10;
-constexpr int kShortcutGap = 24;  // between a label and its shortcut
-constexpr int kTextPadding = 4;
-// The box behind a checked item's picture (COLORREF values).
-constexpr COLORREF kCheckFill = 0xEED2C1;
-constexpr COLORREF kCheckFillSelected = 0xE2B598;
-constexpr COLORREF kCheckFillGrayed = 0xC1C1C1;
-constexpr COLORREF kCheckFrame = 0xC56A31;
-constexpr COLORREF kCheckFrameGrayed = 0x808080;
 
 // Picture indexes of bitmap 147.
 enum Picture : int {
@@ -178,36 +161,11 @@ void SetPicture(HMENU menu, UINT item, BOOL byPosition, int picture) {
     SetMenuItemInfoW(menu, item, byPosition, &info);
 }
 
-// The text of the item with `id` and item data `data` in `menu` or its submenus.
-bool FindItemText(HMENU menu, UINT id, ULONG_PTR data, std::wstring& text) {
-    const int count = menu ? GetMenuItemCount(menu) : 0;
-    for (int i = 0; i < count; ++i) {
-        wchar_t buffer[256] = {};
-        MENUITEMINFOW info{};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_DATA | MIIM_SUBMENU | MIIM_STRING;
-        info.dwTypeData = buffer;
-        info.cch = 256;
-        if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info)) continue;
-        if (!(info.fType & MFT_SEPARATOR) && info.wID == id && info.dwItemData == data) {
-            text = buffer;
-            return true;
-        }
-        if (info.hSubMenu && FindItemText(info.hSubMenu, id, data, text)) return true;
-    }
-    return false;
-}
-
 // Every item of a popup and of its submenus; a submenu item shows the general picture (the
 // only submenu of the resources is "全般の操作(&G)").
 void SetPictures(HMENU menu) {
     // The pictures take the place of the check marks, as the checked box of OnDrawItem expects.
-    MENUINFO style{};
-    style.cbSize = sizeof style;
-    style.fMask = MIM_STYLE;
-    GetMenuInfo(menu, &style);
-    style.dwStyle |= MNS_CHECKORBMP;
-    SetMenuInfo(menu, &style);
+    UsePictureColumn(menu);
     const int count = GetMenuItemCount(menu);
     for (int i = 0; i < count; ++i) {
         MENUITEMINFOW info{};
@@ -457,98 +415,34 @@ std::wstring CStockPopup::ItemText(HMENU menu, UINT id, ULONG_PTR data) const {
     std::wstring text;
     // The menu being shown first: an id may sit in several popups with texts of the moment.
     for (HMENU root : {menu, tracked_, menus_, webPages_})
-        if (FindItemText(root, id, data, text)) break;
+        if (FindMenuItemText(root, id, data, text)) break;
     return text;
 }
 
 BOOL CStockPopup::OnMeasureItem(MEASUREITEMSTRUCT& item) {
     if (item.CtlType != ODT_MENU) return FALSE;
-    // Measured in bold, so that whichever item is the default fits.
-    const std::wstring text = ItemText(nullptr, item.itemID, item.itemData);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, GetUiBoldFont());
-    RECT box{0, 0, 0, 0};
-    DrawTextW(dc, text.empty() ? L" " : text.c_str(), -1, &box, DT_CALCRECT | DT_SINGLELINE | DT_EXPANDTABS);
-    // A shortcut after a tab stands right-aligned, apart from the label.
-    if (text.find(L'\t') != std::wstring::npos) box.right += kShortcutGap;
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    const UINT height = static_cast<UINT>(box.bottom - box.top + kTextPadding);
-    if (item.itemHeight < kMinItemHeight) item.itemHeight = kMinItemHeight;
-    if (item.itemHeight < height) item.itemHeight = height;
-    item.itemWidth = static_cast<UINT>(kTextLeft + (box.right - box.left) + kTextRight);
+    MeasureMenuItem(item, ItemText(nullptr, item.itemID, item.itemData));
     return TRUE;
 }
 
-LRESULT CStockPopup::OnMenuChar(wchar_t key, HMENU menu) const {
-    // As the system does for its own items: one item with the letter runs, several take the
-    // selection in turn, starting after the selected one.
-    std::vector<int> matches;
-    int selected = -1;
-    const int count = menu ? GetMenuItemCount(menu) : 0;
-    for (int i = 0; i < count; ++i) {
-        wchar_t text[256] = {};
-        MENUITEMINFOW info{};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_STRING | MIIM_STATE;
-        info.dwTypeData = text;
-        info.cch = 256;
-        if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info)) continue;
-        if (info.fState & MFS_HILITE) selected = i;
-        const wchar_t* amp = text;
-        while ((amp = wcschr(amp, L'&')) != nullptr && amp[1] == L'&') amp += 2;
-        if (amp && amp[1] && std::towupper(amp[1]) == std::towupper(key)) matches.push_back(i);
-    }
-    if (matches.empty()) return MAKELRESULT(0, MNC_IGNORE);
-    if (matches.size() == 1) return MAKELRESULT(matches.front(), MNC_EXECUTE);
-    for (int i : matches)
-        if (i > selected) return MAKELRESULT(i, MNC_SELECT);
-    return MAKELRESULT(matches.front(), MNC_SELECT);
-}
+LRESULT CStockPopup::OnMenuChar(wchar_t key, HMENU menu) const { return MenuCharResult(key, menu); }
 
 BOOL CStockPopup::OnDrawItem(const DRAWITEMSTRUCT& item) {
     if (item.CtlType != ODT_MENU) return FALSE;
     const int picture = static_cast<int>(item.itemData);
     HMENU menu = reinterpret_cast<HMENU>(item.hwndItem);
     const bool grayed = (item.itemState & (ODS_GRAYED | ODS_DISABLED)) != 0;
-    const bool selected = (item.itemState & ODS_SELECTED) != 0;
     HDC dc = item.hDC;
     const RECT& r = item.rcItem;
-    FillRect(dc, &r, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_MENU));
-
-    const std::wstring text = ItemText(menu, item.itemID, item.itemData);
-    if (!text.empty()) {
-        const bool isDefault = (item.itemState & ODS_DEFAULT) != 0 ||
-                               (menu && GetMenuDefaultItem(menu, FALSE, GMDI_USEDISABLED) == item.itemID);
-        HGDIOBJ oldFont = SelectObject(dc, isDefault ? GetUiBoldFont() : GetUiFont());
-        const int oldMode = SetBkMode(dc, TRANSPARENT);
-        const COLORREF oldColor = SetTextColor(dc, GetSysColor(grayed     ? COLOR_GRAYTEXT
-                                                               : selected ? COLOR_HIGHLIGHTTEXT
-                                                                          : COLOR_MENUTEXT));
-        RECT box{r.left + kTextLeft, r.top, r.right - kTextRight, r.bottom};
-        const UINT prefix = (item.itemState & ODS_NOACCEL) ? DT_HIDEPREFIX : 0;
-        const std::size_t tab = text.find(L'\t');
-        DrawTextW(dc, text.c_str(), static_cast<int>(std::min(tab, text.size())), &box,
-                  DT_SINGLELINE | DT_VCENTER | DT_LEFT | prefix);
-        if (tab != std::wstring::npos)
-            DrawTextW(dc, text.c_str() + tab + 1, -1, &box, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX);
-        SetTextColor(dc, oldColor);
-        SetBkMode(dc, oldMode);
-        SelectObject(dc, oldFont);
+    const bool isDefault = (item.itemState & ODS_DEFAULT) != 0 ||
+                           (menu && GetMenuDefaultItem(menu, FALSE, GMDI_USEDISABLED) == item.itemID);
+    DrawMenuItem(item, ItemText(menu, item.itemID, item.itemData), isDefault);
+    const bool hasPicture = pictures_ && picture >= 0 && picture < kNoPicture;
+    if (!hasPicture) {
+        if (item.itemState & ODS_CHECKED) DrawMenuCheck(item);
+        return TRUE;
     }
-    if (!pictures_ || picture < 0 || picture >= kNoPicture) return TRUE;
-    if (item.itemState & ODS_CHECKED) {
-        const COLORREF fill = grayed ? kCheckFillGrayed : selected ? kCheckFillSelected : kCheckFill;
-        HBRUSH brush = CreateSolidBrush(fill);
-        HPEN pen = CreatePen(PS_SOLID, 1, grayed ? kCheckFrameGrayed : kCheckFrame);
-        HGDIOBJ oldBrush = SelectObject(dc, brush);
-        HGDIOBJ oldPen = SelectObject(dc, pen);
-        RoundRect(dc, r.left, r.top + 1, r.left + 20, r.bottom, 4, 4);
-        SelectObject(dc, oldPen);
-        SelectObject(dc, oldBrush);
-        DeleteObject(pen);
-        DeleteObject(brush);
-    }
+    if (item.itemState & ODS_CHECKED) DrawMenuCheckBox(item);
     const int x = r.left + kDrawLeft;
     const int y = r.top + (r.bottom - r.top - kDrawHeight) / 2;
     if (!grayed) {

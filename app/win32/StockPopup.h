@@ -61,8 +61,8 @@ class CStockPopup {
     UINT ShowVersionMenu(HWND owner);
 
     // WM_MEASUREITEM and WM_DRAWITEM of the owner window: TRUE when the item was a menu item.
-    // Every item is owner-drawn, its picture and its text in the UI font (UiFont.h), since the
-    // system's menu font may have no Japanese glyphs.
+    // Every item is owner-drawn (platform/win32/ui/OwnerMenu.h): its text in the UI font, since
+    // the system's menu font may have no Japanese glyphs, and its picture.
     BOOL OnMeasureItem(MEASUREITEMSTRUCT& item);
     BOOL OnDrawItem(const DRAWITEMSTRUCT& item);
     // WM_MENUCHAR of the owner window: the item of `menu` whose "&" letter is `key`, as the

@@ -5,6 +5,7 @@
 // empty boxes in place of the glyphs would not match.
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 
 #include "tests/drivers/driver_support.h"
 
@@ -15,6 +16,9 @@ using namespace quotrix::driver;
 
 constexpr UINT kAboutCommand = 33034;
 constexpr UINT kPopupMenus = 232;
+constexpr UINT kManagerCommand = 33070;  // Ctrl+M of the main window
+constexpr UINT kManagerMenu = 5001;
+const wchar_t kManagerTitle[] = L"Quotrix! 登録銘柄マネージャ";
 
 // Screenshots of both locales lie side by side.
 std::string Shot(const char* name) { return std::string(name) + (GetACP() == 932 ? "_cp932" : "_cp1252"); }
@@ -130,6 +134,40 @@ void MenuTexts(HMENU menu, std::vector<std::wstring>& texts) {
     }
 }
 
+// The part of a menu text before its "(&X)" letter mark: what a search of the pixels can find
+// whether or not the letter is underlined at the moment.
+std::wstring LabelOf(const std::wstring& text) { return text.substr(0, text.find(L'(')); }
+
+// What the screen shows in `area` (screen co-ordinates).
+Mask AreaMask(const RECT& area) {
+    HDC screen = GetDC(nullptr);
+    Mask mask = MaskOf(screen, area.left, area.top, area.right - area.left, area.bottom - area.top);
+    ReleaseDC(nullptr, screen);
+    return mask;
+}
+
+// Alt and `letter` pressed and let go, as a user reaches a menu-bar item by its letter.
+void PressAlt(WORD letter) {
+    INPUT keys[4] = {};
+    for (INPUT& key : keys) key.type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = VK_MENU;
+    keys[1].ki.wVk = letter;
+    keys[2].ki.wVk = letter;
+    keys[2].ki.dwFlags = KEYEVENTF_KEYUP;
+    keys[3].ki.wVk = VK_MENU;
+    keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(4, keys, sizeof(INPUT));
+}
+
+void Press(WORD key) {
+    INPUT keys[2] = {};
+    for (INPUT& k : keys) k.type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = key;
+    keys[1].ki.wVk = key;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
+}
+
 class UiFont : public QuotrixRun {
   protected:
     // The face and charset of the start-up log's "UI font: %s (charset %d)".
@@ -142,6 +180,20 @@ class UiFont : public QuotrixRun {
         face = Wide(log.substr(at, open - at));
         charset = std::atoi(log.c_str() + open + 10);
         return true;
+    }
+
+    // The drop-down the manager opens for Alt+`letter`, or nullptr. Injected keys reach the
+    // foreground window's thread, and Wine now and then drops a first one.
+    static HWND OpenByLetter(HWND manager, const Child& child, WORD letter) {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            SetForegroundWindow(manager);
+            for (DWORD waited = 0; waited < 3000 && GetForegroundWindow() != manager; waited += 100) Sleep(100);
+            PressAlt(letter);
+            if (HWND menu = WaitForMenu(child.pi.dwProcessId, 3000)) return menu;
+            // A lone Alt leaves the bar selected without a drop-down.
+            Press(VK_ESCAPE);
+        }
+        return nullptr;
     }
 
     // The font the program makes: the message font's size and weight with the logged face.
@@ -223,6 +275,104 @@ TEST_F(UiFont, LoggedFaceHasTheGlyphsAndTheAboutBoxAndStockMenuDrawInIt) {
     EXPECT_TRUE(Shows(shown, TextMask(font, L"非表示"))) << Narrow(face);
     PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_TRUE(WaitForMenuGone(child.pi.dwProcessId));
+
+    DeleteObject(font);
+    EXPECT_EQ(ExitQuotrix(main, child), 0u);
+}
+
+// The stock list manager's menu bar and its drop-downs draw their items themselves in the UI
+// font, and the "&" letters still reach them: Alt+F opens "ファイル", and Alt+V then G switches
+// the grid lines, which the settings keep when the manager closes.
+TEST_F(UiFont, ManagerMenuBarDrawsInTheFaceAndKeepsItsLetters) {
+    SetDword(L"NewBoolean1", 0);
+    const std::string path = WriteFile({"7203.t"});
+    Child child;
+    HWND main = StartQuotrix(FileArgs(path), child);
+    ASSERT_NE(main, nullptr);
+    const DWORD pid = child.pi.dwProcessId;
+    std::wstring face;
+    int charset = 0;
+    ASSERT_TRUE(LoggedFont(face, charset)) << Log();
+    HFONT font = MakeFont(face);
+    ASSERT_NE(font, nullptr);
+
+    // Every text of the manager's menu, as the program file holds it, has glyphs in the face.
+    HMODULE program = LoadLibraryExW(g_quotrix.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(program, nullptr);
+    HMENU resource = LoadMenuW(program, MAKEINTRESOURCEW(kManagerMenu));
+    ASSERT_NE(resource, nullptr);
+    std::vector<std::wstring> barTexts, texts;
+    for (int i = 0; i < GetMenuItemCount(resource); ++i) {
+        wchar_t text[256] = {};
+        GetMenuStringW(resource, static_cast<UINT>(i), text, 256, MF_BYPOSITION);
+        barTexts.push_back(text);
+    }
+    MenuTexts(resource, texts);
+    DestroyMenu(resource);
+    FreeLibrary(program);
+    ASSERT_EQ(barTexts.size(), 5u);
+    EXPECT_GE(texts.size(), 35u);
+    for (std::wstring text : texts) {
+        std::erase(text, L'\t');
+        EXPECT_TRUE(HasGlyphs(font, text)) << Narrow(text);
+    }
+
+    ASSERT_TRUE(WaitForLog("[FILE] Stock "));
+    PostMessageW(main, WM_COMMAND, kManagerCommand, 0);
+    HWND manager = WaitFor(pid, kWait, [](HWND h) { return TextOf(h) == kManagerTitle && IsWindowVisible(h); });
+    ASSERT_NE(manager, nullptr);
+    {
+        HMENU bar = GetMenu(manager);
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE;
+        const BOOL got = GetMenuItemInfoW(bar, 0, TRUE, &info);
+        std::printf("PROBE bar=%p got=%d type=%x err=%lu count=%d\n", static_cast<void*>(bar), got, info.fType,
+                    GetLastError(), GetMenuItemCount(bar));
+        MENUBARINFO mbi{};
+        mbi.cbSize = sizeof mbi;
+        const BOOL mb = GetMenuBarInfo(manager, OBJID_MENU, 0, &mbi);
+        std::printf("PROBE menubarinfo=%d %ld %ld %ld %ld\n", mb, mbi.rcBar.left, mbi.rcBar.top, mbi.rcBar.right,
+                    mbi.rcBar.bottom);
+    }
+
+    // The bar lies between the caption and the client area; every item shows its label in the face.
+    SetForegroundWindow(manager);
+    RedrawWindow(manager, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Sleep(300);
+    RECT window{};
+    GetWindowRect(manager, &window);
+    POINT client{0, 0};
+    ClientToScreen(manager, &client);
+    const Mask strip = AreaMask({window.left, window.top, window.right, client.y});
+    for (const std::wstring& text : barTexts)
+        EXPECT_TRUE(Shows(strip, TextMask(font, LabelOf(text)))) << Narrow(text) << " in " << Narrow(face);
+
+    // Alt+F: the "ファイル" drop-down, its items in the face too.
+    HWND dropDown = OpenByLetter(manager, child, 'F');
+    ASSERT_NE(dropDown, nullptr);
+    Sleep(300);
+    Screenshot(Shot("ui_font_manager_menu").c_str());
+    const Mask shown = WindowMask(dropDown);
+    EXPECT_TRUE(Shows(shown, TextMask(font, L"ファイルへ保存"))) << Narrow(face);
+    EXPECT_TRUE(Shows(shown, TextMask(font, L"銘柄登録ウィザード"))) << Narrow(face);
+    // Escape closes the drop-down, then leaves the bar.
+    Press(VK_ESCAPE);
+    Sleep(200);
+    Press(VK_ESCAPE);
+    EXPECT_TRUE(WaitForMenuGone(pid));
+
+    // Alt+V, then the drop-down's own letter G: "境界線(&G)".
+    ASSERT_NE(OpenByLetter(manager, child, 'V'), nullptr);
+    Sleep(200);
+    Press('G');
+    EXPECT_TRUE(WaitForMenuGone(pid));
+    PostMessageW(manager, WM_CLOSE, 0, 0);
+    for (DWORD waited = 0; waited < kWait && IsWindow(manager); waited += 100) Sleep(100);
+    EXPECT_FALSE(IsWindow(manager));
+    for (DWORD waited = 0; waited < kWait && !(GetDword(L"NewBoolean1", 0) & 1); waited += 100) Sleep(100);
+    EXPECT_EQ(GetDword(L"NewBoolean1", 0) & 1, 1u);
+    SetDword(L"NewBoolean1", 0);
 
     DeleteObject(font);
     EXPECT_EQ(ExitQuotrix(main, child), 0u);
