@@ -601,9 +601,15 @@ TEST_F(MenuDrawing, PicturesCheckedBoxesAndGrayedSilhouettes) {
     EXPECT_EQ(At(9, 4), COLORREF(0xC1C1C1));
     EXPECT_EQ(At(3, 4), RGB(0, 0, 0));
 
-    // No picture for the spare indexes: the ground only.
+    // No picture for the spare indexes: the ground only; checked, the box with a tick of its own.
     EXPECT_TRUE(Draw(CStockPopup::kNoPicture, 0));
     EXPECT_EQ(At(3, 4), ground);
+    EXPECT_TRUE(Draw(CStockPopup::kNoPicture, ODS_CHECKED));
+    EXPECT_EQ(At(0, 10), COLORREF(0xC56A31));
+    int tick = 0;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < 20; ++x) tick += At(x, y) == GetSysColor(COLOR_MENUTEXT);
+    EXPECT_GT(tick, 10);
 }
 
 }  // namespace
