@@ -1,8 +1,8 @@
 // The UI font seen from outside, under the locale the test runs in (a Japanese Windows, or a
 // Western one with code page 1252): the face the start-up log names has the glyphs of every
-// Japanese text of the about box and the stock menu, and those windows really draw their texts in
-// it. Each window's pixels are searched for the text as this driver draws it in the logged face;
-// empty boxes in place of the glyphs would not match.
+// Japanese text of the about box, the stock menu and the stock list manager's menu bar, and those
+// windows really draw their texts in it. Each window's pixels are searched for the text as this
+// driver draws it in the logged face; empty boxes in place of the glyphs would not match.
 #include <algorithm>
 #include <climits>
 
@@ -360,7 +360,7 @@ TEST_F(UiFont, ManagerMenuBarDrawsInTheFaceAndKeepsItsLetters) {
     EXPECT_TRUE(WaitForMenuGone(pid));
 
     // Alt+V, then the drop-down's own letter G: "境界線(&G)" is ticked the next time, in the box
-    // only our drawing makes (the portfolio's item is ticked from the start).
+    // only our drawing makes (some of the display switches are on from the start).
     HWND view = OpenByLetter(manager, child, 'V');
     ASSERT_NE(view, nullptr);
     Sleep(300);
