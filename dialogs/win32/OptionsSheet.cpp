@@ -384,7 +384,7 @@ void SetUpItemList(HWND page, int id, std::span<const DisplayItem> items) {
 }  // namespace
 
 template <>
-void COptModelPage<OptDispItemModel>::Load() {
+void COptModelPage<OptDispItemModel, IDD_OPT_DISPITEM, 3>::Load() {
     model_.Load(Live(), Services().fileOpen);
 }
 

@@ -79,12 +79,12 @@ class COptPage : public CPropertyPage {
     bool created_ = false;
 };
 
-// A page over the options model `Model`: loads it from and stores it into Live(); its check
-// boxes are the model's table.
-template <class Model>
+// Page `PageNumber` (dialog template `TemplateId`) over the options model `Model`: loads it from
+// and stores it into Live(); its check boxes are the model's table.
+template <class Model, UINT TemplateId, int PageNumber>
 class COptModelPage : public COptPage {
   public:
-    COptModelPage(UINT templateId, int pageNumber) : COptPage(templateId, pageNumber, Model::Boxes()) {}
+    COptModelPage() : COptPage(TemplateId, PageNumber, Model::Boxes()) {}
 
   protected:
     void Load() override { model_.Load(Live()); }
@@ -97,12 +97,9 @@ class COptModelPage : public COptPage {
 
 // The display-item model also learns whether a file is open (the file can keep its item flags).
 template <>
-void COptModelPage<OptDispItemModel>::Load();
+void COptModelPage<OptDispItemModel, IDD_OPT_DISPITEM, 3>::Load();
 
-class COptCheckPage : public COptModelPage<OptCheckModel> {
-  public:
-    COptCheckPage() : COptModelPage(IDD_OPT_CHECK, 1) {}
-
+class COptCheckPage : public COptModelPage<OptCheckModel, IDD_OPT_CHECK, 1> {
   protected:
     void Init() override;
     void Show() override;
@@ -112,20 +109,14 @@ class COptCheckPage : public COptModelPage<OptCheckModel> {
     BOOL OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 };
 
-class COptLinkPage : public COptModelPage<OptLinkModel> {
-  public:
-    COptLinkPage() : COptModelPage(IDD_OPT_LINK, 2) {}
-
+class COptLinkPage : public COptModelPage<OptLinkModel, IDD_OPT_LINK, 2> {
   protected:
     void Init() override;
     void Show() override;
     BOOL Command(UINT id, UINT code) override;
 };
 
-class COptDispItemPage : public COptModelPage<OptDispItemModel> {
-  public:
-    COptDispItemPage() : COptModelPage(IDD_OPT_DISPITEM, 3) {}
-
+class COptDispItemPage : public COptModelPage<OptDispItemModel, IDD_OPT_DISPITEM, 3> {
   protected:
     void Init() override;
     void Show() override;
@@ -137,20 +128,14 @@ class COptDispItemPage : public COptModelPage<OptDispItemModel> {
     void FillLists();
 };
 
-class COptFormPage : public COptModelPage<OptFormModel> {
-  public:
-    COptFormPage() : COptModelPage(IDD_OPT_FORM, 4) {}
-
+class COptFormPage : public COptModelPage<OptFormModel, IDD_OPT_FORM, 4> {
   protected:
     void Show() override;
     bool OnKillActive() override;
     BOOL Command(UINT id, UINT code) override;
 };
 
-class COptIconPage : public COptModelPage<OptIconModel> {
-  public:
-    COptIconPage() : COptModelPage(IDD_OPT_ICON, 5) {}
-
+class COptIconPage : public COptModelPage<OptIconModel, IDD_OPT_ICON, 5> {
   protected:
     void Show() override;
     bool OnKillActive() override;
@@ -161,10 +146,7 @@ class COptIconPage : public COptModelPage<OptIconModel> {
     bool ReadSteps();
 };
 
-class COptStockPage : public COptModelPage<OptDesktopModel> {
-  public:
-    COptStockPage() : COptModelPage(IDD_OPT_DESKTOP, 6) {}
-
+class COptStockPage : public COptModelPage<OptDesktopModel, IDD_OPT_DESKTOP, 6> {
   protected:
     void Show() override;
     BOOL Command(UINT id, UINT code) override;
@@ -175,10 +157,7 @@ class COptStockPage : public COptModelPage<OptDesktopModel> {
     void PickFont();
 };
 
-class COptPortfolioPage : public COptModelPage<OptPortfolioModel> {
-  public:
-    COptPortfolioPage() : COptModelPage(IDD_OPT_PORTFOLIO, 7) {}
-
+class COptPortfolioPage : public COptModelPage<OptPortfolioModel, IDD_OPT_PORTFOLIO, 7> {
   protected:
     void Init() override;
     void Show() override;
@@ -187,20 +166,14 @@ class COptPortfolioPage : public COptModelPage<OptPortfolioModel> {
     BOOL OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 };
 
-class COptOtherPage : public COptModelPage<OptOtherModel> {
-  public:
-    COptOtherPage() : COptModelPage(IDD_OPT_OTHER, 8) {}
-
+class COptOtherPage : public COptModelPage<OptOtherModel, IDD_OPT_OTHER, 8> {
   protected:
     void Show() override;
     BOOL Command(UINT id, UINT code) override;
     void BoxChanged() override { Show(); }
 };
 
-class COptDetailPage : public COptModelPage<OptDetailModel> {
-  public:
-    COptDetailPage() : COptModelPage(IDD_OPT_DETAIL, 9) {}
-
+class COptDetailPage : public COptModelPage<OptDetailModel, IDD_OPT_DETAIL, 9> {
   protected:
     void Init() override;
     void Show() override;
