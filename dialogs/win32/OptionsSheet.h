@@ -79,12 +79,12 @@ class COptPage : public CPropertyPage {
     bool created_ = false;
 };
 
-// Page `PageNumber` (dialog template `TemplateId`) over the options model `Model`: loads it from
-// and stores it into Live(); its check boxes are the model's table.
-template <class Model, UINT TemplateId, int PageNumber>
+// Page `kNumber` (dialog template `kDialog`) over the options model `Model`: loads it from and
+// stores it into Live(); its check boxes are the model's table.
+template <class Model, UINT kDialog, int kNumber>
 class COptModelPage : public COptPage {
   public:
-    COptModelPage() : COptPage(TemplateId, PageNumber, Model::Boxes()) {}
+    COptModelPage() : COptPage(kDialog, kNumber, Model::Boxes()) {}
 
   protected:
     void Load() override { model_.Load(Live()); }
