@@ -42,6 +42,26 @@ std::string ResourceText(HINSTANCE resources, UINT id) {
     return length > 0 ? Narrow(std::wstring_view(text, static_cast<std::size_t>(length))) : std::string();
 }
 
+// The new text of tool `id` of `owner` in `tooltip`.
+void SetToolText(HWND tooltip, HWND owner, UINT id, std::wstring text) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = owner;
+    tool.uId = id;
+    tool.lpszText = text.data();
+    SendMessageW(tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+// Which of `stocks` the portfolio lists, into `listed`; answers the index of `stock` (-1: none).
+int ListedStocks(const StockList& stocks, const CStockMan& stock, std::vector<bool>& listed) {
+    int index = -1;
+    for (std::size_t i = 0; i < stocks.size(); ++i) {
+        listed.push_back((stocks[i]->fileFlags & FILEFLAG_PORTFOLIO) != 0);
+        if (stocks[i].get() == &stock) index = static_cast<int>(i);
+    }
+    return index;
+}
+
 // The virtual screen is a 32-bit DIB section: drawing into it never leaves the process, which
 // for a screen-compatible bitmap it may (an X server round trip per drawing call under Wine).
 HBITMAP MakeScreenBitmap(int width, int height) {
@@ -756,6 +776,10 @@ void CPortfolioView::RelayToTooltip(UINT message, WPARAM wParam, LPARAM lParam) 
 BOOL CPortfolioView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (!hwnd_) return FALSE;
     const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+    // The tooltip sees the mouse before the view acts on it.
+    if (message == WM_MOUSEMOVE || message == WM_LBUTTONDOWN || message == WM_LBUTTONUP || message == WM_RBUTTONDOWN ||
+        message == WM_RBUTTONUP)
+        RelayToTooltip(message, wParam, lParam);
     switch (message) {
         case WM_PAINT:
             OnPaint();
@@ -772,7 +796,6 @@ BOOL CPortfolioView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
             NoteMouseActivity();
             return TRUE;
         case WM_MOUSEMOVE:
-            RelayToTooltip(message, wParam, lParam);
             OnMouseMove(x, y, wParam);
             return TRUE;
         case WM_MOUSELEAVE:
@@ -797,22 +820,18 @@ BOOL CPortfolioView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
             return FALSE;
         }
         case WM_LBUTTONDOWN:
-            RelayToTooltip(message, wParam, lParam);
             OnLButtonDown(x, y);
             return TRUE;
         case WM_LBUTTONUP:
-            RelayToTooltip(message, wParam, lParam);
             OnLButtonUp(x, y);
             return TRUE;
         case WM_LBUTTONDBLCLK:
             OnLButtonDblClk(x, y);
             return TRUE;
         case WM_RBUTTONDOWN:
-            RelayToTooltip(message, wParam, lParam);
             OnRButtonDown(x, y);
             return TRUE;
         case WM_RBUTTONUP:
-            RelayToTooltip(message, wParam, lParam);
             NoteMouseActivity();
             return TRUE;
         case WM_CAPTURECHANGED:
@@ -1032,13 +1051,8 @@ void CPortfolioView::OnRButtonDown(int, int y) {
 }
 
 unsigned CPortfolioView::MoveFlags(const CStockMan& stock) {
-    StockList& stocks = host_.PortfolioStocks();
     std::vector<bool> listed;
-    int index = -1;
-    for (std::size_t i = 0; i < stocks.size(); ++i) {
-        listed.push_back((stocks[i]->fileFlags & FILEFLAG_PORTFOLIO) != 0);
-        if (stocks[i].get() == &stock) index = static_cast<int>(i);
-    }
+    const int index = ListedStocks(host_.PortfolioStocks(), stock, listed);
     unsigned flags = 0;
     if (ListedNeighbour(listed, index, true) >= 0) flags |= 1;
     if (ListedNeighbour(listed, index, false) >= 0) flags |= 2;
@@ -1048,11 +1062,7 @@ unsigned CPortfolioView::MoveFlags(const CStockMan& stock) {
 bool CPortfolioView::MoveRow(const CStockMan& stock, bool up) {
     StockList& stocks = host_.PortfolioStocks();
     std::vector<bool> listed;
-    int index = -1;
-    for (std::size_t i = 0; i < stocks.size(); ++i) {
-        listed.push_back((stocks[i]->fileFlags & FILEFLAG_PORTFOLIO) != 0);
-        if (stocks[i].get() == &stock) index = static_cast<int>(i);
-    }
+    const int index = ListedStocks(stocks, stock, listed);
     const int other = ListedNeighbour(listed, index, up);
     if (other < 0 || !listed[static_cast<std::size_t>(index)]) return false;
     std::swap(stocks[static_cast<std::size_t>(index)], stocks[static_cast<std::size_t>(other)]);
@@ -1153,13 +1163,8 @@ void CPortfolioView::RollDown() {
 void CPortfolioView::SetRolled(bool rolledUp) {
     rolledUp_ = rolledUp;
     if (tooltip_) {
-        std::wstring text = Wide(ResourceText(resources_, rolledUp ? IDS_TIP_ROLL_DOWN : IDS_TIP_ROLL_UP));
-        TTTOOLINFOW tool{};
-        tool.cbSize = sizeof tool;
-        tool.hwnd = hwnd_;
-        tool.uId = kRollUpTool;
-        tool.lpszText = text.data();
-        SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+        SetToolText(tooltip_, hwnd_, kRollUpTool,
+                    Wide(ResourceText(resources_, rolledUp ? IDS_TIP_ROLL_DOWN : IDS_TIP_ROLL_UP)));
     }
     SetAutoHideTip();
     resizePending_ = true;
@@ -1174,12 +1179,7 @@ void CPortfolioView::SetAutoHideTip() {
     std::wstring text;
     if (!rolledUp_)
         text = Wide(ResourceText(resources_, autoHideSuspended_ ? IDS_TIP_ALWAYS_SHOWN : IDS_TIP_AUTO_HIDE));
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = hwnd_;
-    tool.uId = kAutoHideTool;
-    tool.lpszText = text.data();
-    SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    SetToolText(tooltip_, hwnd_, kAutoHideTool, std::move(text));
 }
 
 void CPortfolioView::PauseAutoHide() {

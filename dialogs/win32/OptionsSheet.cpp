@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "dialogs/win32/PageControls.h"
 #include "dialogs/win32/TradeDialogs.h"
 #include "icons/win32/IconImages.h"
 #include "platform/TextCodec.h"
@@ -16,19 +17,6 @@
 namespace quotrix {
 
 namespace {
-
-void AddComboItem(HWND page, int id, const std::string& sjis) {
-    SendDlgItemMessageW(page, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(sjis).c_str()));
-}
-int ComboSelection(HWND page, int id) { return static_cast<int>(SendDlgItemMessageW(page, id, CB_GETCURSEL, 0, 0)); }
-void SetComboSelection(HWND page, int id, int index) {
-    SendDlgItemMessageW(page, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-}
-int SliderPosition(HWND page, int id) { return static_cast<int>(SendDlgItemMessageW(page, id, TBM_GETPOS, 0, 0)); }
-void SetSlider(HWND page, int id, int low, int high, int position) {
-    SendDlgItemMessageW(page, id, TBM_SETRANGE, FALSE, MAKELPARAM(low, high));
-    SendDlgItemMessageW(page, id, TBM_SETPOS, TRUE, position);
-}
 
 // A file dialog; `filter` is the Shift-JIS description, `pattern` its wildcard. Empty when
 // cancelled.
@@ -220,6 +208,7 @@ const OptionsServices& COptPage::Services() const { return Options().services; }
 
 BOOL COptPage::OnInitDialog() {
     created_ = true;
+    Load();
     Init();
     ShowBoxes();
     Show();
@@ -249,6 +238,12 @@ void COptPage::Refuse(int id, const std::string& message) {
     // The sheet may still move the focus after the page refused; this puts it back in the box.
     PostMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(hwnd_, id)), TRUE);
     Options().pendingFocus_ = GetDlgItem(hwnd_, id);
+}
+
+bool COptPage::Accept(const std::optional<InputProblem>& problem, int id) {
+    if (!problem) return true;
+    Refuse(id, problem->message);
+    return false;
 }
 
 bool COptPage::OnApply(bool closing) {
@@ -281,7 +276,6 @@ DayTime TimePicker(HWND page, int id, const DayTime& fallback) {
 }  // namespace
 
 void COptCheckPage::Init() {
-    model_.Load(Live());
     SendDlgItemMessageW(hwnd_, IDC_OPT_START_TIME, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(L"HH:mm:ss"));
     SendDlgItemMessageW(hwnd_, IDC_OPT_END_TIME, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(L"HH:mm:ss"));
 }
@@ -321,15 +315,9 @@ BOOL COptCheckPage::OnMessage(UINT message, WPARAM, LPARAM lParam, LRESULT&) {
     return FALSE;
 }
 
-void COptCheckPage::Store() {
-    // A page left by OK without leaving it was read by its kill-active already.
-    model_.Store(Live());
-}
-
 // --- page 2 ---
 
 void COptLinkPage::Init() {
-    model_.Load(Live());
     for (const char* kind : OptLinkModel::PageKinds()) AddComboItem(hwnd_, IDC_OPT_PAGE, Utf8ToSjis(kind));
 }
 
@@ -361,8 +349,6 @@ BOOL COptLinkPage::Command(UINT id, UINT code) {
     SetModified();
     return TRUE;
 }
-
-void COptLinkPage::Store() { model_.Store(Live()); }
 
 // --- page 3 ---
 
@@ -397,8 +383,12 @@ void SetUpItemList(HWND page, int id, std::span<const DisplayItem> items) {
 
 }  // namespace
 
-void COptDispItemPage::Init() {
+template <>
+void COptModelPage<OptDispItemModel, IDD_OPT_DISPITEM, 3>::Load() {
     model_.Load(Live(), Services().fileOpen);
+}
+
+void COptDispItemPage::Init() {
     SetUpItemList(hwnd_, IDC_OPT_PF_LIST, OptDispItemModel::PortfolioItems());
     SetUpItemList(hwnd_, IDC_OPT_TIP_LIST, OptDispItemModel::TipItems());
     AddComboItem(hwnd_, IDC_OPT_STORAGE, SJIS("銘柄ファイルに保存(ファイル別の設定)"));
@@ -471,19 +461,12 @@ BOOL COptDispItemPage::Command(UINT id, UINT code) {
     return TRUE;
 }
 
-void COptDispItemPage::Store() { model_.Store(Live()); }
-
 // --- page 4 ---
 
-void COptFormPage::Init() { model_.Load(Live()); }
 void COptFormPage::Show() { UpdateItemText(hwnd_, IDC_OPT_NAME_MAX, model_.NameMaxText()); }
 
 bool COptFormPage::OnKillActive() {
-    if (auto problem = model_.SetNameMaxText(GetItemText(hwnd_, IDC_OPT_NAME_MAX))) {
-        Refuse(IDC_OPT_NAME_MAX, problem->message);
-        return false;
-    }
-    return true;
+    return Accept(model_.SetNameMaxText(GetItemText(hwnd_, IDC_OPT_NAME_MAX)), IDC_OPT_NAME_MAX);
 }
 
 BOOL COptFormPage::Command(UINT id, UINT code) {
@@ -502,11 +485,7 @@ BOOL COptFormPage::Command(UINT id, UINT code) {
     }
 }
 
-void COptFormPage::Store() { model_.Store(Live()); }
-
 // --- page 5 ---
-
-void COptIconPage::Init() { model_.Load(Live()); }
 
 void COptIconPage::Show() {
     const auto texts = model_.StepTexts();
@@ -522,13 +501,8 @@ void COptIconPage::Show() {
 }
 
 bool COptIconPage::ReadSteps() {
-    std::array<std::string, 4> texts;
-    for (int i = 0; i < 4; ++i) texts[static_cast<std::size_t>(i)] = GetItemText(hwnd_, IDC_OPT_STEP1 + i);
-    if (auto problem = model_.SetStepTexts(texts)) {
-        Refuse(IDC_OPT_STEP1 + problem->field, problem->message);
-        return false;
-    }
-    return true;
+    const auto problem = model_.SetStepTexts(ItemTexts<4>(hwnd_, IDC_OPT_STEP1));
+    return Accept(problem, IDC_OPT_STEP1 + (problem ? problem->field : 0));
 }
 
 bool COptIconPage::OnKillActive() { return ReadSteps(); }
@@ -581,8 +555,6 @@ BOOL COptIconPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     return TRUE;
 }
 
-void COptIconPage::Store() { model_.Store(Live()); }
-
 // --- page 6 ---
 
 namespace {
@@ -593,8 +565,6 @@ std::string FontSampleText(const DesktopFont& font) {
 }
 
 }  // namespace
-
-void COptStockPage::Init() { model_.Load(Live()); }
 
 void COptStockPage::Show() {
     SetSlider(hwnd_, IDC_OPT_DSK_ALPHA, 0, 255, model_.work.settings.alphaVal);
@@ -666,12 +636,9 @@ BOOL COptStockPage::OnMessage(UINT message, WPARAM, LPARAM lParam, LRESULT&) {
     return TRUE;
 }
 
-void COptStockPage::Store() { model_.Store(Live()); }
-
 // --- page 7 ---
 
 void COptPortfolioPage::Init() {
-    model_.Load(Live());
     for (const char* name : OptPortfolioModel::FontSizeNames()) AddComboItem(hwnd_, IDC_OPT_PF_FONT, Utf8ToSjis(name));
     for (const char* action : OptPortfolioModel::IdleActions())
         AddComboItem(hwnd_, IDC_OPT_IDLE_ACTION, Utf8ToSjis(action));
@@ -692,11 +659,7 @@ void COptPortfolioPage::Show() {
 }
 
 bool COptPortfolioPage::OnKillActive() {
-    if (auto problem = model_.SetIdleTimeText(GetItemText(hwnd_, IDC_OPT_IDLE_TIME))) {
-        Refuse(IDC_OPT_IDLE_TIME, problem->message);
-        return false;
-    }
-    return true;
+    return Accept(model_.SetIdleTimeText(GetItemText(hwnd_, IDC_OPT_IDLE_TIME)), IDC_OPT_IDLE_TIME);
 }
 
 BOOL COptPortfolioPage::Command(UINT id, UINT code) {
@@ -767,11 +730,7 @@ BOOL COptPortfolioPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LR
     return FALSE;
 }
 
-void COptPortfolioPage::Store() { model_.Store(Live()); }
-
 // --- page 8 ---
-
-void COptOtherPage::Init() { model_.Load(Live()); }
 
 void COptOtherPage::Show() {
     const int ids[] = {IDC_OPT_START_FILE, IDC_OPT_START_ADD, IDC_OPT_START_LAST};
@@ -815,12 +774,9 @@ BOOL COptOtherPage::Command(UINT id, UINT code) {
     return TRUE;
 }
 
-void COptOtherPage::Store() { model_.Store(Live()); }
-
 // --- page 9 ---
 
 void COptDetailPage::Init() {
-    model_.Load(Live());
     for (const char* level : OptDetailModel::LogLevels()) AddComboItem(hwnd_, IDC_OPT_LOG_LEVEL, Utf8ToSjis(level));
 }
 
@@ -845,13 +801,8 @@ void COptDetailPage::ReadTexts() {
 
 bool COptDetailPage::OnKillActive() {
     ReadTexts();
-    std::array<std::string, 3> texts;
-    for (int i = 0; i < 3; ++i) texts[static_cast<std::size_t>(i)] = GetItemText(hwnd_, IDC_OPT_TO_CONNECT_S + i);
-    if (auto problem = model_.SetTimeoutTexts(texts)) {
-        Refuse(IDC_OPT_TO_CONNECT_S + problem->field - OptDetailModel::FIELD_CONNECT, problem->message);
-        return false;
-    }
-    return true;
+    const auto problem = model_.SetTimeoutTexts(ItemTexts<3>(hwnd_, IDC_OPT_TO_CONNECT_S));
+    return Accept(problem, IDC_OPT_TO_CONNECT_S + (problem ? problem->field - OptDetailModel::FIELD_CONNECT : 0));
 }
 
 BOOL COptDetailPage::Command(UINT id, UINT code) {
@@ -914,7 +865,7 @@ BOOL COptDetailPage::Command(UINT id, UINT code) {
 
 void COptDetailPage::Store() {
     ReadTexts();
-    model_.Store(Live());
+    COptModelPage::Store();
 }
 
 // --- the sheet ---

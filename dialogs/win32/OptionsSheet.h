@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -53,7 +54,8 @@ class COptPage : public CPropertyPage {
     BOOL OnCommand(UINT id, UINT code, HWND control) final;
 
     // The page's own parts.
-    virtual void Init() = 0;   // load the model from Live(), fill lists
+    virtual void Load() = 0;   // the model from Live()
+    virtual void Init() {}     // fill lists
     virtual void Show() = 0;   // the model's values into the controls (inside Loading)
     virtual void Store() = 0;  // the model into Live()
     virtual OptionsState& Work() = 0;
@@ -63,6 +65,8 @@ class COptPage : public CPropertyPage {
     void ShowBoxes();
     // A refused entry: the message, then the focus in box `id`.
     void Refuse(int id, const std::string& message);
+    // True without a problem; else refuses the entry in box `id` and answers false.
+    bool Accept(const std::optional<InputProblem>& problem, int id);
     void Refresh() {
         Loading loading(*this);
         ShowBoxes();
@@ -75,159 +79,111 @@ class COptPage : public CPropertyPage {
     bool created_ = false;
 };
 
-class COptCheckPage : public COptPage {
+// Page `kNumber` (dialog template `kDialog`) over the options model `Model`: loads it from and
+// stores it into Live(); its check boxes are the model's table.
+template <class Model, UINT kDialog, int kNumber>
+class COptModelPage : public COptPage {
   public:
-    COptCheckPage() : COptPage(IDD_OPT_CHECK, 1, OptCheckModel::Boxes()) {}
+    COptModelPage() : COptPage(kDialog, kNumber, Model::Boxes()) {}
 
+  protected:
+    void Load() override { model_.Load(Live()); }
+    // A page left by OK without leaving it was read by its kill-active already.
+    void Store() override { model_.Store(Live()); }
+    OptionsState& Work() override { return model_.work; }
+
+    Model model_;
+};
+
+// The display-item model also learns whether a file is open (the file can keep its item flags).
+template <>
+void COptModelPage<OptDispItemModel, IDD_OPT_DISPITEM, 3>::Load();
+
+class COptCheckPage : public COptModelPage<OptCheckModel, IDD_OPT_CHECK, 1> {
   protected:
     void Init() override;
     void Show() override;
-    void Store() override;
-    OptionsState& Work() override { return model_.work; }
     bool OnKillActive() override;
     BOOL Command(UINT id, UINT code) override;
     void BoxChanged() override;
     BOOL OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-
-  private:
-    OptCheckModel model_;
 };
 
-class COptLinkPage : public COptPage {
-  public:
-    COptLinkPage() : COptPage(IDD_OPT_LINK, 2, OptLinkModel::Boxes()) {}
-
+class COptLinkPage : public COptModelPage<OptLinkModel, IDD_OPT_LINK, 2> {
   protected:
     void Init() override;
     void Show() override;
-    void Store() override;
-    OptionsState& Work() override { return model_.work; }
     BOOL Command(UINT id, UINT code) override;
-
-  private:
-    OptLinkModel model_;
 };
 
-class COptDispItemPage : public COptPage {
-  public:
-    COptDispItemPage() : COptPage(IDD_OPT_DISPITEM, 3, OptDispItemModel::Boxes()) {}
-
+class COptDispItemPage : public COptModelPage<OptDispItemModel, IDD_OPT_DISPITEM, 3> {
   protected:
     void Init() override;
     void Show() override;
-    void Store() override;
-    OptionsState& Work() override { return model_.work; }
     BOOL Command(UINT id, UINT code) override;
     void BoxChanged() override;
     BOOL OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
   private:
     void FillLists();
-    OptDispItemModel model_;
 };
 
-class COptFormPage : public COptPage {
-  public:
-    COptFormPage() : COptPage(IDD_OPT_FORM, 4, OptFormModel::Boxes()) {}
-
+class COptFormPage : public COptModelPage<OptFormModel, IDD_OPT_FORM, 4> {
   protected:
-    void Init() override;
     void Show() override;
-    void Store() override;
-    OptionsState& Work() override { return model_.work; }
     bool OnKillActive() override;
     BOOL Command(UINT id, UINT code) override;
-
-  private:
-    OptFormModel model_;
 };
 
-class COptIconPage : public COptPage {
-  public:
-    COptIconPage() : COptPage(IDD_OPT_ICON, 5, OptIconModel::Boxes()) {}
-
+class COptIconPage : public COptModelPage<OptIconModel, IDD_OPT_ICON, 5> {
   protected:
-    void Init() override;
     void Show() override;
-    void Store() override;
-    OptionsState& Work() override { return model_.work; }
     bool OnKillActive() override;
     BOOL Command(UINT id, UINT code) override;
     BOOL OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
   private:
     bool ReadSteps();
-    OptIconModel model_;
 };
 
-class COptStockPage : public COptPage {
-  public:
-    COptStockPage() : COptPage(IDD_OPT_DESKTOP, 6, OptDesktopModel::Boxes()) {}
-
+class COptStockPage : public COptModelPage<OptDesktopModel, IDD_OPT_DESKTOP, 6> {
   protected:
-    void Init() override;
     void Show() override;
-    void Store() override;
-    OptionsState& Work() override { return model_.work; }
     BOOL Command(UINT id, UINT code) override;
     void BoxChanged() override;
     BOOL OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
   private:
     void PickFont();
-    OptDesktopModel model_;
 };
 
-class COptPortfolioPage : public COptPage {
-  public:
-    COptPortfolioPage() : COptPage(IDD_OPT_PORTFOLIO, 7, OptPortfolioModel::Boxes()) {}
-
+class COptPortfolioPage : public COptModelPage<OptPortfolioModel, IDD_OPT_PORTFOLIO, 7> {
   protected:
     void Init() override;
     void Show() override;
-    void Store() override;
-    OptionsState& Work() override { return model_.work; }
     bool OnKillActive() override;
     BOOL Command(UINT id, UINT code) override;
     BOOL OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-
-  private:
-    OptPortfolioModel model_;
-    HBRUSH swatch_ = nullptr;
 };
 
-class COptOtherPage : public COptPage {
-  public:
-    COptOtherPage() : COptPage(IDD_OPT_OTHER, 8, OptOtherModel::Boxes()) {}
-
+class COptOtherPage : public COptModelPage<OptOtherModel, IDD_OPT_OTHER, 8> {
   protected:
-    void Init() override;
     void Show() override;
-    void Store() override;
-    OptionsState& Work() override { return model_.work; }
     BOOL Command(UINT id, UINT code) override;
     void BoxChanged() override { Show(); }
-
-  private:
-    OptOtherModel model_;
 };
 
-class COptDetailPage : public COptPage {
-  public:
-    COptDetailPage() : COptPage(IDD_OPT_DETAIL, 9, OptDetailModel::Boxes()) {}
-
+class COptDetailPage : public COptModelPage<OptDetailModel, IDD_OPT_DETAIL, 9> {
   protected:
     void Init() override;
     void Show() override;
     void Store() override;
-    OptionsState& Work() override { return model_.work; }
     bool OnKillActive() override;
     BOOL Command(UINT id, UINT code) override;
     void BoxChanged() override;
 
   private:
     void ReadTexts();
-    OptDetailModel model_;
 };
 
 class COptionsSheet : public CCenterPropertySheet {

@@ -1,5 +1,6 @@
 #include "dialogs/win32/StockPropertySheet.h"
 
+#include "dialogs/win32/PageControls.h"
 #include "icons/StockIcon.h"
 #include "log/ErrLog.h"
 #include "platform/TextCodec.h"
@@ -15,24 +16,22 @@ namespace {
 // The trade page whose keys the message hook looks for (one sheet at a time per thread).
 thread_local CStockPricePage* g_keyPage = nullptr;
 
-void AddComboItems(HWND page, int id, std::initializer_list<const char*> utf8Items) {
-    for (const char* item : utf8Items)
-        SendDlgItemMessageW(page, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(Utf8ToSjis(item)).c_str()));
-}
-
-int ComboSelection(HWND page, int id) { return static_cast<int>(SendDlgItemMessageW(page, id, CB_GETCURSEL, 0, 0)); }
-void SetComboSelection(HWND page, int id, int index) {
-    SendDlgItemMessageW(page, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-}
-
-CStockPagesSheet& StockSheet(CPropertyPage& page) { return *static_cast<CStockPagesSheet*>(page.Sheet()); }
-
 }  // namespace
+
+// --- the page base ---
+
+bool CStockSheetPage::OnApply(bool closing) {
+    if (!closing) static_cast<CStockPagesSheet*>(Sheet())->ApplyPage(page_);
+    return true;
+}
 
 // --- the trade page ---
 
 CStockPricePage::CStockPricePage(StockSheetModel& model, CStockMan& stock, const StockSheetServices& services)
-    : CPropertyPage(IDD_STOCK_PRICE_PAGE), model_(model), trade_(model.trade), stock_(stock), services_(services) {}
+    : CStockSheetPage(IDD_STOCK_PRICE_PAGE, CStockPagesSheet::PAGE_TRADE, model),
+      trade_(model.trade),
+      stock_(stock),
+      services_(services) {}
 
 CStockPricePage::~CStockPricePage() {
     if (keyHook_) UnhookWindowsHookEx(keyHook_);
@@ -132,11 +131,6 @@ void CStockPricePage::Refresh() {
         EnableItem(hwnd_, id, trade_.HoldingEnabled());
     EnableItem(hwnd_, IDC_TP_UNDO, trade_.CanUndo());
     EnableItem(hwnd_, IDC_TP_REDO, trade_.CanRedo());
-}
-
-bool CStockPricePage::OnApply(bool closing) {
-    if (!closing) StockSheet(*this).ApplyPage(CStockPropertySheet::PAGE_TRADE);
-    return true;
 }
 
 BOOL CStockPricePage::OnCommand(UINT id, UINT code, HWND) {
@@ -277,7 +271,8 @@ void CStockPricePage::DrawSmallButton(const DRAWITEMSTRUCT& item) {
 
 // --- the display page ---
 
-CStockDispPage::CStockDispPage(StockSheetModel& model) : CPropertyPage(IDD_STOCK_DISP_PAGE), model_(model) {}
+CStockDispPage::CStockDispPage(StockSheetModel& model)
+    : CStockSheetPage(IDD_STOCK_DISP_PAGE, CStockPagesSheet::PAGE_DISPLAY, model) {}
 
 BOOL CStockDispPage::OnInitDialog() {
     AddComboItems(hwnd_, IDC_DP_WHERE, {"タスクトレイに表示", "デスクトップに表示"});
@@ -299,11 +294,6 @@ void CStockDispPage::OnSetActive() {
 void CStockDispPage::ShowEnabling() {
     EnableItem(hwnd_, IDC_DP_WHERE, model_.display.ListEnabled());
     EnableItem(hwnd_, IDC_DP_BALLOON, model_.display.BalloonEnabled());
-}
-
-bool CStockDispPage::OnApply(bool closing) {
-    if (!closing) StockSheet(*this).ApplyPage(CStockPropertySheet::PAGE_DISPLAY);
-    return true;
 }
 
 BOOL CStockDispPage::OnCommand(UINT id, UINT code, HWND) {
@@ -344,7 +334,7 @@ BOOL CStockDispPage::OnCommand(UINT id, UINT code, HWND) {
 // --- the icon page ---
 
 CStockIconPage::CStockIconPage(StockSheetModel& model, const StockSheetServices& services)
-    : CPropertyPage(IDD_STOCK_ICON_PAGE), model_(model), services_(services) {}
+    : CStockSheetPage(IDD_STOCK_ICON_PAGE, CStockPagesSheet::PAGE_ICON, model), services_(services) {}
 
 BOOL CStockIconPage::OnInitDialog() {
     AddComboItems(hwnd_, IDC_IP_UNIT, {"％", "円"});
@@ -385,9 +375,7 @@ void CStockIconPage::ShowReference() {
 }
 
 bool CStockIconPage::ReadBoxes() {
-    std::array<std::string, 4> texts;
-    for (int i = 0; i < 4; ++i) texts[static_cast<std::size_t>(i)] = GetItemText(hwnd_, IDC_IP_STEP1 + i);
-    if (auto problem = model_.icon.SetBoxTexts(texts)) {
+    if (auto problem = model_.icon.SetBoxTexts(ItemTexts<4>(hwnd_, IDC_IP_STEP1))) {
         RejectInput(hwnd_, IDC_IP_STEP1 + problem->field, problem->message);
         return false;
     }
@@ -395,11 +383,6 @@ bool CStockIconPage::ReadBoxes() {
 }
 
 bool CStockIconPage::OnKillActive() { return ReadBoxes(); }
-
-bool CStockIconPage::OnApply(bool closing) {
-    if (!closing) StockSheet(*this).ApplyPage(CStockPropertySheet::PAGE_ICON);
-    return true;
-}
 
 BOOL CStockIconPage::OnCommand(UINT id, UINT code, HWND) {
     IconPageModel& icon = model_.icon;
@@ -465,7 +448,8 @@ BOOL CStockIconPage::OnMessage(UINT message, WPARAM, LPARAM lParam, LRESULT& res
 
 // --- the watch page ---
 
-CStockWatchPage::CStockWatchPage(StockSheetModel& model) : CPropertyPage(IDD_STOCK_WATCH_PAGE), model_(model) {}
+CStockWatchPage::CStockWatchPage(StockSheetModel& model)
+    : CStockSheetPage(IDD_STOCK_WATCH_PAGE, CStockPagesSheet::PAGE_WATCH, model) {}
 
 BOOL CStockWatchPage::OnInitDialog() {
     AddComboItems(hwnd_, IDC_WP_HIGHLIGHT, {"なし", "監視範囲外のとき", "監視範囲内のとき"});
@@ -492,11 +476,6 @@ bool CStockWatchPage::OnKillActive() {
                                                                     : IDC_WP_TARGET;
     RejectInput(hwnd_, box, problem->message);
     return false;
-}
-
-bool CStockWatchPage::OnApply(bool closing) {
-    if (!closing) StockSheet(*this).ApplyPage(CStockPropertySheet::PAGE_WATCH);
-    return true;
 }
 
 BOOL CStockWatchPage::OnCommand(UINT id, UINT code, HWND) {
@@ -527,7 +506,7 @@ BOOL CStockWatchPage::OnCommand(UINT id, UINT code, HWND) {
 // --- the desktop items page ---
 
 CStockDeskIconPage::CStockDeskIconPage(StockSheetModel& model, const StockSheetServices& services)
-    : CPropertyPage(IDD_STOCK_DESK_PAGE), model_(model), services_(services) {}
+    : CStockSheetPage(IDD_STOCK_DESK_PAGE, CStockPagesSheet::PAGE_DESK, model), services_(services) {}
 
 BOOL CStockDeskIconPage::OnInitDialog() {
     AddComboItems(hwnd_, IDC_DK_MODE, {"非表示", "右側に表示", "左側に表示"});
@@ -545,11 +524,6 @@ void CStockDeskIconPage::ShowItems() {
     const auto& items = DeskItems();
     for (std::size_t i = 0; i < items.size(); ++i)
         SetItemCheck(hwnd_, IDC_DK_ITEM0 + static_cast<int>(i), model_.desk.Item(items[i].bit));
-}
-
-bool CStockDeskIconPage::OnApply(bool closing) {
-    if (!closing) StockSheet(*this).ApplyPage(CStockPropertySheet::PAGE_DESK);
-    return true;
 }
 
 BOOL CStockDeskIconPage::OnCommand(UINT id, UINT code, HWND) {

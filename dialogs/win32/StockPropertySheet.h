@@ -36,7 +36,34 @@ struct StockSheetServices {
     std::function<void(const TradeStoreResult&)> stored;
 };
 
-class CStockPricePage : public CPropertyPage {
+// A sheet of the stock pages: the pages' Apply writes their part through ApplyPage. The stock's
+// own sheet writes into the stock; the options dialog's sheet into the defaults for new stocks.
+class CStockPagesSheet : public CCenterPropertySheet {
+  public:
+    using CCenterPropertySheet::CCenterPropertySheet;
+    // Page indexes, for the buttons that switch pages.
+    enum Page { PAGE_TRADE = 0, PAGE_DISPLAY = 1, PAGE_ICON = 2, PAGE_WATCH = 3, PAGE_DESK = 4 };
+    // Apply on one page: writes that page's part.
+    virtual void ApplyPage(Page page) = 0;
+};
+
+// A page of a CStockPagesSheet over its part of the sheet's model. Apply writes the page's part
+// through the sheet; OK leaves the writing of every page to the sheet's owner.
+class CStockSheetPage : public CPropertyPage {
+  public:
+    CStockSheetPage(UINT templateId, CStockPagesSheet::Page page, StockSheetModel& model)
+        : CPropertyPage(templateId), model_(model), page_(page) {}
+
+  protected:
+    bool OnApply(bool closing) override;
+
+    StockSheetModel& model_;
+
+  private:
+    CStockPagesSheet::Page page_;
+};
+
+class CStockPricePage : public CStockSheetPage {
   public:
     CStockPricePage(StockSheetModel& model, CStockMan& stock, const StockSheetServices& services);
     ~CStockPricePage() override;
@@ -44,7 +71,6 @@ class CStockPricePage : public CPropertyPage {
   protected:
     BOOL OnInitDialog() override;
     void OnSetActive() override;
-    bool OnApply(bool closing) override;
     BOOL OnCommand(UINT id, UINT code, HWND control) override;
     BOOL OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
@@ -58,7 +84,6 @@ class CStockPricePage : public CPropertyPage {
     void AddTooltip(int id, const std::string& text);
     static LRESULT CALLBACK KeyHook(int code, WPARAM wParam, LPARAM lParam);
 
-    StockSheetModel& model_;
     TradePageModel& trade_;
     CStockMan& stock_;
     const StockSheetServices& services_;
@@ -67,22 +92,20 @@ class CStockPricePage : public CPropertyPage {
     std::vector<ACCEL> keys_;  // the four keys of the page, from the main window's table
 };
 
-class CStockDispPage : public CPropertyPage {
+class CStockDispPage : public CStockSheetPage {
   public:
     explicit CStockDispPage(StockSheetModel& model);
 
   protected:
     BOOL OnInitDialog() override;
     void OnSetActive() override;
-    bool OnApply(bool closing) override;
     BOOL OnCommand(UINT id, UINT code, HWND control) override;
 
   private:
     void ShowEnabling();
-    StockSheetModel& model_;
 };
 
-class CStockIconPage : public CPropertyPage {
+class CStockIconPage : public CStockSheetPage {
   public:
     CStockIconPage(StockSheetModel& model, const StockSheetServices& services);
 
@@ -90,7 +113,6 @@ class CStockIconPage : public CPropertyPage {
     BOOL OnInitDialog() override;
     void OnSetActive() override;
     bool OnKillActive() override;
-    bool OnApply(bool closing) override;
     BOOL OnCommand(UINT id, UINT code, HWND control) override;
     BOOL OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
@@ -98,11 +120,10 @@ class CStockIconPage : public CPropertyPage {
     void ShowAll();
     void ShowReference();
     bool ReadBoxes();
-    StockSheetModel& model_;
     const StockSheetServices& services_;
 };
 
-class CStockWatchPage : public CPropertyPage {
+class CStockWatchPage : public CStockSheetPage {
   public:
     explicit CStockWatchPage(StockSheetModel& model);
 
@@ -110,38 +131,21 @@ class CStockWatchPage : public CPropertyPage {
     BOOL OnInitDialog() override;
     void OnSetActive() override;
     bool OnKillActive() override;
-    bool OnApply(bool closing) override;
     BOOL OnCommand(UINT id, UINT code, HWND control) override;
-
-  private:
-    StockSheetModel& model_;
 };
 
-class CStockDeskIconPage : public CPropertyPage {
+class CStockDeskIconPage : public CStockSheetPage {
   public:
     CStockDeskIconPage(StockSheetModel& model, const StockSheetServices& services);
 
   protected:
     BOOL OnInitDialog() override;
     void OnSetActive() override;
-    bool OnApply(bool closing) override;
     BOOL OnCommand(UINT id, UINT code, HWND control) override;
 
   private:
     void ShowItems();
-    StockSheetModel& model_;
     const StockSheetServices& services_;
-};
-
-// A sheet of the stock pages: the pages' Apply writes their part through ApplyPage. The stock's
-// own sheet writes into the stock; the options dialog's sheet into the defaults for new stocks.
-class CStockPagesSheet : public CCenterPropertySheet {
-  public:
-    using CCenterPropertySheet::CCenterPropertySheet;
-    // Page indexes, for the buttons that switch pages.
-    enum Page { PAGE_TRADE = 0, PAGE_DISPLAY = 1, PAGE_ICON = 2, PAGE_WATCH = 3, PAGE_DESK = 4 };
-    // Apply on one page: writes that page's part.
-    virtual void ApplyPage(Page page) = 0;
 };
 
 // The five pages in one sheet titled with the stock.

@@ -49,11 +49,7 @@ class AddStock : public QuotrixRun {
     }
 
     static bool WaitForSheetGone(DWORD pid, DWORD ms = kWait) {
-        for (DWORD waited = 0; waited < ms; waited += 100) {
-            if (!WaitForSheet(pid, 0)) return true;
-            Sleep(100);
-        }
-        return false;
+        return WaitUntil([&] { return !WaitForSheet(pid, 0); }, ms);
     }
 
     // A control of one of the sheet's pages (pages are child dialogs of the sheet).
@@ -75,25 +71,15 @@ class AddStock : public QuotrixRun {
     }
 
     static HWND WaitForControl(HWND sheet, int id) {
-        for (DWORD waited = 0; waited < kWait; waited += 100) {
-            if (HWND h = Control(sheet, id)) return h;
-            Sleep(100);
-        }
-        return nullptr;
+        HWND control = nullptr;
+        WaitUntil([&] { return (control = Control(sheet, id)) != nullptr; });
+        return control;
     }
 
     // Replaces the box's text as typing does (a multi-line box tells no change of WM_SETTEXT).
     static void Type(HWND box, const std::wstring& text) {
         SendMessageW(box, EM_SETSEL, 0, -1);
         SendMessageW(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
-    }
-
-    static bool WaitForVisible(HWND window, bool visible, DWORD ms = 5000) {
-        for (DWORD waited = 0; waited < ms; waited += 100) {
-            if ((IsWindowVisible(window) != FALSE) == visible) return true;
-            Sleep(100);
-        }
-        return false;
     }
 
     static void Click(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }
@@ -108,21 +94,33 @@ class AddStock : public QuotrixRun {
         HWND list = Control(sheet, kResults);
         HWND progress = Control(sheet, kProgress);
         Sleep(500);
-        for (DWORD waited = 0; waited < ms; waited += 200) {
-            if (!IsWindowVisible(progress)) return Rows(list);
-            Sleep(200);
-        }
-        return -1;
+        return WaitUntil([&] { return !IsWindowVisible(progress); }, ms, 200) ? Rows(list) : -1;
     }
 
     // Starts Quotrix on a file of `codes` (kept in `path_`) and opens the sheet from the menu;
     // `main` gets the main window. The sheet, or null.
     HWND StartWithSheet(std::initializer_list<const char*> codes, Child& child, HWND& main) {
         path_ = WriteFile(codes);
-        main = StartQuotrix(FileArgs(path_), child);
-        if (main == nullptr || !WaitForLog("Initialization process completed")) return nullptr;
+        main = StartCompleted(FileArgs(path_), child);
+        if (main == nullptr) return nullptr;
         PostMessageW(main, WM_COMMAND, kAddStockCommand, 0);
         return WaitForSheet(child.pi.dwProcessId);
+    }
+
+    // StartWithSheet, then the search page's keyword box (null when the sheet or box did not come).
+    HWND StartAtKeywords(std::initializer_list<const char*> codes, Child& child, HWND& main, HWND& sheet) {
+        sheet = StartWithSheet(codes, child, main);
+        return sheet ? WaitForControl(sheet, kKeyword) : nullptr;
+    }
+
+    // Types `codes` on the direct page and presses OK; whether the sheet closed.
+    static bool AddOnDirectPage(HWND sheet, DWORD pid, const wchar_t* codes) {
+        SendMessageW(sheet, PSM_SETCURSEL, 1, 0);
+        HWND box = WaitForControl(sheet, kCodes);
+        if (!box) return false;
+        Type(box, codes);
+        ClickToClose(GetDlgItem(sheet, IDOK));
+        return WaitForSheetGone(pid);
     }
 
     std::string path_;  // the file StartWithSheet made
@@ -137,9 +135,8 @@ class AddStock : public QuotrixRun {
 TEST_F(AddStock, TypedCodesBecomeIconsAndAreSavedInOrder) {
     const std::string path = WriteFile({"7203.t"});
     Child child;
-    HWND main = StartQuotrix(FileArgs(path), child);
+    HWND main = StartCompleted(FileArgs(path), child);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitForLog("Initialization process completed")) << Log();
     Sleep(500);
     const int icons = TrayIconCount();
     const DWORD pid = child.pi.dwProcessId;
@@ -213,14 +210,13 @@ TEST_F(AddStock, TypedCodesBecomeIconsAndAreSavedInOrder) {
 
 TEST_F(AddStock, SearchResultsTickedAreAddedAndSurviveAReturnToKeywords) {
     Child child;
-    HWND main = nullptr;
-    HWND sheet = StartWithSheet({"6758.t"}, child, main);
-    ASSERT_NE(sheet, nullptr) << Log();
+    HWND main = nullptr, sheet = nullptr;
+    HWND keyword = StartAtKeywords({"6758.t"}, child, main, sheet);
+    ASSERT_NE(keyword, nullptr) << Log();
     const DWORD pid = child.pi.dwProcessId;
-    HWND keyword = WaitForControl(sheet, kKeyword);
     HWND button = Control(sheet, kMainButton);
     HWND list = Control(sheet, kResults);
-    ASSERT_TRUE(keyword && button && list);
+    ASSERT_TRUE(button && list);
     EXPECT_FALSE(IsWindowEnabled(button));
     EXPECT_TRUE(IsWindowVisible(keyword));
     EXPECT_FALSE(IsWindowVisible(list));
@@ -274,12 +270,10 @@ TEST_F(AddStock, SearchResultsTickedAreAddedAndSurviveAReturnToKeywords) {
 
 TEST_F(AddStock, AKeywordWithoutMatchesSaysSoAndReturnsToKeywords) {
     Child child;
-    HWND main = nullptr;
-    HWND sheet = StartWithSheet({"7203.t"}, child, main);
-    ASSERT_NE(sheet, nullptr) << Log();
+    HWND main = nullptr, sheet = nullptr;
+    HWND keyword = StartAtKeywords({"7203.t"}, child, main, sheet);
+    ASSERT_NE(keyword, nullptr) << Log();
     const DWORD pid = child.pi.dwProcessId;
-    HWND keyword = WaitForControl(sheet, kKeyword);
-    ASSERT_NE(keyword, nullptr);
     Type(keyword, L"存在しない会社名");
     Click(Control(sheet, kMainButton));
     HWND box = WaitForBox(pid, L"該当する銘柄はありません。");
@@ -289,8 +283,8 @@ TEST_F(AddStock, AKeywordWithoutMatchesSaysSoAndReturnsToKeywords) {
     Screenshot("add_stock_no_match");
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitForBoxGone(pid, L"該当する銘柄はありません。"));
-    EXPECT_TRUE(WaitForVisible(keyword, true));
-    EXPECT_TRUE(WaitForVisible(Control(sheet, kResults), false));
+    EXPECT_TRUE(WaitForVisible(keyword, true, 5000));
+    EXPECT_TRUE(WaitForVisible(Control(sheet, kResults), false, 5000));
     EXPECT_EQ(TextOf(Control(sheet, kPrompt)), L"キーワード、銘柄名、銘柄コード等を入力してください。");
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(sheet, IDOK)));
 
@@ -305,19 +299,17 @@ TEST_F(AddStock, AKeywordWithoutMatchesSaysSoAndReturnsToKeywords) {
 
 TEST_F(AddStock, ClosingTheSheetDuringASearchEndsItPromptly) {
     Child child;
-    HWND main = nullptr;
-    HWND sheet = StartWithSheet({"7203.t"}, child, main);
-    ASSERT_NE(sheet, nullptr) << Log();
+    HWND main = nullptr, sheet = nullptr;
+    HWND keyword = StartAtKeywords({"7203.t"}, child, main, sheet);
+    ASSERT_NE(keyword, nullptr) << Log();
     const DWORD pid = child.pi.dwProcessId;
-    HWND keyword = WaitForControl(sheet, kKeyword);
-    ASSERT_NE(keyword, nullptr);
     // Every code: a search over the full 70 result pages, each keyword on a thread of its own. The
     // server's log is shared with the suites before this one, so only the requests from here count.
     const std::size_t before = ServerRequests("/stocks/search/");
     Type(keyword, L"全銘柄 全銘柄");
     Click(Control(sheet, kMainButton));
     HWND list = Control(sheet, kResults);
-    for (DWORD waited = 0; waited < kWait && Rows(list) < 40; waited += 100) Sleep(100);
+    WaitUntil([&] { return Rows(list) >= 40; });
     ASSERT_GE(Rows(list), 40);
     EXPECT_TRUE(IsWindowVisible(Control(sheet, kProgress)));
     Screenshot("add_stock_searching");
@@ -344,22 +336,13 @@ TEST_F(AddStock, StartingWithTheAddStockChoiceOpensTheSheet) {
     const DWORD pid = child.pi.dwProcessId;
     HWND sheet = WaitForSheet(pid);
     ASSERT_NE(sheet, nullptr);
-    SendMessageW(sheet, PSM_SETCURSEL, 1, 0);
-    HWND codes = WaitForControl(sheet, kCodes);
-    ASSERT_NE(codes, nullptr);
-    Type(codes, L"7203 6758.t");
-    ClickToClose(GetDlgItem(sheet, IDOK));
-    ASSERT_TRUE(WaitForSheetGone(pid));
+    ASSERT_TRUE(AddOnDirectPage(sheet, pid, L"7203 6758.t"));
     ASSERT_TRUE(WaitForLog("Initialization process completed")) << Log();
     EXPECT_EQ(LogCount("Add stock dlg mode"), 1u);
     EXPECT_EQ(LogCount("Add 2 items"), 1u);
     EXPECT_EQ(LogCount("Sel stock dlg mode"), 0u);
     // Two new stocks and no file yet: the exit asks; "いいえ" leaves without saving.
-    PostMessageW(main, WM_APP_EXIT, 0, 0);
-    HWND prompt = WaitForBox(pid, L"銘柄データが変更されています。");
-    ASSERT_NE(prompt, nullptr);
-    PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_EQ(WaitForExit(child, kWait), 0u);
+    EXPECT_EQ(ExitThroughPrompt(main, child, IDCANCEL), 0u);
 }
 
 TEST_F(AddStock, ACancelledSheetAtStartFallsBackToTheFileDialog) {
@@ -386,21 +369,12 @@ TEST_F(AddStock, TheStartupChoiceOfCodesOpensTheSheet) {
     PostMessageW(choice, WM_COMMAND, 1001, 0);  // "証券コードを指定する(&T)"
     HWND sheet = WaitForSheet(pid);
     ASSERT_NE(sheet, nullptr);
-    SendMessageW(sheet, PSM_SETCURSEL, 1, 0);
-    HWND codes = WaitForControl(sheet, kCodes);
-    ASSERT_NE(codes, nullptr);
-    Type(codes, L"9984");
-    ClickToClose(GetDlgItem(sheet, IDOK));
-    ASSERT_TRUE(WaitForSheetGone(pid));
+    ASSERT_TRUE(AddOnDirectPage(sheet, pid, L"9984"));
     HWND main = WaitForMainWindow(pid);
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(WaitForLog("Initialization process completed")) << Log();
     EXPECT_EQ(LogCount("Add 1 items"), 1u);
-    PostMessageW(main, WM_APP_EXIT, 0, 0);
-    HWND prompt = WaitForBox(pid, L"銘柄データが変更されています。");
-    ASSERT_NE(prompt, nullptr);
-    PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_EQ(WaitForExit(child, kWait), 0u);
+    EXPECT_EQ(ExitThroughPrompt(main, child, IDCANCEL), 0u);
 }
 
 }  // namespace

@@ -84,39 +84,42 @@ class DesktopWindows : public QuotrixRun {
     }
 
     static bool WaitForPlace(HWND window, int left, int top, DWORD ms = 5000) {
-        for (DWORD waited = 0; waited < ms; waited += 50) {
-            const RECT r = RectOf(window);
-            if (r.left == left && r.top == top) return true;
-            Sleep(50);
-        }
-        return false;
+        return WaitUntil(
+            [&] {
+                const RECT r = RectOf(window);
+                return r.left == left && r.top == top;
+            },
+            ms, 50);
     }
 
-    static bool WaitForVisible(HWND window, bool visible, DWORD ms = kWait) {
-        for (DWORD waited = 0; waited < ms; waited += 100) {
-            if ((IsWindowVisible(window) != FALSE) == visible) return true;
-            Sleep(100);
-        }
-        return false;
+    static RECT WorkArea() {
+        RECT work{};
+        EXPECT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+        return work;
+    }
+
+    // Grabs `window` at (4, 4), moves it by (dx, dy) and drops it.
+    static void DragBy(HWND window, int dx, int dy) {
+        PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, At(4, 4));
+        PostMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, At(4 + dx, 4 + dy));
+        PostMessageW(window, WM_LBUTTONUP, 0, At(4 + dx, 4 + dy));
     }
 
     void ShowThreePlacements(bool translucent, const char* screenshot);
 
-    // Starts the program on one desktop stock with its icon alone at (300, 300): that window.
-    HWND StartOneAt300(const std::string& path, Child& child, HWND& main) {
-        main = StartQuotrix(FileArgs(path), child);
+    // Starts the program on a file (kept in `path_`) of one desktop stock with its icon alone at
+    // (300, 300): that window.
+    HWND StartOneAt300(Child& child, HWND& main) {
+        path_ = WriteDesktopFile({{"7203.t", 20, 300, 300, 0}});
+        main = StartQuotrix(FileArgs(path_), child);
         EXPECT_NE(main, nullptr);
         return main ? WindowAt(child.pi.dwProcessId, 300, 300) : nullptr;
     }
 
     // Leaves through the exit prompt with "はい(&Y)": the changes of the run are saved.
-    void ExitSaving(HWND main, Child& child) {
-        PostMessageW(main, WM_APP_EXIT, 0, 0);
-        HWND prompt = WaitForBox(child.pi.dwProcessId, L"銘柄データが変更されています。");
-        ASSERT_NE(prompt, nullptr);
-        PostMessageW(prompt, WM_COMMAND, IDOK, 0);
-        EXPECT_EQ(WaitForExit(child, kWait), 0u);
-    }
+    static void ExitSaving(HWND main, Child& child) { EXPECT_EQ(ExitThroughPrompt(main, child, IDOK), 0u); }
+
+    std::string path_;  // the file StartOneAt300 made
 };
 
 TEST_F(DesktopWindows, ShowModesPutStocksOnTheDesktopAtTheirPlaces) {
@@ -180,13 +183,11 @@ TEST_F(DesktopWindows, ShowModesPutStocksOnTheDesktopAtTheirPlaces) {
 }
 
 TEST_F(DesktopWindows, DragMovesTheWindowSnapsToTheTopAndTheFileKeepsThePlace) {
-    const std::string path = WriteDesktopFile({{"7203.t", 20, 300, 300, 0}});
     Child child;
     HWND main = nullptr;
-    HWND window = StartOneAt300(path, child, main);
+    HWND window = StartOneAt300(child, main);
     ASSERT_NE(window, nullptr);
-    RECT work{};
-    ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+    const RECT work = WorkArea();
 
     // Grabbed at (4, 4) and moved 40 right, 30 down.
     PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, At(4, 4));
@@ -201,7 +202,7 @@ TEST_F(DesktopWindows, DragMovesTheWindowSnapsToTheTopAndTheFileKeepsThePlace) {
 
     // The new place is a change of the file: the exit asks, and the saved stock keeps it.
     ExitSaving(main, child);
-    StockList saved = ReadBack(path);
+    StockList saved = ReadBack(path_);
     ASSERT_EQ(saved.size(), 1u);
     EXPECT_EQ(saved[0]->desktopLeft, 340);
     EXPECT_EQ(saved[0]->desktopTop, work.top);
@@ -209,34 +210,27 @@ TEST_F(DesktopWindows, DragMovesTheWindowSnapsToTheTopAndTheFileKeepsThePlace) {
 
 TEST_F(DesktopWindows, SnappingOffLeavesTheDropWhereItIs) {
     SetDword(L"BoolFlags1", 0x373D3D & ~0x2u & ~0x40000u & ~0x10u);
-    const std::string path = WriteDesktopFile({{"7203.t", 20, 300, 300, 0}});
     Child child;
     HWND main = nullptr;
-    HWND window = StartOneAt300(path, child, main);
+    HWND window = StartOneAt300(child, main);
     ASSERT_NE(window, nullptr);
-    RECT work{};
-    ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
-    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, At(4, 4));
-    PostMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, At(4, 4 + work.top + 5 - 300));
-    PostMessageW(window, WM_LBUTTONUP, 0, At(4, 4 + work.top + 5 - 300));
+    const RECT work = WorkArea();
+    DragBy(window, 0, work.top + 5 - 300);
     EXPECT_TRUE(WaitForPlace(window, 300, work.top + 5));
     ExitSaving(main, child);
-    EXPECT_EQ(ReadBack(path)[0]->desktopTop, work.top + 5);
+    EXPECT_EQ(ReadBack(path_)[0]->desktopTop, work.top + 5);
 }
 
 // The exit may be asked for while the drop is still in the queue (another Quotrix's exit, the
 // session ending): the new place is a change of the file all the same.
 TEST_F(DesktopWindows, AnExitRightAfterTheDropStillAsksToSaveTheNewPlace) {
-    const std::string path = WriteDesktopFile({{"7203.t", 20, 300, 300, 0}});
     Child child;
     HWND main = nullptr;
-    HWND window = StartOneAt300(path, child, main);
+    HWND window = StartOneAt300(child, main);
     ASSERT_NE(window, nullptr);
-    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, At(4, 4));
-    PostMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, At(4 + 60, 4 + 50));
-    PostMessageW(window, WM_LBUTTONUP, 0, At(4 + 60, 4 + 50));
+    DragBy(window, 60, 50);
     ExitSaving(main, child);
-    StockList saved = ReadBack(path);
+    StockList saved = ReadBack(path_);
     ASSERT_EQ(saved.size(), 1u);
     EXPECT_EQ(saved[0]->desktopLeft, 360);
     EXPECT_EQ(saved[0]->desktopTop, 350);
@@ -306,12 +300,7 @@ TEST_F(DesktopWindows, DoubleClickOpensTheDefaultPage) {
     PostMessageW(window, WM_LBUTTONUP, 0, At(4, 4));
     PostMessageW(window, WM_LBUTTONDBLCLK, MK_LBUTTON, At(4, 4));
     PostMessageW(window, WM_LBUTTONUP, 0, At(4, 4));
-    bool opened = false;
-    for (DWORD waited = 0; waited < kWait && !opened; waited += 200) {
-        opened = ServerRequests("/d?s=4502") > before;
-        Sleep(200);
-    }
-    EXPECT_TRUE(opened);
+    EXPECT_TRUE(WaitUntil([&] { return ServerRequests("/d?s=4502") > before; }, kWait, 200));
     EXPECT_TRUE(WaitForPlace(window, 250, 250));  // clicks do not move it
     EXPECT_EQ(ExitQuotrix(main, child), 0u);
 }

@@ -65,6 +65,23 @@ inline std::wstring TextOf(HWND hwnd) {
     return text;
 }
 
+// Asks `done` every `step` ms until it holds; false when it still does not after `ms`.
+inline bool WaitUntil(const std::function<bool()>& done, DWORD ms = kWait, DWORD step = 100) {
+    for (DWORD waited = 0;; waited += step) {
+        if (done()) return true;
+        if (waited >= ms) return false;
+        Sleep(step);
+    }
+}
+
+// The whole of a file; empty when it cannot be read.
+inline std::string FileBytes(const std::string& path) {
+    std::ifstream in(Wide(path).c_str(), std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
 // The top-level windows of the process that `match` accepts, waited for up to `ms`.
 inline HWND WaitFor(DWORD pid, DWORD ms, const std::function<bool(HWND)>& match) {
     struct Search {
@@ -110,27 +127,29 @@ inline HWND WaitForMenu(DWORD pid, DWORD ms = kWait) {
 }
 
 inline bool WaitForMenuGone(DWORD pid, DWORD ms = kWait) {
-    for (DWORD waited = 0; waited < ms; waited += 100) {
-        if (!WaitForMenu(pid, 0)) return true;
-        Sleep(100);
-    }
-    return false;
+    return WaitUntil([&] { return !WaitForMenu(pid, 0); }, ms);
 }
 
 inline bool WaitForBoxGone(DWORD pid, const std::wstring& text, DWORD ms = kWait) {
-    for (DWORD waited = 0; waited < ms; waited += 100) {
-        if (!WaitForBox(pid, text, 0)) return true;
-        Sleep(100);
-    }
-    return false;
+    return WaitUntil([&] { return !WaitForBox(pid, text, 0); }, ms);
+}
+
+inline bool WaitForVisible(HWND window, bool visible, DWORD ms = kWait) {
+    return WaitUntil([&] { return (IsWindowVisible(window) != FALSE) == visible; }, ms);
+}
+
+// Answers OK to the program's message box saying `text`, after `first` (when given) has seen the
+// box; whether the box came and went.
+inline bool AcknowledgeBox(DWORD pid, const std::wstring& text, const std::function<void(HWND)>& first = nullptr) {
+    HWND box = WaitForBox(pid, text);
+    if (!box) return false;
+    if (first) first(box);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return WaitForBoxGone(pid, text);
 }
 
 inline bool WaitForFile(const std::string& path, DWORD ms = kWait) {
-    for (DWORD waited = 0; waited < ms; waited += 100) {
-        if (GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-        Sleep(100);
-    }
-    return false;
+    return WaitUntil([&] { return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }, ms);
 }
 
 // How many requests the quote server of the test fixture logged with `needle` in them (its log
@@ -158,11 +177,7 @@ inline int TrayIconCount() {
 }
 
 inline bool WaitForTrayIcons(int count, DWORD ms = kWait) {
-    for (DWORD waited = 0; waited < ms; waited += 100) {
-        if (TrayIconCount() == count) return true;
-        Sleep(100);
-    }
-    return false;
+    return WaitUntil([&] { return TrayIconCount() == count; }, ms);
 }
 
 inline DWORD WaitForExit(Child& child, DWORD ms) {
@@ -265,6 +280,29 @@ inline void Screenshot(const char* name) {
     quotrix::testing::WritePng(path, screen.right, screen.bottom, rgb);
 }
 
+// Types `path` into the file box of the visible file dialog titled `title` and presses its OK;
+// false when the dialog or the box never came or no file appeared at `path`. With a
+// `screenshot` name, the dialog is photographed first.
+inline bool SaveThroughFileDialog(DWORD pid, const std::wstring& title, const std::string& path,
+                                  const char* screenshot = nullptr) {
+    HWND dialog = WaitFor(pid, kWait, [&](HWND h) { return TextOf(h) == title && IsWindowVisible(h); });
+    if (!dialog) return false;
+    if (screenshot) {
+        Sleep(500);
+        Screenshot(screenshot);
+    }
+    // The file name box: the combo box of the Explorer-style dialog, or the edit of the older one.
+    bool typed = false;
+    for (const int id : {0x47C, 0x480})
+        if (HWND box = GetDlgItem(dialog, id)) {
+            typed = SetWindowTextW(box, Wide(path).c_str()) != 0;
+            break;
+        }
+    if (!typed) return false;
+    PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    return WaitForFile(path);
+}
+
 class QuotrixRun : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -302,6 +340,17 @@ class QuotrixRun : public ::testing::Test {
         return WaitForMainWindow(child.pi.dwProcessId);
     }
 
+    // StartQuotrix, then start-up completed as the log says; the main window, or nullptr (with the
+    // log reported) when either did not happen.
+    HWND StartCompleted(const std::wstring& args, Child& child) {
+        HWND main = StartQuotrix(args, child);
+        if (main && !WaitForLog("Initialization process completed")) {
+            ADD_FAILURE() << "start-up did not complete: " << Log();
+            return nullptr;
+        }
+        return main;
+    }
+
     // The menu of notification-area icon `id`, as a right click opens it; nullptr when none shows.
     static HWND OpenTrayMenu(HWND main, const Child& child, WPARAM id) {
         PostMessageW(main, WM_APP_TRAY_NOTIFY, id, WM_RBUTTONUP);
@@ -311,6 +360,18 @@ class QuotrixRun : public ::testing::Test {
     // Asks the program to leave (WM_APP_EXIT) and answers its exit code.
     static DWORD ExitQuotrix(HWND main, Child& child) {
         PostMessageW(main, WM_APP_EXIT, 0, 0);
+        return WaitForExit(child, kWait);
+    }
+
+    // Asks the program to leave with its stocks changed and answers the exit prompt: IDOK saves,
+    // IDCANCEL leaves without saving. The exit code; kNoExitPrompt when the prompt never came.
+    static constexpr DWORD kNoExitPrompt = 0xFFFFFFFE;
+    static DWORD ExitThroughPrompt(HWND main, Child& child, int answer) {
+        PostMessageW(main, WM_APP_EXIT, 0, 0);
+        HWND prompt = WaitForBox(child.pi.dwProcessId, L"銘柄データが変更されています。");
+        if (!prompt) return kNoExitPrompt;
+        EXPECT_EQ(TextOf(prompt), L"Quotrix! ファイルの更新");
+        PostMessageW(prompt, WM_COMMAND, answer, 0);
         return WaitForExit(child, kWait);
     }
 
@@ -338,12 +399,7 @@ class QuotrixRun : public ::testing::Test {
         return path;
     }
 
-    std::string Log() {
-        std::ifstream in(Wide(logPath_).c_str(), std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string Log() { return FileBytes(logPath_); }
 
     // The tray ids of the loaded stocks, as the start-up log records them.
     std::vector<int> StockIds() {
@@ -357,12 +413,17 @@ class QuotrixRun : public ::testing::Test {
         return ids;
     }
 
-    static std::size_t QuotedStocks(const std::string& path) {
-        StockList stocks;
+    // The stocks of the file at `path`; empty (and false) when it cannot be read.
+    static bool ReadStocks(const std::string& path, StockList& stocks) {
         PortfolioPlacement placement;
         PriceValue cash = 0;
         StockFileHeader header;
-        ReadStockFile(path, stocks, placement, cash, header);
+        return ReadStockFile(path, stocks, placement, cash, header);
+    }
+
+    static std::size_t QuotedStocks(const std::string& path) {
+        StockList stocks;
+        ReadStocks(path, stocks);
         std::size_t quoted = 0;
         for (const auto& stock : stocks) quoted += stock->price != 0 && !stock->name.empty();
         return quoted;
@@ -388,19 +449,12 @@ class QuotrixRun : public ::testing::Test {
     }
 
     bool WaitForLogCount(const std::string& text, std::size_t count, DWORD ms = kWait) {
-        for (DWORD waited = 0; waited < ms; waited += 100) {
-            if (LogCount(text) >= count) return true;
-            Sleep(100);
-        }
-        return false;
+        return WaitUntil([&] { return LogCount(text) >= count; }, ms);
     }
 
     static StockList ReadBack(const std::string& path) {
         StockList stocks;
-        PortfolioPlacement placement;
-        PriceValue cash = 0;
-        StockFileHeader header;
-        EXPECT_TRUE(ReadStockFile(path, stocks, placement, cash, header)) << path;
+        EXPECT_TRUE(ReadStocks(path, stocks)) << path;
         return stocks;
     }
 

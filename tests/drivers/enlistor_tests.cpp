@@ -128,12 +128,10 @@ class Enlistor : public QuotrixRun {
 
     // Waits until the current page holds control `id`; that page.
     static HWND WaitForPage(HWND sheet, int id) {
-        for (DWORD waited = 0; waited < kWait; waited += 50) {
-            HWND page = Page(sheet);
-            if (page && GetDlgItem(page, id)) return page;
-            Sleep(50);
-        }
-        return nullptr;
+        HWND page = nullptr;
+        const bool shown =
+            WaitUntil([&] { return (page = Page(sheet)) != nullptr && GetDlgItem(page, id); }, kWait, 50);
+        return shown ? page : nullptr;
     }
 
     // Clicks a button as the user would (posted: the click may open a modal box).
@@ -141,11 +139,9 @@ class Enlistor : public QuotrixRun {
     // Whether a sheet button is enabled, once the sheet has settled (pages set the buttons by a
     // posted message).
     static bool Enabled(HWND sheet, int id, bool expected = true) {
-        for (DWORD waited = 0; waited < 2000; waited += 50) {
-            if ((IsWindowEnabled(GetDlgItem(sheet, id)) != FALSE) == expected) return expected;
-            Sleep(50);
-        }
-        return !expected;
+        const bool settled =
+            WaitUntil([&] { return (IsWindowEnabled(GetDlgItem(sheet, id)) != FALSE) == expected; }, 2000, 50);
+        return settled ? expected : !expected;
     }
 
     static void Type(HWND page, int id, const std::wstring& text) {
@@ -156,12 +152,7 @@ class Enlistor : public QuotrixRun {
     static void TypeKeys(HWND page, int id, const std::wstring& text) {
         HWND box = GetDlgItem(page, id);
         for (wchar_t c : text) PostMessageW(box, WM_CHAR, c == L'\n' ? L'\r' : c, 1);
-        for (DWORD waited = 0; waited < kWait; waited += 50) {
-            wchar_t typed[512] = L"";
-            SendMessageW(box, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(typed));
-            if (std::wstring(typed).size() >= text.size()) return;
-            Sleep(50);
-        }
+        WaitUntil([&] { return TextIn(page, id).size() >= text.size(); }, kWait, 50);
     }
 
     // A screenshot once the sheet has painted its new page.
@@ -178,15 +169,26 @@ class Enlistor : public QuotrixRun {
     }
 
     static bool WaitForHidden(HWND control) {
-        for (DWORD waited = 0; IsWindowVisible(control) && waited < kWait; waited += 50) Sleep(50);
-        return !IsWindowVisible(control);
+        return WaitUntil([&] { return !IsWindowVisible(control); }, kWait, 50);
+    }
+
+    // From the start page to the codes page; that page.
+    static HWND ToCodesPage(HWND sheet) {
+        if (!WaitForPage(sheet, IDC_WIZ_HEADING)) return nullptr;
+        Click(GetDlgItem(sheet, kNext));
+        return WaitForPage(sheet, IDC_WIZ_CODES);
+    }
+
+    // The last page's "run" and "shortcut" boxes unticked, so that Finish leaves nothing running.
+    static void UntickRunAndShortcut(HWND page) {
+        Click(GetDlgItem(page, IDC_WIZ_RUN));
+        Click(GetDlgItem(page, IDC_WIZ_SHORTCUT));
+        WaitUntil([&] { return !SendMessageW(GetDlgItem(page, IDC_WIZ_SHORTCUT), BM_GETCHECK, 0, 0); }, kWait, 50);
     }
 
     // Walks from the start page to the finish page with `codes` and `title`; the finish page.
     HWND ToFinishPage(HWND sheet, const std::wstring& codes, const std::wstring& title) {
-        if (!WaitForPage(sheet, IDC_WIZ_HEADING)) return nullptr;
-        Click(GetDlgItem(sheet, kNext));
-        HWND page = WaitForPage(sheet, IDC_WIZ_CODES);
+        HWND page = ToCodesPage(sheet);
         if (!page) return nullptr;
         TypeKeys(page, IDC_WIZ_CODES, codes);
         Click(GetDlgItem(sheet, kNext));
@@ -200,11 +202,7 @@ class Enlistor : public QuotrixRun {
     // The Quotrix.exe that the wizard started: its main window, then its clean exit.
     static bool CloseStartedQuotrix() {
         HWND main = nullptr;
-        for (DWORD waited = 0; !main && waited < kWait; waited += 100) {
-            main = FindWindowW(nullptr, L"Quotrix! main window");
-            if (!main) Sleep(100);
-        }
-        if (!main) return false;
+        if (!WaitUntil([&] { return (main = FindWindowW(nullptr, L"Quotrix! main window")) != nullptr; })) return false;
         DWORD pid = 0;
         GetWindowThreadProcessId(main, &pid);
         HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
@@ -305,17 +303,12 @@ TEST_F(Enlistor, LookupKeywordWithoutEucJpFormIsRefused) {
     Child child;
     HWND sheet = StartWizard(child);
     ASSERT_NE(sheet, nullptr);
-    ASSERT_NE(WaitForPage(sheet, IDC_WIZ_HEADING), nullptr);
-    Click(GetDlgItem(sheet, kNext));
-    HWND page = WaitForPage(sheet, IDC_WIZ_CODES);
+    HWND page = ToCodesPage(sheet);
     ASSERT_NE(page, nullptr);
     // A character of the user-defined area: Shift-JIS has it, EUC-JP does not.
     Type(page, IDC_WIZ_KEYWORD, L"\xE000");
     Click(GetDlgItem(page, IDC_WIZ_SEARCH));
-    HWND box = WaitForBox(child.pi.dwProcessId, L"検索ページのオープンに失敗しました。");
-    ASSERT_NE(box, nullptr);
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(WaitForBoxGone(child.pi.dwProcessId, L"検索ページのオープンに失敗しました。"));
+    ASSERT_TRUE(AcknowledgeBox(child.pi.dwProcessId, L"検索ページのオープンに失敗しました。"));
     Click(GetDlgItem(sheet, IDCANCEL));
     EXPECT_EQ(WaitForExit(child, kWait), 0u);
 }
@@ -325,27 +318,21 @@ TEST_F(Enlistor, FailedSaveSaysSoAndKeepsTheLastFile) {
     Child child;
     HWND sheet = StartWizard(child);
     ASSERT_NE(sheet, nullptr);
-    ASSERT_NE(WaitForPage(sheet, IDC_WIZ_HEADING), nullptr);
-    Click(GetDlgItem(sheet, kNext));
-    HWND page = WaitForPage(sheet, IDC_WIZ_CODES);
+    HWND page = ToCodesPage(sheet);
     ASSERT_NE(page, nullptr);
     TypeKeys(page, IDC_WIZ_CODES, L"7203");
     Click(GetDlgItem(sheet, kNext));
     page = WaitForPage(sheet, IDC_WIZ_MODE_USER);
     ASSERT_NE(page, nullptr);
     Click(GetDlgItem(page, IDC_WIZ_MODE_USER));
-    for (DWORD waited = 0; !IsWindowEnabled(GetDlgItem(page, IDC_WIZ_PATH)) && waited < kWait; waited += 50) Sleep(50);
+    WaitUntil([&] { return IsWindowEnabled(GetDlgItem(page, IDC_WIZ_PATH)) != FALSE; }, kWait, 50);
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_WIZ_TITLE)));
     Type(page, IDC_WIZ_PATH, L"C:\\no such folder\\Lost.quotrix");
     EXPECT_EQ(TextIn(page, IDC_WIZ_TITLE), L"Lost");
     Click(GetDlgItem(sheet, kNext));
     page = WaitForPage(sheet, IDC_WIZ_RUN);
     ASSERT_NE(page, nullptr);
-    Click(GetDlgItem(page, IDC_WIZ_RUN));
-    Click(GetDlgItem(page, IDC_WIZ_SHORTCUT));
-    for (DWORD waited = 0; SendMessageW(GetDlgItem(page, IDC_WIZ_SHORTCUT), BM_GETCHECK, 0, 0) && waited < kWait;
-         waited += 50)
-        Sleep(50);
+    UntickRunAndShortcut(page);
     Click(GetDlgItem(sheet, kFinish));
     // The writer's own messages come first; the wizard's follows them.
     bool told = false;
@@ -382,19 +369,12 @@ TEST_F(Enlistor, BackThenNextKeepsTheStocksOnceAndTheLastPageRegisters) {
     ASSERT_NE(page, nullptr);
 
     Click(GetDlgItem(page, IDC_WIZ_REGISTER));
-    HWND box = WaitForBox(child.pi.dwProcessId, L"関連づけが終了しました。");
-    ASSERT_NE(box, nullptr);
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(WaitForBoxGone(child.pi.dwProcessId, L"関連づけが終了しました。"));
+    ASSERT_TRUE(AcknowledgeBox(child.pi.dwProcessId, L"関連づけが終了しました。"));
     EXPECT_TRUE(WaitForHidden(GetDlgItem(page, IDC_WIZ_NOTICE)));
     EXPECT_TRUE(WaitForHidden(GetDlgItem(page, IDC_WIZ_REGISTER)));
     EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kTypeKey + L"\\shell\\open\\command", nullptr), QuotrixCommand());
 
-    Click(GetDlgItem(page, IDC_WIZ_RUN));
-    Click(GetDlgItem(page, IDC_WIZ_SHORTCUT));
-    for (DWORD waited = 0; SendMessageW(GetDlgItem(page, IDC_WIZ_SHORTCUT), BM_GETCHECK, 0, 0) && waited < kWait;
-         waited += 50)
-        Sleep(50);
+    UntickRunAndShortcut(page);
     Click(GetDlgItem(sheet, kFinish));
     EXPECT_EQ(WaitForExit(child, kWait), 0u);
     EXPECT_EQ(ReadBack(Narrow(data_ + L"\\Twice.quotrix")).size(), 2u);

@@ -1,9 +1,7 @@
 // The options dialog, driven through its controls from outside: opening it from the menu and from
 // the last-run report, the range check, what reaches the registry and the stock file, and the
 // running program following at once.
-#include "tests/drivers/driver_support.h"
-// After windows.h.
-#include <commctrl.h>
+#include "tests/drivers/sheet_run.h"
 
 #include <chrono>
 
@@ -16,32 +14,26 @@ using namespace quotrix::driver;
 
 constexpr WPARAM kAppIcon = 1;
 
-class Options : public QuotrixRun {
+class Options : public SheetRun {
   protected:
+    // Several pages hold controls of the same numbers: a page is the one on show.
+    Options() { shownPagesOnly_ = true; }
+
     void TearDown() override {
-        if (main_ && WaitForExit(child_, 0) == STILL_ACTIVE) {
-            if (sheet_ && IsWindow(sheet_)) PostMessageW(sheet_, WM_COMMAND, IDCANCEL, 0);
-            Sleep(300);
-            PostMessageW(main_, WM_APP_EXIT, 0, 0);
-            if (HWND prompt = WaitForBox(child_.pi.dwProcessId, L"銘柄データが変更されています。", 3000))
-                PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
-            WaitForExit(child_, kWait);
-        }
+        SheetRun::TearDown();
         // The settings the tests change go back to what the other suites expect.
         SetDword(L"Interval", 90000);
         SetDword(L"PF_Font", 12);
         SetDword(L"ArrowType", 0);
         SetDword(L"ProxyFlags", 0);
         SetDword(L"CheckTimeout", 0);
-        QuotrixRun::TearDown();
     }
 
     // Starts the program on `path` and waits until its stocks are listed.
     void Run(const std::string& path, std::size_t stocks = 1) {
         path_ = path;
-        main_ = StartQuotrix(FileArgs(path_), child_);
+        main_ = StartCompleted(FileArgs(path_), child_);
         ASSERT_NE(main_, nullptr);
-        ASSERT_TRUE(WaitForLog("Initialization process completed")) << Log();
         ASSERT_EQ(StockIds().size(), stocks);
     }
 
@@ -60,22 +52,6 @@ class Options : public QuotrixRun {
         });
     }
 
-    // The page that holds control `id` (pages are made when first shown).
-    HWND Page(int id) {
-        for (DWORD waited = 0; waited < kWait; waited += 100) {
-            for (HWND page = FindWindowExW(sheet_, nullptr, L"#32770", nullptr); page;
-                 page = FindWindowExW(sheet_, page, L"#32770", nullptr))
-                if (GetDlgItem(page, id) && IsWindowVisible(page)) return page;
-            Sleep(100);
-        }
-        return nullptr;
-    }
-
-    HWND ShowPage(int index, int control) {
-        SendMessageW(sheet_, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
-        return Page(control);
-    }
-
     int TabCount() {
         HWND tabs = reinterpret_cast<HWND>(SendMessageW(sheet_, PSM_GETTABCONTROL, 0, 0));
         return tabs ? static_cast<int>(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0)) : -1;
@@ -88,57 +64,44 @@ class Options : public QuotrixRun {
         return info.hwndFocus;
     }
 
-    static std::wstring Item(HWND dialog, int id) {
-        wchar_t text[512] = {};
-        SendDlgItemMessageW(dialog, id, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
-        return text;
-    }
-    static void Type(HWND dialog, int id, const wchar_t* text) { SetDlgItemTextW(dialog, id, text); }
-    static void Click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
-    static void ClickLater(HWND dialog, int id) {
-        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-    }
     static void Choose(HWND dialog, int id, int index) {
         SendDlgItemMessageW(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
         SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
                      reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
     }
 
-    void Shot(const char* name) {
-        RedrawWindow(sheet_, nullptr, nullptr,
-                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        Sleep(500);
-        Screenshot(name);
-    }
+    void Shot(const char* name) { SheetRun::Shot(sheet_, name, 500); }
 
     // OK on the sheet; true when it closed.
-    bool Ok() {
-        ClickLater(sheet_, IDOK);
-        for (DWORD waited = 0; waited < kWait && IsWindow(sheet_); waited += 100) Sleep(100);
-        return !IsWindow(sheet_);
+    bool Ok() { return CloseWith(sheet_, IDOK); }
+
+    // "設定(&S)..." of the form page: the sheet of the defaults for new stocks.
+    HWND OpenStockDefaults() {
+        HWND form = ShowPage(3, IDC_OPT_STD_STOCK);
+        if (!form) return nullptr;
+        ClickLater(form, IDC_OPT_STD_STOCK);
+        return WaitFor(child_.pi.dwProcessId, kWait, [](HWND h) {
+            return ClassOf(h) == L"#32770" && IsWindowVisible(h) && TextOf(h) == L"銘柄の標準設定";
+        });
     }
 
     // A value of `key` once the program has written `expected` there (the settings are written
     // after the sheet's window has gone); the last value read otherwise.
     static DWORD WaitForValue(const wchar_t* key, const wchar_t* name, DWORD expected) {
         DWORD value = 0;
-        for (DWORD waited = 0; waited < 5000; waited += 100) {
-            DWORD size = sizeof value;
-            value = 0xFFFFFFFF;
-            RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
-            if (value == expected) break;
-            Sleep(100);
-        }
+        WaitUntil(
+            [&] {
+                DWORD size = sizeof value;
+                value = 0xFFFFFFFF;
+                RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
+                return value == expected;
+            },
+            5000);
         return value;
     }
     static DWORD WaitForSetting(const wchar_t* name, DWORD expected) {
         return WaitForValue(kSettingKey, name, expected);
     }
-
-    std::string path_;
-    Child child_;
-    HWND main_ = nullptr;
-    HWND sheet_ = nullptr;
 };
 
 TEST_F(Options, IntervalIsCheckedStoredAndRestartsTheCheckTimer) {
@@ -153,17 +116,11 @@ TEST_F(Options, IntervalIsCheckedStoredAndRestartsTheCheckTimer) {
     // 29 is refused: the range message, the focus back in the box, the sheet still open.
     Type(check, IDC_OPT_INTERVAL, L"29");
     ClickLater(sheet_, IDOK);
-    HWND box = WaitForBox(child_.pi.dwProcessId, L"30 から 10000 までの整数を入力してください。");
-    ASSERT_NE(box, nullptr);
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(WaitForBoxGone(child_.pi.dwProcessId, L"30 から 10000 までの整数を入力してください。"));
+    ASSERT_TRUE(Acknowledge(L"30 から 10000 までの整数を入力してください。"));
     Sleep(300);
     EXPECT_TRUE(IsWindow(sheet_));
-    HWND focus = FocusOfProgram();
-    for (DWORD waited = 0; waited < 3000 && focus != GetDlgItem(check, IDC_OPT_INTERVAL); waited += 100) {
-        Sleep(100);
-        focus = FocusOfProgram();
-    }
+    HWND focus = nullptr;
+    WaitUntil([&] { return (focus = FocusOfProgram()) == GetDlgItem(check, IDC_OPT_INTERVAL); }, 3000);
     EXPECT_EQ(focus, GetDlgItem(check, IDC_OPT_INTERVAL)) << ClassOf(focus).c_str() << " " << GetDlgCtrlID(focus);
     EXPECT_EQ(GetDword(L"Interval", 0), 90000u);
 
@@ -269,11 +226,7 @@ TEST_F(Options, AdvancedButtonAddsPageNineOnceAndBalanceClearIsSaved) {
     ASSERT_TRUE(Ok());
 
     // The cleared balance is the file's: the exit asks, and the saved file holds 0.
-    PostMessageW(main_, WM_APP_EXIT, 0, 0);
-    HWND prompt = WaitForBox(child_.pi.dwProcessId, L"銘柄データが変更されています。");
-    ASSERT_NE(prompt, nullptr) << Log();
-    PostMessageW(prompt, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(WaitForExit(child_, kWait), 0u);
+    ASSERT_EQ(ExitThroughPrompt(main_, child_, IDOK), 0u) << Log();
     StockList stocks;
     PortfolioPlacement placement;
     PriceValue cash = -1;
@@ -286,8 +239,7 @@ TEST_F(Options, PortfolioFontSizeResizesTheRowsAtOnce) {
     Run(WriteFile({"7203.t", "6758.t"}), 2);
     ASSERT_TRUE(WaitForQuotes(main_, path_, 2)) << Log();
     PostMessageW(main_, WM_COMMAND, ID_APP_PORTFOLIO, 0);
-    for (DWORD waited = 0; waited < kWait && !IsWindowVisible(main_); waited += 100) Sleep(100);
-    ASSERT_TRUE(IsWindowVisible(main_));
+    ASSERT_TRUE(WaitForVisible(main_, true));
     Sleep(500);
     RECT small{};
     GetWindowRect(main_, &small);
@@ -299,11 +251,12 @@ TEST_F(Options, PortfolioFontSizeResizesTheRowsAtOnce) {
     ASSERT_TRUE(Ok());
     EXPECT_EQ(WaitForSetting(L"PF_Font", 18), 18u);
     RECT large{};
-    for (DWORD waited = 0; waited < 5000; waited += 100) {
-        GetWindowRect(main_, &large);
-        if (large.bottom - large.top > small.bottom - small.top) break;
-        Sleep(100);
-    }
+    WaitUntil(
+        [&] {
+            GetWindowRect(main_, &large);
+            return large.bottom - large.top > small.bottom - small.top;
+        },
+        5000);
     EXPECT_GT(large.bottom - large.top, small.bottom - small.top);
     Screenshot("options_portfolio_18px");
 }
@@ -324,10 +277,7 @@ TEST_F(Options, SkinDialogAndStockDefaultsAreStored) {
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(skin, IDC_SK_FILE)));
     Type(skin, IDC_SK_FILE, L"Z:\\no such folder\\design.bmp");
     ClickLater(skin, IDOK);
-    HWND refusal = WaitForBox(child_.pi.dwProcessId, L"矢印アイコンデザインファイルを読み込めません。");
-    ASSERT_NE(refusal, nullptr);
-    PostMessageW(refusal, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(WaitForBoxGone(child_.pi.dwProcessId, L"矢印アイコンデザインファイルを読み込めません。"));
+    ASSERT_TRUE(Acknowledge(L"矢印アイコンデザインファイルを読み込めません。"));
     EXPECT_TRUE(IsWindow(skin));
     Click(skin, IDC_SK_BORDERED);
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(skin, IDC_SK_MONO)));
@@ -337,25 +287,12 @@ TEST_F(Options, SkinDialogAndStockDefaultsAreStored) {
     ASSERT_TRUE(WaitForBoxGone(child_.pi.dwProcessId, L"矢印アイコンスキン"));
 
     // The defaults for new stocks: "常に非表示(&H)" on their display page.
-    HWND form = ShowPage(3, IDC_OPT_STD_STOCK);
-    ASSERT_NE(form, nullptr);
-    ClickLater(form, IDC_OPT_STD_STOCK);
-    HWND defaults = WaitFor(child_.pi.dwProcessId, kWait, [](HWND h) {
-        return ClassOf(h) == L"#32770" && IsWindowVisible(h) && TextOf(h) == L"銘柄の標準設定";
-    });
+    HWND defaults = OpenStockDefaults();
     ASSERT_NE(defaults, nullptr);
-    HWND display = nullptr;
-    for (DWORD waited = 0; waited < kWait && !display; waited += 100) {
-        for (HWND page = FindWindowExW(defaults, nullptr, L"#32770", nullptr); page && !display;
-             page = FindWindowExW(defaults, page, L"#32770", nullptr))
-            if (GetDlgItem(page, IDC_DP_NEVER)) display = page;
-        if (!display) Sleep(100);
-    }
+    HWND display = PageOf(defaults, IDC_DP_NEVER);
     ASSERT_NE(display, nullptr);
     Click(display, IDC_DP_NEVER);
-    ClickLater(defaults, IDOK);
-    for (DWORD waited = 0; waited < kWait && IsWindow(defaults); waited += 100) Sleep(100);
-    ASSERT_FALSE(IsWindow(defaults));
+    ASSERT_TRUE(CloseWith(defaults, IDOK));
 
     ASSERT_TRUE(Ok());
     EXPECT_EQ(WaitForSetting(L"ArrowType", 2), 2u);
@@ -382,21 +319,10 @@ TEST_F(Options, StockDefaultsTakeTheRecommendedArrowSteps) {
     put(L"IconIndexMode", 2);
     Run(WriteFile({"7203.t"}));
     OpenFromMenu();
-    HWND form = ShowPage(3, IDC_OPT_STD_STOCK);
-    ASSERT_NE(form, nullptr);
-    ClickLater(form, IDC_OPT_STD_STOCK);
-    HWND defaults = WaitFor(child_.pi.dwProcessId, kWait, [](HWND h) {
-        return ClassOf(h) == L"#32770" && IsWindowVisible(h) && TextOf(h) == L"銘柄の標準設定";
-    });
+    HWND defaults = OpenStockDefaults();
     ASSERT_NE(defaults, nullptr);
     SendMessageW(defaults, PSM_SETCURSEL, 1, 0);
-    HWND icon = nullptr;
-    for (DWORD waited = 0; waited < kWait && !icon; waited += 100) {
-        for (HWND page = FindWindowExW(defaults, nullptr, L"#32770", nullptr); page && !icon;
-             page = FindWindowExW(defaults, page, L"#32770", nullptr))
-            if (GetDlgItem(page, IDC_IP_STEP1)) icon = page;
-        if (!icon) Sleep(100);
-    }
+    HWND icon = PageOf(defaults, IDC_IP_STEP1);
     ASSERT_NE(icon, nullptr);
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(icon, IDC_IP_RECOMMENDED)));
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(icon, IDC_IP_STANDARD)));
@@ -406,9 +332,7 @@ TEST_F(Options, StockDefaultsTakeTheRecommendedArrowSteps) {
     EXPECT_EQ(Item(icon, IDC_IP_STEP1 + 2), L"5");
     EXPECT_EQ(IsDlgButtonChecked(icon, IDC_IP_PREVIOUS), BST_CHECKED);
     Shot("options_defaults_icon_page");
-    ClickLater(defaults, IDOK);
-    for (DWORD waited = 0; waited < kWait && IsWindow(defaults); waited += 100) Sleep(100);
-    ASSERT_FALSE(IsWindow(defaults));
+    ASSERT_TRUE(CloseWith(defaults, IDOK));
     ASSERT_TRUE(Ok());
     EXPECT_EQ(WaitForValue(key, L"CurPlusHighL", 10 * 10000), 10u * 10000);
     EXPECT_EQ(WaitForValue(key, L"PercentFlag", 0), 0u);

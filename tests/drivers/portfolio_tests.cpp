@@ -17,14 +17,6 @@ constexpr DWORD kRedNegatives = 0x10000;
 constexpr int kRow = 16;                // rows of "PF_Font" 12
 constexpr int kListTop = 2 * kRow + 2;  // title strip with the label row
 
-bool WaitUntil(const std::function<bool()>& condition, DWORD ms = kWait) {
-    for (DWORD waited = 0;; waited += 50) {
-        if (condition()) return true;
-        if (waited >= ms) return false;
-        Sleep(50);
-    }
-}
-
 SIZE ClientSize(HWND hwnd) {
     RECT r{};
     GetClientRect(hwnd, &r);
@@ -35,6 +27,14 @@ RECT WindowRect(HWND hwnd) {
     RECT r{};
     GetWindowRect(hwnd, &r);
     return r;
+}
+
+SCROLLINFO ScrollState(HWND bar) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
+    GetScrollInfo(bar, SB_CTL, &info);
+    return info;
 }
 
 void Click(HWND hwnd, int x, int y) {
@@ -109,17 +109,16 @@ class Portfolio : public QuotrixRun {
     }
 
     // Starts the program on `path` and waits for start-up to complete.
-    HWND StartOn(const std::string& path, Child& child) {
-        HWND main = StartQuotrix(FileArgs(path), child);
-        EXPECT_NE(main, nullptr);
-        if (main) {
-            EXPECT_TRUE(WaitForLog("Initialization process completed")) << Log();
+    HWND StartOn(const std::string& path, Child& child) { return StartCompleted(FileArgs(path), child); }
+
+    // StartOn, then the portfolio on show: the main window, or null when either did not happen.
+    HWND StartShown(const std::string& path, Child& child) {
+        HWND main = StartOn(path, child);
+        if (main && !WaitForVisible(main, true)) {
+            ADD_FAILURE() << "the portfolio did not show";
+            return nullptr;
         }
         return main;
-    }
-
-    static bool WaitVisible(HWND main, bool visible) {
-        return WaitUntil([&] { return (IsWindowVisible(main) != FALSE) == visible; });
     }
 
     static bool WaitHeight(HWND main, int height, DWORD ms = kWait) {
@@ -138,7 +137,7 @@ TEST_F(Portfolio, OpensFromTheIconAndTheMenuAndItsCloseButtonHidesIt) {
 
     // The application icon's left button.
     PostMessageW(main, WM_APP_TRAY_NOTIFY, 1, WM_LBUTTONUP);
-    ASSERT_TRUE(WaitVisible(main, true));
+    ASSERT_TRUE(WaitForVisible(main, true));
     // Borderless: the client is the window. Three rows under the title strip with its labels.
     EXPECT_EQ(ClientSize(main).cy, 3 * kRow + 2 * kRow + 4);
     const RECT r = WindowRect(main);
@@ -153,9 +152,9 @@ TEST_F(Portfolio, OpensFromTheIconAndTheMenuAndItsCloseButtonHidesIt) {
     // The close button hides it; the menu command shows it again.
     const int w = ClientSize(main).cx;
     Click(main, w - 8, 8);
-    EXPECT_TRUE(WaitVisible(main, false));
+    EXPECT_TRUE(WaitForVisible(main, false));
     PostMessageW(main, WM_COMMAND, 33073, 0);
-    EXPECT_TRUE(WaitVisible(main, true));
+    EXPECT_TRUE(WaitForVisible(main, true));
     EXPECT_EQ(ExitQuotrix(main, child), 0u);
 }
 
@@ -165,9 +164,8 @@ TEST_F(Portfolio, SizeFollowsTheStocksAndTheItemFlags) {
     {
         const std::string path = WritePlacedFile({"7203.t", "6758.t", "9984.t"}, PortfolioPlacement{100, 100, 0}, 0, 0);
         Child child;
-        HWND main = StartOn(path, child);
+        HWND main = StartShown(path, child);
         ASSERT_NE(main, nullptr);
-        ASSERT_TRUE(WaitVisible(main, true));
         ASSERT_TRUE(WaitForQuotes(main, path, 3)) << Log();
         EXPECT_TRUE(WaitHeight(main, 3 * kRow + 2 * kRow + 4));
         Sleep(300);
@@ -180,9 +178,8 @@ TEST_F(Portfolio, SizeFollowsTheStocksAndTheItemFlags) {
     const std::string path =
         WritePlacedFile({"7203.t", "6758.t", "9984.t", "8306.t", "6501.t"}, PortfolioPlacement{100, 100, 0}, 0, 0);
     Child child;
-    HWND main = StartOn(path, child);
+    HWND main = StartShown(path, child);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitVisible(main, true));
     ASSERT_TRUE(WaitForQuotes(main, path, 5)) << Log();
     EXPECT_TRUE(WaitHeight(main, 5 * kRow + kRow + 4));
     EXPECT_TRUE(WaitUntil([&] { return ClientSize(main).cx > narrow + 100; })) << ClientSize(main).cx << " " << narrow;
@@ -196,9 +193,8 @@ TEST_F(Portfolio, RollUpAndAutoHideButtonsAndTheIdleRollUp) {
     const std::string path =
         WritePlacedFile({"7203.t", "6758.t", "9984.t", "8306.t"}, PortfolioPlacement{120, 120, 0}, 0, 0, 2);
     Child child;
-    HWND main = StartOn(path, child);
+    HWND main = StartShown(path, child);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitVisible(main, true));
     const int full = 4 * kRow + 2 * kRow + 4;
     const int rolled = kRow + 2;
     // The window widens as the quotes come in (the buttons sit at its right edge); meanwhile the
@@ -232,13 +228,12 @@ TEST_F(Portfolio, IdleActionHides) {
     SetDword(L"ActivateTime", 1000);
     const std::string path = WritePlacedFile({"7203.t"}, PortfolioPlacement{120, 120, 0}, 0, 0);
     Child child;
-    HWND main = StartOn(path, child);
+    HWND main = StartShown(path, child);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitVisible(main, true));
-    EXPECT_TRUE(WaitVisible(main, false));
+    EXPECT_TRUE(WaitForVisible(main, false));
     // The icon brings it back.
     PostMessageW(main, WM_APP_TRAY_NOTIFY, 1, WM_LBUTTONUP);
-    EXPECT_TRUE(WaitVisible(main, true));
+    EXPECT_TRUE(WaitForVisible(main, true));
     EXPECT_EQ(ExitQuotrix(main, child), 0u);
 }
 
@@ -249,9 +244,8 @@ TEST_F(Portfolio, WheelDragAndResizeSurviveARestart) {
     const std::string path = WritePlacedFile(codes, PortfolioPlacement{300, 200, 0}, 0, 4);
     {
         Child child;
-        HWND main = StartOn(path, child);
+        HWND main = StartShown(path, child);
         ASSERT_NE(main, nullptr);
-        ASSERT_TRUE(WaitVisible(main, true));
         ASSERT_TRUE(WaitHeight(main, 4 * kRow + 2 * kRow + 4));
         EXPECT_EQ(WindowRect(main).left, 300);
         EXPECT_EQ(WindowRect(main).top, 200);
@@ -259,10 +253,7 @@ TEST_F(Portfolio, WheelDragAndResizeSurviveARestart) {
         HWND bar = FindWindowExW(main, nullptr, L"ScrollBar", nullptr);
         ASSERT_NE(bar, nullptr);
         EXPECT_TRUE(IsWindowVisible(bar));
-        SCROLLINFO info{};
-        info.cbSize = sizeof info;
-        info.fMask = SIF_ALL;
-        GetScrollInfo(bar, SB_CTL, &info);
+        const SCROLLINFO info = ScrollState(bar);
         EXPECT_EQ(info.nPage, 4u);
         EXPECT_EQ(info.nMax, 9);
 
@@ -275,10 +266,7 @@ TEST_F(Portfolio, WheelDragAndResizeSurviveARestart) {
 
         // One notch of the wheel down scrolls one row.
         PostMessageW(main, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), MAKELPARAM(350, 250));
-        EXPECT_TRUE(WaitUntil([&] {
-            GetScrollInfo(bar, SB_CTL, &info);
-            return info.nPos == 1;
-        }));
+        EXPECT_TRUE(WaitUntil([&] { return ScrollState(bar).nPos == 1; }));
         // Dragging the title moves the window; dragging the bottom edge up two thirds of a row
         // takes one row away.
         Drag(main, POINT{30, 5}, 50, 40);
@@ -300,19 +288,14 @@ TEST_F(Portfolio, WheelDragAndResizeSurviveARestart) {
 
     ResetLog();
     Child child;
-    HWND main = StartOn(path, child);
+    HWND main = StartShown(path, child);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitVisible(main, true));
     EXPECT_TRUE(WaitHeight(main, 3 * kRow + 2 * kRow + 4));
     EXPECT_EQ(WindowRect(main).left, 350);
     EXPECT_EQ(WindowRect(main).top, 240);
     HWND bar = FindWindowExW(main, nullptr, L"ScrollBar", nullptr);
     ASSERT_NE(bar, nullptr);
-    SCROLLINFO info{};
-    info.cbSize = sizeof info;
-    info.fMask = SIF_ALL;
-    GetScrollInfo(bar, SB_CTL, &info);
-    EXPECT_EQ(info.nPos, 1);
+    EXPECT_EQ(ScrollState(bar).nPos, 1);
     EXPECT_EQ(ExitQuotrix(main, child), 0u);
 }
 
@@ -328,9 +311,8 @@ TEST_F(Portfolio, SwitchesAndTheRollUpSurviveARestart) {
     int withBars = 0;
     {
         Child child;
-        HWND main = StartOn(path, child);
+        HWND main = StartShown(path, child);
         ASSERT_NE(main, nullptr);
-        ASSERT_TRUE(WaitVisible(main, true));
         ASSERT_TRUE(WaitForQuotes(main, path, 3)) << Log();
         ASSERT_TRUE(WaitHeight(main, full));
         Sleep(300);
@@ -346,9 +328,9 @@ TEST_F(Portfolio, SwitchesAndTheRollUpSurviveARestart) {
 
         // The window switch hides the portfolio and shows it again.
         PostMessageW(main, WM_COMMAND, kSwitchPortfolio, 0);
-        EXPECT_TRUE(WaitVisible(main, false));
+        EXPECT_TRUE(WaitForVisible(main, false));
         PostMessageW(main, WM_COMMAND, kSwitchPortfolio, 0);
-        EXPECT_TRUE(WaitVisible(main, true));
+        EXPECT_TRUE(WaitForVisible(main, true));
 
         // Rolled up by its button: the setting follows at once.
         Click(main, ClientSize(main).cx - 21, 8);
@@ -359,9 +341,8 @@ TEST_F(Portfolio, SwitchesAndTheRollUpSurviveARestart) {
 
     ResetLog();
     Child child;
-    HWND main = StartOn(path, child);
+    HWND main = StartShown(path, child);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitVisible(main, true));
     // Shown at start and still rolled up, at its place.
     Sleep(500);
     EXPECT_EQ(ClientSize(main).cy, rolled);
@@ -392,9 +373,8 @@ TEST_F(Portfolio, DockedToTheBottomRightComesBackDocked) {
     for (int run = 0; run < 2; ++run) {
         ResetLog();
         Child child;
-        HWND main = StartOn(path, child);
+        HWND main = StartShown(path, child);
         ASSERT_NE(main, nullptr);
-        ASSERT_TRUE(WaitVisible(main, true));
         ASSERT_TRUE(WaitHeight(main, 2 * kRow + 2 * kRow + 4));
         EXPECT_TRUE(WaitUntil([&] { return WindowRect(main).right == work.right; })) << WindowRect(main).right;
         EXPECT_EQ(WindowRect(main).bottom, work.bottom);
@@ -410,9 +390,8 @@ TEST_F(Portfolio, RowMenuMovesARowUp) {
     SetDword(L"BoolFlags1", kDefaultFlags | kShowAtStart);
     const std::string path = WritePlacedFile({"7203.t", "6758.t", "9984.t"}, PortfolioPlacement{150, 150, 0}, 0, 0);
     Child child;
-    HWND main = StartOn(path, child);
+    HWND main = StartShown(path, child);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitVisible(main, true));
     ASSERT_TRUE(WaitHeight(main, 3 * kRow + 2 * kRow + 4));
 
     // A right click on the second row opens its menu; "上へ移動(&M)" moves it above the first.
@@ -425,11 +404,7 @@ TEST_F(Portfolio, RowMenuMovesARowUp) {
     EXPECT_TRUE(WaitForMenuGone(child.pi.dwProcessId));
 
     // The move marked the file modified: the exit asks, and the saved order has the row moved.
-    PostMessageW(main, WM_APP_EXIT, 0, 0);
-    HWND prompt = WaitForBox(child.pi.dwProcessId, L"銘柄データが変更されています。");
-    ASSERT_NE(prompt, nullptr);
-    PostMessageW(prompt, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(WaitForExit(child, kWait), 0u);
+    EXPECT_EQ(ExitThroughPrompt(main, child, IDOK), 0u);
     const SavedPlace saved = ReadPlace(path);
     EXPECT_EQ(saved.codes, (std::vector<std::string>{"6758", "7203", "9984"}));
 }
@@ -445,9 +420,8 @@ TEST_F(Portfolio, NegativeChangesAreRedOnlyWhenAsked) {
         ResetLog();
         const std::string path = WritePlacedFile(codes, PortfolioPlacement{40, 40, 0}, 0, 14, 2);
         Child child;
-        HWND main = StartOn(path, child);
+        HWND main = StartShown(path, child);
         ASSERT_NE(main, nullptr);
-        ASSERT_TRUE(WaitVisible(main, true));
         ASSERT_TRUE(WaitForQuotes(main, path, codes.size())) << Log();
         StockList stocks = ReadBack(path);
         int falling = 0;
@@ -479,9 +453,8 @@ TEST_F(Portfolio, TranslucentOverAColouredDesktop) {
     const std::string path =
         WritePlacedFile({"7203.t", "6758.t", "9984.t", "8306.t"}, PortfolioPlacement{60, 60, 0}, 0, 0, 1);
     Child child;
-    HWND main = StartOn(path, child);
+    HWND main = StartShown(path, child);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitVisible(main, true));
     ASSERT_TRUE(WaitForQuotes(main, path, 4)) << Log();
     EXPECT_NE(GetWindowLongPtrW(main, GWL_EXSTYLE) & WS_EX_LAYERED, 0);
     SetWindowPos(main, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

@@ -1,8 +1,6 @@
 // A stock's property sheet, driven through its controls from outside: trades on the trade page
 // and its dialogs, the other pages, and what reaches the saved stock file.
-#include "tests/drivers/driver_support.h"
-// After windows.h.
-#include <commctrl.h>
+#include "tests/drivers/sheet_run.h"
 
 #include "resources/resource.h"
 
@@ -12,35 +10,24 @@ using namespace quotrix;
 using namespace quotrix::driver;
 
 // (Not "PropertySheet": the system headers make that name a macro.)
-class StockProperties : public QuotrixRun {
+class StockProperties : public SheetRun {
   protected:
     // Starts the program on a file of one stock and opens that stock's sheet.
     void Open(const char* code = "7203.t") { OpenOn(WriteFile({code})); }
 
     void OpenOn(const std::string& path) {
+        ASSERT_NO_FATAL_FAILURE(StartOn(path));
+        ASSERT_NO_FATAL_FAILURE(Reopen());
+    }
+
+    // Starts the program on `path`, a file of one stock, and keeps that stock's id.
+    void StartOn(const std::string& path) {
         path_ = path;
         main_ = StartQuotrix(FileArgs(path_), child_);
         ASSERT_NE(main_, nullptr);
         ASSERT_TRUE(WaitForLog("[FILE] Stock ")) << Log();
         ASSERT_EQ(StockIds().size(), 1u);
         id_ = StockIds().front();
-        PostMessageW(main_, WM_APP_OPEN_PROPERTY, static_cast<WPARAM>(id_), 0);
-        sheet_ = WaitForSheet();
-        ASSERT_NE(sheet_, nullptr) << Log();
-        trade_ = Page(IDC_TP_ADD);
-        ASSERT_NE(trade_, nullptr);
-    }
-
-    void TearDown() override {
-        if (main_ && WaitForExit(child_, 0) == STILL_ACTIVE) {
-            if (sheet_ && IsWindow(sheet_)) PostMessageW(sheet_, WM_COMMAND, IDCANCEL, 0);
-            Sleep(300);
-            PostMessageW(main_, WM_APP_EXIT, 0, 0);
-            if (HWND prompt = WaitForBox(child_.pi.dwProcessId, L"銘柄データが変更されています。", 3000))
-                PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
-            WaitForExit(child_, kWait);
-        }
-        QuotrixRun::TearDown();
     }
 
     // The visible sheets of the program.
@@ -61,43 +48,6 @@ class StockProperties : public QuotrixRun {
         });
     }
 
-    // The sheet's page that holds control `id` (pages are made when first shown).
-    HWND Page(int id) {
-        for (DWORD waited = 0; waited < kWait; waited += 100) {
-            for (HWND page = FindWindowExW(sheet_, nullptr, L"#32770", nullptr); page;
-                 page = FindWindowExW(sheet_, page, L"#32770", nullptr))
-                if (GetDlgItem(page, id)) return page;
-            Sleep(100);
-        }
-        return nullptr;
-    }
-
-    HWND ShowPage(int index, int control) {
-        SendMessageW(sheet_, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
-        return Page(control);
-    }
-
-    // WM_GETTEXT: GetWindowText does not ask another process's edit boxes for their text.
-    // Paints `window` fully before a screenshot (a dialog that just closed leaves its area unpainted).
-    static void Shot(HWND window, const char* name) {
-        RedrawWindow(window, nullptr, nullptr,
-                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        Sleep(600);
-        Screenshot(name);
-    }
-
-    static std::wstring Item(HWND dialog, int id) {
-        wchar_t text[512] = {};
-        SendDlgItemMessageW(dialog, id, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
-        return text;
-    }
-    static void Type(HWND dialog, int id, const wchar_t* text) { SetDlgItemTextW(dialog, id, text); }
-    static void Click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
-    // A button whose handler opens a modal dialog: the click must not wait for it.
-    static void ClickLater(HWND dialog, int id) {
-        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-    }
-
     // Adds `shares` at unit price `unit` through the add dialog's controls.
     void Buy(const wchar_t* shares, const wchar_t* unit) {
         const std::wstring sharesBefore = Item(trade_, IDC_TP_SHARES);
@@ -111,21 +61,18 @@ class StockProperties : public QuotrixRun {
         Click(add, IDOK);
         ASSERT_TRUE(WaitForBoxGone(child_.pi.dwProcessId, L"追加する株数と金額を入力してください。"));
         // The page shows the trade after the box has gone, on the program's own turn.
-        for (DWORD waited = 0; waited < kWait && Item(trade_, IDC_TP_SHARES) == sharesBefore; waited += 50) Sleep(50);
+        WaitUntil([&] { return Item(trade_, IDC_TP_SHARES) != sharesBefore; }, kWait, 50);
     }
 
     // OK on the sheet, then the save command; the stock as the file holds it.
     std::unique_ptr<CStockMan> OkAndSave() {
-        ClickLater(sheet_, IDOK);
-        for (DWORD waited = 0; waited < kWait && IsWindow(sheet_); waited += 100) Sleep(100);
-        EXPECT_FALSE(IsWindow(sheet_));
+        EXPECT_TRUE(CloseWith(sheet_, IDOK));
         const FILETIME before = WriteTime();
         PostMessageW(main_, WM_COMMAND, kSaveCommand, 0);
-        for (DWORD waited = 0; waited < kWait; waited += 100) {
+        WaitUntil([&] {
             const FILETIME now = WriteTime();
-            if (CompareFileTime(&before, &now) != 0) break;
-            Sleep(100);
-        }
+            return CompareFileTime(&before, &now) != 0;
+        });
         Sleep(200);
         StockList saved = ReadBack(path_);
         EXPECT_EQ(saved.size(), 1u);
@@ -157,16 +104,15 @@ class StockProperties : public QuotrixRun {
         HWND icon = ShowPage(2, IDC_IP_STEP1);
         ASSERT_NE(icon, nullptr);
         for (int i = 0; i < 4; ++i) Type(icon, IDC_IP_STEP1 + i, step);
-        ClickLater(sheet_, IDOK);
-        for (DWORD waited = 0; waited < kWait && IsWindow(sheet_); waited += 100) Sleep(100);
-        ASSERT_FALSE(IsWindow(sheet_));
+        ASSERT_TRUE(CloseWith(sheet_, IDOK));
         Sleep(800);  // the sheet's place on the screen is painted again
     }
 
+    // Opens the sheet of the stock of the file (again).
     void Reopen() {
         PostMessageW(main_, WM_APP_OPEN_PROPERTY, static_cast<WPARAM>(id_), 0);
         sheet_ = WaitForSheet();
-        ASSERT_NE(sheet_, nullptr);
+        ASSERT_NE(sheet_, nullptr) << Log();
         trade_ = Page(IDC_TP_ADD);
         ASSERT_NE(trade_, nullptr);
     }
@@ -176,10 +122,6 @@ class StockProperties : public QuotrixRun {
         return WaitFor(child_.pi.dwProcessId, ms, [&](HWND h) { return IsWindowVisible(h) && TextOf(h) == title; });
     }
 
-    std::string path_;
-    Child child_;
-    HWND main_ = nullptr;
-    HWND sheet_ = nullptr;
     HWND trade_ = nullptr;
     int id_ = 0;
 };
@@ -267,23 +209,16 @@ TEST_F(StockProperties, BadAmountKeepsTheDialogAndASecondRequestIsIgnored) {
     Type(add, IDC_EX_SHARES, L"10");
     Type(add, IDC_EX_AMOUNT, L"12x");
     ClickLater(add, IDOK);
-    HWND message = WaitForBox(child_.pi.dwProcessId, L"通貨型を入力してください。");
-    ASSERT_NE(message, nullptr);
-    Shot(message, "property_bad_amount");
-    PostMessageW(message, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(WaitForBoxGone(child_.pi.dwProcessId, L"通貨型を入力してください。"));
+    ASSERT_TRUE(Acknowledge(L"通貨型を入力してください。", "property_bad_amount"));
     EXPECT_TRUE(IsWindowVisible(add));
     Type(add, IDC_EX_AMOUNT, L"500");
     Click(add, IDOK);
     ASSERT_TRUE(WaitForBoxGone(child_.pi.dwProcessId, L"追加する株数と金額を入力してください。"));
     EXPECT_EQ(Item(trade_, IDC_TP_TOTAL), L"500");
     Click(sheet_, IDCANCEL);
-    for (DWORD waited = 0; waited < kWait && IsWindow(sheet_); waited += 100) Sleep(100);
+    WaitUntil([&] { return !IsWindow(sheet_); });
     // Cancel kept nothing; the sheet opens again once closed.
-    PostMessageW(main_, WM_APP_OPEN_PROPERTY, static_cast<WPARAM>(id_), 0);
-    sheet_ = WaitForSheet();
-    ASSERT_NE(sheet_, nullptr);
-    trade_ = Page(IDC_TP_ADD);
+    ASSERT_NO_FATAL_FAILURE(Reopen());
     EXPECT_EQ(Item(trade_, IDC_TP_SHARES), L"0");
 }
 
@@ -313,10 +248,7 @@ TEST_F(StockProperties, OtherPagesStoreTheirSettings) {
     Type(watch, IDC_WP_LOWER, L"1,500");
     Type(watch, IDC_WP_UPPER, L"abc");
     PostMessageW(sheet_, PSM_SETCURSEL, 4, 0);  // refused: the page stays
-    HWND message = WaitForBox(child_.pi.dwProcessId, L"通貨型を入力してください。");
-    ASSERT_NE(message, nullptr);
-    PostMessageW(message, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(WaitForBoxGone(child_.pi.dwProcessId, L"通貨型を入力してください。"));
+    ASSERT_TRUE(Acknowledge(L"通貨型を入力してください。"));
     Type(watch, IDC_WP_UPPER, L"2000");
     Shot(sheet_, "property_watch_page");
 
@@ -341,7 +273,7 @@ TEST_F(StockProperties, ControlZAndControlYUndoAndRedoWhileThePageHasTheFocus) {
     ASSERT_NO_FATAL_FAILURE(Open());
     Buy(L"100", L"1000");
     SetForegroundWindow(sheet_);
-    for (DWORD waited = 0; waited < 3000 && GetForegroundWindow() != sheet_; waited += 100) Sleep(100);
+    WaitUntil([&] { return GetForegroundWindow() == sheet_; }, 3000);
     if (GetForegroundWindow() != sheet_) GTEST_SKIP() << "the sheet did not become the foreground window";
     auto press = [](WORD key) {
         INPUT keys[4] = {};
@@ -355,7 +287,7 @@ TEST_F(StockProperties, ControlZAndControlYUndoAndRedoWhileThePageHasTheFocus) {
         SendInput(4, keys, sizeof(INPUT));
     };
     auto waitForShares = [&](const wchar_t* shares) {
-        for (DWORD waited = 0; waited < 5000 && Item(trade_, IDC_TP_SHARES) != shares; waited += 100) Sleep(100);
+        WaitUntil([&] { return Item(trade_, IDC_TP_SHARES) == shares; }, 5000);
         return Item(trade_, IDC_TP_SHARES);
     };
     press('Z');
@@ -419,17 +351,11 @@ TEST_F(StockProperties, IconPageStepsReachTheTrayIconsArrow) {
     ASSERT_NO_FATAL_FAILURE(Reopen());
     // The icon is drawn again on the program's own turn: the picture is waited for.
     auto settlesOn = [](const std::vector<std::uint32_t>& want) {
-        for (DWORD waited = 0; waited < 5000; waited += 100) {
-            if (TrayPixels() == want) return true;
-            Sleep(100);
-        }
-        return false;
+        return WaitUntil([&] { return TrayPixels() == want; }, 5000);
     };
     ASSERT_NO_FATAL_FAILURE(SetStepsAndOk(L"0.01"));
-    std::vector<std::uint32_t> moving = TrayPixels();
-    for (DWORD waited = 0; waited < 5000 && moving == flat; waited += 100, moving = TrayPixels()) Sleep(100);
+    EXPECT_TRUE(WaitUntil([&] { return TrayPixels() != flat; }, 5000));
     Screenshot("property_tray_arrow");
-    EXPECT_NE(moving, flat);
     ASSERT_NO_FATAL_FAILURE(Reopen());
     ASSERT_NO_FATAL_FAILURE(SetStepsAndOk(L"100000"));
     EXPECT_TRUE(settlesOn(flat));
@@ -447,14 +373,8 @@ TEST_F(StockProperties, IconPageStepsReachTheTrayIconsArrow) {
 TEST_F(StockProperties, LogButtonShowsTheStocksUpdateLog) {
     for (const wchar_t* key : {L"HostDetail", L"HostQuote", L"HostTimeSeries", L"HostCurrent"})
         SetText(key, L"127.0.0.1:1");
-    path_ = WriteFile({"6758.t"});
-    main_ = StartQuotrix(FileArgs(path_), child_);
-    ASSERT_NE(main_, nullptr);
-    ASSERT_TRUE(WaitForLog("[FILE] Stock ")) << Log();
-    ASSERT_EQ(StockIds().size(), 1u);
-    id_ = StockIds().front();
-    for (DWORD waited = 0; waited < kWait && Log().find("Download failure") == std::string::npos; waited += 200)
-        Sleep(200);
+    ASSERT_NO_FATAL_FAILURE(StartOn(WriteFile({"6758.t"})));
+    WaitUntil([&] { return Log().find("Download failure") != std::string::npos; }, kWait, 200);
     Sleep(1000);  // the worker's log handed over to the stock
     ASSERT_NO_FATAL_FAILURE(Reopen());
     ASSERT_TRUE(IsWindowVisible(GetDlgItem(trade_, IDC_TP_LOG))) << Log();
@@ -473,8 +393,7 @@ TEST_F(StockProperties, LogButtonShowsTheStocksUpdateLog) {
     EXPECT_EQ(to, text.size());
     Shot(viewer, "property_update_log");
     PostMessageW(viewer, WM_COMMAND, IDCANCEL, 0);
-    for (DWORD waited = 0; waited < kWait && IsWindow(viewer); waited += 100) Sleep(100);
-    EXPECT_FALSE(IsWindow(viewer));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(viewer); }));
     EXPECT_TRUE(IsWindowVisible(sheet_));
 }
 
@@ -499,7 +418,7 @@ TEST_F(StockProperties, CalculatorButtonStartsTheProgramOrSaysItCannot) {
     PostMessageW(add, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(WaitForBoxGone(child_.pi.dwProcessId, L"追加する株数と金額を入力してください。"));
     PostMessageW(sheet_, WM_COMMAND, IDCANCEL, 0);
-    for (DWORD waited = 0; waited < kWait && IsWindow(sheet_); waited += 100) Sleep(100);
+    WaitUntil([&] { return !IsWindow(sheet_); });
     PostMessageW(main_, WM_APP_EXIT, 0, 0);
     ASSERT_EQ(WaitForExit(child_, kWait), 0u);
 
@@ -511,11 +430,7 @@ TEST_F(StockProperties, CalculatorButtonStartsTheProgramOrSaysItCannot) {
     HWND sell = WaitForBox(child_.pi.dwProcessId, L"削除する株数と金額を入力してください。");
     ASSERT_NE(sell, nullptr);
     ClickLater(sell, IDC_SE_CALC);
-    HWND message = WaitForBox(child_.pi.dwProcessId, L"電卓の起動に失敗しました。");
-    ASSERT_NE(message, nullptr);
-    Shot(message, "property_calculator_missing");
-    PostMessageW(message, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(WaitForBoxGone(child_.pi.dwProcessId, L"電卓の起動に失敗しました。"));
+    ASSERT_TRUE(Acknowledge(L"電卓の起動に失敗しました。", "property_calculator_missing"));
     EXPECT_TRUE(IsWindowVisible(sell));
 }
 

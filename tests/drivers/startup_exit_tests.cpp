@@ -97,9 +97,8 @@ TEST_F(StartupChoice, TheFileChoiceOpensTheFileDialogAndItsCancelEnds) {
 TEST_F(StartupChoice, TheDefaultFileIsOpenedBeforeAnyQuestion) {
     const std::string path = WriteDefaultFile("Quotrix", {"7203.t"});
     Child child;
-    HWND main = StartQuotrix(L"", child);
+    HWND main = StartCompleted(L"", child);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitForLog("Initialization process completed")) << Log();
     EXPECT_NE(Log().find("Stock file: " + path + " / 1 items"), std::string::npos) << Log();
     EXPECT_EQ(WaitForBox(child.pi.dwProcessId, L"起動方法", 0), nullptr);
     EXPECT_EQ(ExitQuotrix(main, child), 0u);
@@ -114,9 +113,8 @@ TEST_F(StartupChoice, AnEarlierEditionsDefaultFileComesNext) {
     CloseHandle(empty);
     const std::string path = WriteDefaultFile("Quotrix1", {"7203.t", "6758.t", "9984.t"});
     Child child;
-    HWND main = StartQuotrix(L"", child);
+    HWND main = StartCompleted(L"", child);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitForLog("Initialization process completed")) << Log();
     EXPECT_NE(Log().find("No stock data: " + DefaultFile("Quotrix")), std::string::npos) << Log();
     EXPECT_NE(Log().find("Stock file: " + path + " / 3 items"), std::string::npos) << Log();
     EXPECT_EQ(ExitQuotrix(main, child), 0u);
@@ -140,6 +138,17 @@ class MainWindowJoins : public QuotrixRun {
         ASSERT_TRUE(WaitForMenuGone(child.pi.dwProcessId));
     }
 
+    // Starts the program on `path`, hides the first stock and asks the program to leave: the exit
+    // prompt, or null.
+    HWND HideThenExit(const std::string& path, Child& child) {
+        HWND main = StartCompleted(FileArgs(path), child);
+        if (!main) return nullptr;
+        HideStock(main, child);
+        if (HasFatalFailure()) return nullptr;
+        PostMessageW(main, WM_APP_EXIT, 0, 0);
+        return WaitForExitPrompt(child);
+    }
+
     HWND WaitForExitPrompt(Child& child) {
         HWND prompt = WaitForBox(child.pi.dwProcessId, L"銘柄データが変更されています。");
         if (prompt) {
@@ -153,12 +162,7 @@ TEST_F(MainWindowJoins, AlwaysSaveAutomaticallySavesNowAndNeverAsksAgain) {
     const std::string path = WriteFile({"7203.t", "6758.t"});
     {
         Child child;
-        HWND main = StartQuotrix(FileArgs(path), child);
-        ASSERT_NE(main, nullptr);
-        ASSERT_TRUE(WaitForLog("Initialization process completed")) << Log();
-        HideStock(main, child);
-        PostMessageW(main, WM_APP_EXIT, 0, 0);
-        HWND prompt = WaitForExitPrompt(child);
+        HWND prompt = HideThenExit(path, child);
         ASSERT_NE(prompt, nullptr);
         Sleep(300);  // drawn
         Screenshot("exit_prompt");
@@ -172,9 +176,8 @@ TEST_F(MainWindowJoins, AlwaysSaveAutomaticallySavesNowAndNeverAsksAgain) {
     // The next run saves at exit without asking.
     ResetLog();
     Child child;
-    HWND main = StartQuotrix(FileArgs(path), child);
+    HWND main = StartCompleted(FileArgs(path), child);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitForLog("Initialization process completed")) << Log();
     HideStock(main, child, 1);
     PostMessageW(main, WM_APP_EXIT, 0, 0);
     EXPECT_EQ(WaitForExit(child, kWait), 0u);
@@ -185,12 +188,7 @@ TEST_F(MainWindowJoins, AlwaysSaveAutomaticallySavesNowAndNeverAsksAgain) {
 TEST_F(MainWindowJoins, NoKeepsTheFileAsItWas) {
     const std::string path = WriteFile({"7203.t", "6758.t"});
     Child child;
-    HWND main = StartQuotrix(FileArgs(path), child);
-    ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitForLog("Initialization process completed")) << Log();
-    HideStock(main, child);
-    PostMessageW(main, WM_APP_EXIT, 0, 0);
-    HWND prompt = WaitForExitPrompt(child);
+    HWND prompt = HideThenExit(path, child);
     ASSERT_NE(prompt, nullptr);
     Click(prompt, IDCANCEL);  // "いいえ(&N)"
     EXPECT_EQ(WaitForExit(child, kWait), 0u);
@@ -208,9 +206,8 @@ TEST_F(MainWindowJoins, HidingTheLastVisibleIconBringsTheApplicationIconBack) {
     const std::string path = WriteFile({"7203.t"});
     const int before = TrayIconCount();
     Child child;
-    HWND main = StartQuotrix(FileArgs(path), child);
+    HWND main = StartCompleted(FileArgs(path), child);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitForLog("Initialization process completed")) << Log();
     // The first check is merged: nothing else refreshes the icons for the next 90 seconds.
     ASSERT_TRUE(WaitForQuotes(main, path, 1)) << Log();
     ASSERT_TRUE(WaitForTrayIcons(before + 1)) << TrayIconCount();
@@ -242,9 +239,8 @@ TEST_F(MainWindowJoins, TheStockClipboardFormatIsRegisteredAtStart) {
     ASSERT_EQ(GlobalFindAtomW(name.c_str()), 0);
     const std::string path = WriteFile({"7203.t"});
     Child child;
-    HWND main = StartQuotrix(FileArgs(path), child);
+    HWND main = StartCompleted(FileArgs(path), child);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitForLog("Initialization process completed")) << Log();
     const ATOM format = GlobalFindAtomW(name.c_str());
     EXPECT_NE(format, 0);
     wchar_t registered[64] = {};

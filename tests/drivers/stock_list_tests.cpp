@@ -55,6 +55,7 @@ class RemoteList {
     RemoteList& operator=(const RemoteList&) = delete;
 
     bool Ready() const { return memory_ != nullptr; }
+    HWND Window() const { return list_; }
     int Rows() const { return static_cast<int>(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0)); }
 
     std::wstring Text(int row, int column) {
@@ -142,6 +143,24 @@ class StockList : public QuotrixRun {
         PostMessageW(main, WM_COMMAND, kManagerKey, 0);
         manager = WaitForManager(child.pi.dwProcessId);
         return manager ? GetDlgItem(manager, kList) : nullptr;
+    }
+
+    // The private clipboard format of copied stocks.
+    static UINT StockFormat() { return RegisterClipboardFormatW(L"Quotrix!銘柄データ"); }
+
+    // How many stocks the clipboard's private block holds (0 without one).
+    static std::uint32_t ClipboardStockCount() {
+        std::uint32_t count = 0;
+        if (!OpenClipboard(nullptr)) {
+            ADD_FAILURE() << "the clipboard did not open";
+            return count;
+        }
+        if (HANDLE data = GetClipboardData(StockFormat())) {
+            std::memcpy(&count, GlobalLock(data), sizeof count);
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+        return count;
     }
 
     // A stock of the file: `shares` bought for `cost` yen, shown in the tray.
@@ -314,7 +333,7 @@ TEST_F(StockList, OpensFromTheMenuShowsTheFileAndSortsDragsAndAppliesTheOrder) {
     std::vector<std::string> saved;
     for (int attempt = 0; attempt < 3 && saved != dragged; ++attempt) {
         SetForegroundWindow(manager);
-        for (DWORD waited = 0; waited < 3000 && GetForegroundWindow() != manager; waited += 100) Sleep(100);
+        WaitUntil([&] { return GetForegroundWindow() == manager; }, 3000);
         ASSERT_EQ(GetForegroundWindow(), manager) << "the manager did not become the foreground window";
         INPUT keys[4] = {};
         for (INPUT& key : keys) key.type = INPUT_KEYBOARD;
@@ -341,9 +360,8 @@ TEST_F(StockList, OpensFromTheMenuShowsTheFileAndSortsDragsAndAppliesTheOrder) {
     Sleep(300);
     EXPECT_TRUE(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_GRIDLINES);
     PostMessageW(manager, WM_CLOSE, 0, 0);
-    for (DWORD waited = 0; waited < kWait && WaitForManager(child.pi.dwProcessId, 0); waited += 100) Sleep(100);
-    EXPECT_EQ(WaitForManager(child.pi.dwProcessId, 0), nullptr);
-    for (DWORD waited = 0; waited < kWait && !(GetDword(L"NewBoolean1", 0) & 1); waited += 100) Sleep(100);
+    EXPECT_TRUE(WaitUntil([&] { return !WaitForManager(child.pi.dwProcessId, 0); }));
+    WaitUntil([] { return (GetDword(L"NewBoolean1", 0) & 1) != 0; });
     EXPECT_EQ(GetDword(L"NewBoolean1", 0), 1u);
     SetDword(L"NewBoolean1", 0);
     // Closed, the manager lets the program end again.
@@ -362,10 +380,9 @@ TEST_F(StockList, DeleteAsksOnlyAboutStocksThatStillExist) {
     ASSERT_EQ(ids.size(), 4u);
 
     HWND manager = nullptr;
-    HWND list = OpenManager(main, child, manager);
-    ASSERT_NE(list, nullptr);
-    RemoteList remote(list);
+    RemoteList remote(OpenManager(main, child, manager));
     ASSERT_TRUE(remote.Ready());
+    HWND list = remote.Window();
     ASSERT_EQ(remote.Rows(), 4);
     remote.Select({0, 1, 2});
 
@@ -393,7 +410,7 @@ TEST_F(StockList, DeleteAsksOnlyAboutStocksThatStillExist) {
     EXPECT_TRUE(listed);
     PostMessageW(question, WM_COMMAND, IDYES, 0);
     ASSERT_TRUE(WaitForBoxGone(child.pi.dwProcessId, L"次の2銘柄を削除します。"));
-    for (DWORD waited = 0; waited < kWait && remote.Rows() != 1; waited += 100) Sleep(100);
+    WaitUntil([&] { return remote.Rows() == 1; });
     EXPECT_EQ(Codes(remote), std::vector<std::string>{"6501"});
     EXPECT_EQ(Codes(SaveAndRead(main, path)), std::vector<std::string>{"6501"});
     EXPECT_EQ(ExitQuotrix(main, child), 0u);
@@ -424,41 +441,22 @@ TEST_F(StockList, CsvExportWritesTheExactBytes) {
     DeleteFileW(Wide(csv).c_str());
 
     Child child;
-    HWND main = StartQuotrix(FileArgs(path), child);
+    HWND main = StartCompleted(FileArgs(path), child);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitForLog("Initialization process completed")) << Log();
     HWND manager = nullptr;
     ASSERT_NE(OpenManager(main, child, manager), nullptr);
 
     PostMessageW(manager, WM_COMMAND, kSaveCsv, 0);
-    HWND dialog = WaitFor(child.pi.dwProcessId, kWait,
-                          [](HWND h) { return TextOf(h) == L"CSV形式で保存" && IsWindowVisible(h); });
-    ASSERT_NE(dialog, nullptr);
-    // The initial name stands in the file name box (the combo box of the Explorer-style dialog,
-    // or the edit of the older one).
     // The dialog's own boxes do not give their text to another process under Wine: the initial
-    // name "新しい銘柄データ.csv" is for a person to see on the screenshot.
-    Sleep(500);
-    Screenshot("stock_list_csv_dialog");
-    bool typed = false;
-    for (const int id : {0x47C, 0x480})
-        if (HWND box = GetDlgItem(dialog, id)) {
-            typed = SetWindowTextW(box, Wide(csv).c_str()) != 0;
-            break;
-        }
-    ASSERT_TRUE(typed);
-    PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitForFile(csv));
+    // name "新しい銘柄データ.csv" in the file name box is for a person to see on the screenshot.
+    ASSERT_TRUE(SaveThroughFileDialog(child.pi.dwProcessId, L"CSV形式で保存", csv, "stock_list_csv_dialog"));
     Sleep(300);
 
-    std::ifstream in(Wide(csv).c_str(), std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
     const std::string expected = Utf8ToSjis(
         "銘柄名,コード,更新時刻,株価,前日比,出来高,始値,高値,安値,前日終値,株数,売買総額,売買単価,損益\r\n"
         "テスト,一号,1001.T,15:00,1300,-25,45000,1320,1325,1299.50,1325,100,123456.78,1234.56,6543.22\r\n"
         "株なし,1002.T,,5,0,0,0,0,0,0,0,0,0,0\r\n");
-    EXPECT_EQ(bytes.str(), expected);
+    EXPECT_EQ(FileBytes(csv), expected);
     EXPECT_EQ(ExitQuotrix(main, child), 0u);
 }
 
@@ -481,34 +479,21 @@ TEST_F(StockList, StocksCopiedInOneQuotrixArePastedInAnother) {
     ASSERT_TRUE(WaitForQuotes(mainB, secondPath, 1));
 
     HWND managerA = nullptr;
-    HWND listA = OpenManager(mainA, a, managerA);
-    ASSERT_NE(listA, nullptr);
-    RemoteList remoteA(listA);
+    RemoteList remoteA(OpenManager(mainA, a, managerA));
     ASSERT_TRUE(remoteA.Ready());
     remoteA.Select({0, 2});
     PostMessageW(managerA, WM_COMMAND, kCopy, 0);
 
     // The private block and the text of two lines without the header, tab-separated.
-    const UINT format = RegisterClipboardFormatW(L"Quotrix!銘柄データ");
-    bool copied = false;
-    for (DWORD waited = 0; waited < kWait && !copied; waited += 100) {
-        Sleep(100);
-        copied = IsClipboardFormatAvailable(format) != FALSE;
-    }
-    ASSERT_TRUE(copied);
+    ASSERT_TRUE(WaitUntil([] { return IsClipboardFormatAvailable(StockFormat()) != FALSE; }));
     ASSERT_TRUE(OpenClipboard(nullptr));
     std::wstring text;
     if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
         text = static_cast<const wchar_t*>(GlobalLock(data));
         GlobalUnlock(data);
     }
-    std::uint32_t count = 0;
-    if (HANDLE data = GetClipboardData(format)) {
-        std::memcpy(&count, GlobalLock(data), sizeof count);
-        GlobalUnlock(data);
-    }
     CloseClipboard();
-    EXPECT_EQ(count, 2u);
+    EXPECT_EQ(ClipboardStockCount(), 2u);
     EXPECT_EQ(std::count(text.begin(), text.end(), L'\n'), 2);
     EXPECT_EQ(text.find(L"銘柄名"), std::wstring::npos);
     EXPECT_EQ(text.find(L','), std::wstring::npos);
@@ -517,13 +502,11 @@ TEST_F(StockList, StocksCopiedInOneQuotrixArePastedInAnother) {
 
     // Pasted in the second program: appended with their holdings.
     HWND managerB = nullptr;
-    HWND listB = OpenManager(mainB, b, managerB);
-    ASSERT_NE(listB, nullptr);
-    RemoteList remoteB(listB);
+    RemoteList remoteB(OpenManager(mainB, b, managerB));
     ASSERT_TRUE(remoteB.Ready());
     ASSERT_EQ(remoteB.Rows(), 1);
     PostMessageW(managerB, WM_COMMAND, kPaste, 0);
-    for (DWORD waited = 0; waited < kWait && remoteB.Rows() < 3; waited += 100) Sleep(100);
+    WaitUntil([&] { return remoteB.Rows() >= 3; });
     EXPECT_EQ(Codes(remoteB), (std::vector<std::string>{"6758", "7203", "6501"}));
     const Stocks pasted = SaveAndRead(mainB, secondPath);
     ASSERT_EQ(Codes(pasted), (std::vector<std::string>{"6758", "7203", "6501"}));
@@ -537,13 +520,7 @@ TEST_F(StockList, StocksCopiedInOneQuotrixArePastedInAnother) {
     PostMessageW(managerB, WM_COMMAND, kSelectAll, 0);
     PostMessageW(managerB, WM_COMMAND, kCopy, 0);
     Sleep(500);
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    if (HANDLE data = GetClipboardData(format)) {
-        std::memcpy(&count, GlobalLock(data), sizeof count);
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    EXPECT_EQ(count, 3u);
+    EXPECT_EQ(ClipboardStockCount(), 3u);
     EXPECT_EQ(Codes(ReadBack(firstPath)), (std::vector<std::string>{"7203", "9984", "6501"}));
     EXPECT_EQ(ExitQuotrix(mainB, b), 0u);
     EXPECT_EQ(ExitQuotrix(mainA, a), 0u);
@@ -562,10 +539,9 @@ TEST_F(StockList, RowMenusActOnOneStockOrOnTheSelection) {
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(WaitForQuotes(main, path, 3)) << Log();
     HWND manager = nullptr;
-    HWND list = OpenManager(main, child, manager);
-    ASSERT_NE(list, nullptr);
-    RemoteList remote(list);
+    RemoteList remote(OpenManager(main, child, manager));
     ASSERT_TRUE(remote.Ready());
+    HWND list = remote.Window();
     ASSERT_EQ(remote.Rows(), 3);
 
     auto rightClick = [&](int row) {
@@ -582,7 +558,7 @@ TEST_F(StockList, RowMenusActOnOneStockOrOnTheSelection) {
     ASSERT_NE(menu, nullptr);
     PostMessageW(menu, WM_CHAR, 'h', 0);
     ASSERT_TRUE(WaitForMenuGone(child.pi.dwProcessId));
-    for (DWORD waited = 0; waited < 5000 && remote.Text(1, 8) != L"トレイ"; waited += 100) Sleep(100);
+    WaitUntil([&] { return remote.Text(1, 8) == L"トレイ"; }, 5000);
     EXPECT_EQ(remote.Text(1, 8), L"トレイ");
     const Stocks saved = SaveAndRead(main, path);
     ASSERT_EQ(saved.size(), 3u);
@@ -600,16 +576,8 @@ TEST_F(StockList, RowMenusActOnOneStockOrOnTheSelection) {
     Screenshot("stock_list_multiselect_menu");
     PostMessageW(menu, WM_CHAR, 'c', 0);
     ASSERT_TRUE(WaitForMenuGone(child.pi.dwProcessId));
-    const UINT format = RegisterClipboardFormatW(L"Quotrix!銘柄データ");
-    for (DWORD waited = 0; waited < 5000 && !IsClipboardFormatAvailable(format); waited += 100) Sleep(100);
-    std::uint32_t count = 0;
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    if (HANDLE data = GetClipboardData(format)) {
-        std::memcpy(&count, GlobalLock(data), sizeof count);
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    EXPECT_EQ(count, 2u);
+    WaitUntil([] { return IsClipboardFormatAvailable(StockFormat()) != FALSE; }, 5000);
+    EXPECT_EQ(ClipboardStockCount(), 2u);
 
     // A double click on the one selected row opens that stock's property sheet.
     remote.Select({2});
@@ -629,8 +597,7 @@ TEST_F(StockList, RowMenusActOnOneStockOrOnTheSelection) {
         FAIL() << "no property sheet; windows: " << Narrow(titles);
     }
     PostMessageW(sheet, WM_COMMAND, IDCANCEL, 0);
-    for (DWORD waited = 0; waited < kWait && IsWindow(sheet); waited += 100) Sleep(100);
-    EXPECT_FALSE(IsWindow(sheet));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(sheet); }));
     EXPECT_EQ(ExitQuotrix(main, child), 0u);
 }
 
@@ -646,25 +613,13 @@ TEST_F(StockList, SaveACopyLeavesTheOpenFileTheOpenFile) {
     const std::string copy = folder_ + "\\manager copy.quotrix";
     DeleteFileW(Wide(copy).c_str());
     Child child;
-    HWND main = StartQuotrix(FileArgs(path), child);
+    HWND main = StartCompleted(FileArgs(path), child);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitForLog("Initialization process completed")) << Log();
     HWND manager = nullptr;
     ASSERT_NE(OpenManager(main, child, manager), nullptr);
 
     PostMessageW(manager, WM_COMMAND, kSaveCopy, 0);
-    HWND dialog = WaitFor(child.pi.dwProcessId, kWait,
-                          [](HWND h) { return TextOf(h) == L"コピーに名前を付けて保存" && IsWindowVisible(h); });
-    ASSERT_NE(dialog, nullptr);
-    bool typed = false;
-    for (const int id : {0x47C, 0x480})
-        if (HWND box = GetDlgItem(dialog, id)) {
-            typed = SetWindowTextW(box, Wide(copy).c_str()) != 0;
-            break;
-        }
-    ASSERT_TRUE(typed);
-    PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitForFile(copy));
+    ASSERT_TRUE(SaveThroughFileDialog(child.pi.dwProcessId, L"コピーに名前を付けて保存", copy));
     Sleep(300);
     const Stocks copied = ReadBack(copy);
     ASSERT_EQ(Codes(copied), (std::vector<std::string>{"7203", "6758"}));
@@ -672,17 +627,9 @@ TEST_F(StockList, SaveACopyLeavesTheOpenFileTheOpenFile) {
     EXPECT_EQ(copied[0]->cost, 250000 * kYen);
 
     // The main window's save still writes the file it opened.
-    const std::string copyBytes = [&] {
-        std::ifstream in(Wide(copy).c_str(), std::ios::binary);
-        std::stringstream bytes;
-        bytes << in.rdbuf();
-        return bytes.str();
-    }();
+    const std::string copyBytes = FileBytes(copy);
     EXPECT_EQ(Codes(SaveAndRead(main, path)), (std::vector<std::string>{"7203", "6758"}));
-    std::ifstream again(Wide(copy).c_str(), std::ios::binary);
-    std::stringstream after;
-    after << again.rdbuf();
-    EXPECT_EQ(after.str(), copyBytes);
+    EXPECT_EQ(FileBytes(copy), copyBytes);
     EXPECT_EQ(ExitQuotrix(main, child), 0u);
 }
 

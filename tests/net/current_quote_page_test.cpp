@@ -2,9 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
+#include "PageFile.h"
+#include "RecordedQuote.h"
 #include "platform/TextCodec.h"
 
 namespace quotrix {
@@ -13,33 +12,15 @@ namespace {
 constexpr std::uint32_t kStockMask = 0x1FF6;  // every value but the name and the fund price
 constexpr std::uint32_t kName = 0x0001;
 
-std::string Page(const char* name) {
-    std::ifstream in(std::string(QUOTRIX_TEST_DATA) + "/pages/current/" + name, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    EXPECT_TRUE(in.good() || in.eof()) << name;
-    return bytes.str();
-}
+std::string Page(const char* name) { return PageFile(std::string("current/") + name); }
 
 TEST(CurrentQuotePage, ReadsARecordedPageOfTheSite) {
-    const std::string page = Page("quote-7203-2025.html");
+    const std::string page = PageFile(kRecordedCurrentPage);
     ASSERT_GT(page.size(), 100000u);
     CStock copy("7203.t");
     ThreadLog log(3);
     ASSERT_TRUE(ParseCurrentQuotePage(page, copy, kStockMask | kName, &log));
-    EXPECT_EQ(SjisToUtf8(copy.name), "トヨタ自動車(株)");
-    EXPECT_EQ(copy.price, 2971 * kYen);
-    EXPECT_EQ(copy.updateTime, "09:48");
-    EXPECT_EQ(copy.change, 305000);
-    EXPECT_EQ(copy.prevClose, 29405000);
-    EXPECT_EQ(copy.open, 29575000);
-    EXPECT_EQ(copy.high, 2985 * kYen);
-    EXPECT_EQ(copy.low, 2953 * kYen);
-    EXPECT_EQ(copy.volume, 5704400u);
-    EXPECT_DOUBLE_EQ(copy.dividendYield, 3.20);
-    EXPECT_DOUBLE_EQ(copy.per, 14.56);
-    EXPECT_EQ(copy.eps, 2041000);
-    EXPECT_DOUBLE_EQ(copy.pbr, 1.07);
+    ExpectRecordedQuote(copy);
 }
 
 TEST(CurrentQuotePage, NameOnlyWhenTheMaskAsksForIt) {

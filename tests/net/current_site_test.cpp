@@ -4,11 +4,11 @@
 #if !defined(_WIN32)
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
-#include <sstream>
 
+#include "PageFile.h"
 #include "QuoteServer.h"
+#include "RecordedQuote.h"
 #include "model/Price.h"
 #include "net/CurrentQuotePage.h"
 #include "net/InetSession.h"
@@ -50,16 +50,9 @@ struct CurrentServer {
     ThreadLog log{3};
 };
 
-std::string FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 TEST(CurrentSite, ARecordedPageOfTheSiteArrivesWholeAndReads) {
     const std::string folder = std::string(QUOTRIX_TEST_DATA) + "/pages/current";
-    const std::string recorded = FileBytes(folder + "/quote-7203-2025.html");
+    const std::string recorded = PageFile(kRecordedCurrentPage);
     ASSERT_GT(recorded.size(), 100000u);
     CurrentServer site(folder);
     ASSERT_TRUE(site.started && site.held);
@@ -75,19 +68,7 @@ TEST(CurrentSite, ARecordedPageOfTheSiteArrivesWholeAndReads) {
         CStock copy("7203.t");
         ThreadLog log(3);
         ASSERT_TRUE(ParseCurrentQuotePage(body, copy, kAll, &log)) << log.text;
-        EXPECT_EQ(SjisToUtf8(copy.name), "トヨタ自動車(株)");
-        EXPECT_EQ(copy.price, 2971 * kYen);
-        EXPECT_EQ(copy.updateTime, "09:48");
-        EXPECT_EQ(copy.change, 305000);
-        EXPECT_EQ(copy.prevClose, 29405000);
-        EXPECT_EQ(copy.open, 29575000);
-        EXPECT_EQ(copy.high, 2985 * kYen);
-        EXPECT_EQ(copy.low, 2953 * kYen);
-        EXPECT_EQ(copy.volume, 5704400u);
-        EXPECT_DOUBLE_EQ(copy.dividendYield, 3.20);
-        EXPECT_DOUBLE_EQ(copy.per, 14.56);
-        EXPECT_EQ(copy.eps, 2041000);
-        EXPECT_DOUBLE_EQ(copy.pbr, 1.07);
+        ExpectRecordedQuote(copy);
     }
     EXPECT_EQ(site.server->Requests(), 3u);  // one redirect on the way
 }
