@@ -25,6 +25,13 @@ bool CStockSheetPage::OnApply(bool closing) {
     return true;
 }
 
+void CStockPagesSheet::ShowPage(Page page) {
+    for (int i = 0; i < PageCount(); ++i) {
+        auto* stockPage = dynamic_cast<CStockSheetPage*>(PageAt(i));
+        if (stockPage && stockPage->Kind() == page) return SetActivePage(i);
+    }
+}
+
 // --- the trade page ---
 
 CStockPricePage::CStockPricePage(StockSheetModel& model, CStockMan& stock, const StockSheetServices& services)
@@ -321,7 +328,7 @@ BOOL CStockDispPage::OnCommand(UINT id, UINT code, HWND) {
             display.border = IsItemChecked(hwnd_, IDC_DP_BORDER);
             break;
         case IDC_DP_RANGE_BUTTON:
-            Sheet()->SetActivePage(CStockPropertySheet::PAGE_WATCH);
+            static_cast<CStockPagesSheet*>(Sheet())->ShowPage(CStockPagesSheet::PAGE_WATCH);
             return TRUE;
         default:
             return FALSE;
@@ -422,7 +429,7 @@ BOOL CStockIconPage::OnCommand(UINT id, UINT code, HWND) {
             ShowAll();
             break;
         case IDC_IP_TARGET_BUTTON:
-            Sheet()->SetActivePage(CStockPropertySheet::PAGE_WATCH);
+            static_cast<CStockPagesSheet*>(Sheet())->ShowPage(CStockPagesSheet::PAGE_WATCH);
             return TRUE;
         default:
             return FALSE;

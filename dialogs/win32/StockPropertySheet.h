@@ -45,6 +45,8 @@ class CStockPagesSheet : public CCenterPropertySheet {
     enum Page { PAGE_TRADE = 0, PAGE_DISPLAY = 1, PAGE_ICON = 2, PAGE_WATCH = 3, PAGE_DESK = 4 };
     // Apply on one page: writes that page's part.
     virtual void ApplyPage(Page page) = 0;
+    // Shows the page of that kind. The defaults' sheet has no trade page, so a kind is not an index.
+    void ShowPage(Page page);
 };
 
 // A page of a CStockPagesSheet over its part of the sheet's model. Apply writes the page's part
@@ -53,6 +55,8 @@ class CStockSheetPage : public CPropertyPage {
   public:
     CStockSheetPage(UINT templateId, CStockPagesSheet::Page page, StockSheetModel& model)
         : CPropertyPage(templateId), model_(model), page_(page) {}
+
+    CStockPagesSheet::Page Kind() const { return page_; }
 
   protected:
     bool OnApply(bool closing) override;

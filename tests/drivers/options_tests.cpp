@@ -321,9 +321,24 @@ TEST_F(Options, StockDefaultsTakeTheRecommendedArrowSteps) {
     OpenFromMenu();
     HWND defaults = OpenStockDefaults();
     ASSERT_NE(defaults, nullptr);
+    // The range and target buttons lead to the watch page, which has another place here than
+    // on a stock's own sheet (no trade page in front).
+    auto onWatchPage = [&] {
+        return WaitUntil([&] {
+            HWND current = reinterpret_cast<HWND>(SendMessageW(defaults, PSM_GETCURRENTPAGEHWND, 0, 0));
+            return GetDlgItem(current, IDC_WP_TARGET) != nullptr;
+        });
+    };
+    HWND display = PageOf(defaults, IDC_DP_RANGE_BUTTON);
+    ASSERT_NE(display, nullptr);
+    Click(display, IDC_DP_RANGE_BUTTON);
+    EXPECT_TRUE(onWatchPage());
     SendMessageW(defaults, PSM_SETCURSEL, 1, 0);
     HWND icon = PageOf(defaults, IDC_IP_STEP1);
     ASSERT_NE(icon, nullptr);
+    Click(icon, IDC_IP_TARGET_BUTTON);
+    EXPECT_TRUE(onWatchPage());
+    SendMessageW(defaults, PSM_SETCURSEL, 1, 0);
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(icon, IDC_IP_RECOMMENDED)));
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(icon, IDC_IP_STANDARD)));
     EXPECT_EQ(Item(icon, IDC_IP_RECOMMENDED), L"推奨設定(&R)");

@@ -125,6 +125,10 @@ class CCenterPropertySheet {
     void SetActivePage(int index);
     void SetActivePage(const CPropertyPage& page);
     int PageIndex(const CPropertyPage& page) const;
+    int PageCount() const { return static_cast<int>(pages_.size()); }
+    CPropertyPage* PageAt(int index) const {
+        return index >= 0 && index < PageCount() ? pages_[static_cast<std::size_t>(index)] : nullptr;
+    }
 
   protected:
     // The sheet's window exists and is centred: add buttons, rename OK here.
