@@ -40,16 +40,25 @@ std::size_t FindIn(std::string_view text, std::string_view needle, std::size_t f
     return FindText(text, needle, from);
 }
 
-// The JSON text of the state object: from behind "=" up to the end of its script element,
-// without a closing ";".
-std::optional<std::string_view> StateText(std::string_view body) {
+constexpr std::string_view kScriptEnd = "</script>";
+
+// Where the state object's JSON text begins: behind the "=" that follows the marker.
+std::optional<std::size_t> StateStart(std::string_view body) {
     std::size_t pos = FindIn(body, kStateMarker);
     if (pos == std::string_view::npos) return std::nullopt;
     pos += kStateMarker.size();
     while (pos < body.size() && IsBlank(body[pos])) ++pos;
     if (pos >= body.size() || body[pos] != '=') return std::nullopt;
-    ++pos;
-    std::size_t end = FindIn(body, "</script>", pos);
+    return pos + 1;
+}
+
+// The JSON text of the state object: from behind "=" up to the end of its script element,
+// without a closing ";".
+std::optional<std::string_view> StateText(std::string_view body) {
+    const auto start = StateStart(body);
+    if (!start) return std::nullopt;
+    const std::size_t pos = *start;
+    std::size_t end = FindIn(body, kScriptEnd, pos);
     if (end == std::string_view::npos) end = body.size();
     while (end > pos && (IsBlank(body[end - 1]) || body[end - 1] == ';')) --end;
     return body.substr(pos, end - pos);
@@ -172,19 +181,23 @@ bool FieldsFromDocument(std::string_view text, StateFields& fields) {
 // leading byte order mark allowed, numbers that overflow a double refused) and, where a member
 // occurs twice in one object, keeps the last one as the document does.
 
-enum ByteClass : std::uint8_t { kPlainByte, kQuoteByte, kBackslashByte, kControlByte, kHighByte };
+enum ByteClass : std::uint8_t { kPlainByte, kQuoteByte, kBackslashByte, kControlByte, kHighByte, kOpenByte };
 
-constexpr std::array<std::uint8_t, 256> MakeByteClasses() {
+// `inPage`: the classes of the reading from the page itself, whose bytes are known to be
+// well-formed UTF-8 (high bytes need no look) and in which a "<" may end the script element.
+constexpr std::array<std::uint8_t, 256> MakeByteClasses(bool inPage) {
     std::array<std::uint8_t, 256> classes{};
     for (int c = 0; c < 256; ++c)
-        classes[c] = c < 0x20    ? kControlByte
-                     : c >= 0x80 ? kHighByte
-                     : c == '"'  ? kQuoteByte
-                     : c == '\\' ? kBackslashByte
-                                 : kPlainByte;
+        classes[c] = c < 0x20               ? kControlByte
+                     : c >= 0x80            ? (inPage ? kPlainByte : kHighByte)
+                     : c == '"'             ? kQuoteByte
+                     : c == '\\'            ? kBackslashByte
+                     : (inPage && c == '<') ? kOpenByte
+                                            : kPlainByte;
     return classes;
 }
-constexpr std::array<std::uint8_t, 256> kByteClass = MakeByteClasses();
+constexpr std::array<std::uint8_t, 256> kByteClass = MakeByteClasses(false);
+constexpr std::array<std::uint8_t, 256> kPageByteClass = MakeByteClasses(true);
 
 int HexValue(unsigned char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -211,6 +224,55 @@ void AppendUtf8(std::string& out, std::uint32_t cp) {
     }
 }
 
+// The length of the multi-byte UTF-8 character at `p` (RFC 3629: no overlong forms, no
+// surrogates, nothing past U+10FFFF), 0 when there is none.
+int Utf8SequenceLength(const unsigned char* p, const unsigned char* end) {
+    const unsigned char c = *p;
+    auto inRange = [&](std::ptrdiff_t at, unsigned char low, unsigned char high) {
+        return p + at < end && p[at] >= low && p[at] <= high;
+    };
+    if (c >= 0xC2 && c <= 0xDF) return inRange(1, 0x80, 0xBF) ? 2 : 0;
+    if (c == 0xE0) return inRange(1, 0xA0, 0xBF) && inRange(2, 0x80, 0xBF) ? 3 : 0;
+    if ((c >= 0xE1 && c <= 0xEC) || c == 0xEE || c == 0xEF)
+        return inRange(1, 0x80, 0xBF) && inRange(2, 0x80, 0xBF) ? 3 : 0;
+    if (c == 0xED) return inRange(1, 0x80, 0x9F) && inRange(2, 0x80, 0xBF) ? 3 : 0;
+    if (c == 0xF0) return inRange(1, 0x90, 0xBF) && inRange(2, 0x80, 0xBF) && inRange(3, 0x80, 0xBF) ? 4 : 0;
+    if (c >= 0xF1 && c <= 0xF3)
+        return inRange(1, 0x80, 0xBF) && inRange(2, 0x80, 0xBF) && inRange(3, 0x80, 0xBF) ? 4 : 0;
+    if (c == 0xF4) return inRange(1, 0x80, 0x8F) && inRange(2, 0x80, 0xBF) && inRange(3, 0x80, 0xBF) ? 4 : 0;
+    return 0;
+}
+
+// Whether all of [p, end) is well-formed UTF-8. Markup and JSON are mostly ASCII, looked at
+// sixteen bytes at a time; Japanese text is mostly three-byte characters that need no range
+// check beyond their trail bytes.
+bool IsWellFormedUtf8(const unsigned char* p, const unsigned char* end) {
+    while (p < end) {
+#if defined(__SSE2__)
+        while (end - p >= 16 && _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))) == 0) p += 16;
+#endif
+        if (p >= end) break;
+        if (*p < 0x80) {
+            ++p;
+            continue;
+        }
+        while (end - p >= 3 && ((*p >= 0xE1 && *p <= 0xEC) || *p == 0xEE || *p == 0xEF) && (p[1] & 0xC0) == 0x80 &&
+               (p[2] & 0xC0) == 0x80)
+            p += 3;
+        if (p >= end || *p < 0x80) continue;
+        const int length = Utf8SequenceLength(p, end);
+        if (length == 0) return false;
+        p += length;
+    }
+    return true;
+}
+
+// kInPage: the scanner reads the page itself from the state's first byte on, and finds the end
+// of the text where the plain reading cuts it (the first "</script>", the blanks and ";" before
+// it left out): this saves a search through the whole state. The page's bytes from there on
+// must be well-formed UTF-8 (IsWellFormedUtf8), so that strings need no check of their high
+// bytes. Otherwise the scanner reads the state's text as cut by StateText.
+template <bool kInPage>
 class StateScanner {
   public:
     explicit StateScanner(std::string_view text)
@@ -240,8 +302,29 @@ class StateScanner {
         p_ += 4;
         return value;
     }
-    bool Utf8Sequence();
+    bool Utf8Sequence() {
+        const int length = Utf8SequenceLength(p_, end_);
+        p_ += length;
+        return length != 0;
+    }
     bool String(std::string_view& raw, bool& escaped);
+    // Behind the top-level value and its blanks: whether the text ends here.
+    bool AtEnd() const {
+        // The document reader takes a zero byte for the end of the text, and ignores what follows.
+        if (p_ == end_ || *p_ == 0) return true;
+        if constexpr (!kInPage) {
+            return false;
+        } else {
+            // Blanks and ";" up to the end of the script element (or of the page) were cut off.
+            const unsigned char* q = p_;
+            while (q < end_ && (IsBlank(static_cast<char>(*q)) || *q == ';')) ++q;
+            return q == end_ || IsScriptEnd(q);
+        }
+    }
+    bool IsScriptEnd(const unsigned char* q) const {
+        return static_cast<std::size_t>(end_ - q) >= kScriptEnd.size() &&
+               std::memcmp(q, kScriptEnd.data(), kScriptEnd.size()) == 0;
+    }
     bool Number();
     bool Literal(std::string_view word) {
         if (static_cast<std::size_t>(end_ - p_) < word.size() || std::memcmp(p_, word.data(), word.size()) != 0)
@@ -254,47 +337,11 @@ class StateScanner {
     const unsigned char* end_;
 };
 
-// One multi-byte UTF-8 character at p_ (RFC 3629: no overlong forms, no surrogates, nothing
-// past U+10FFFF).
-bool StateScanner::Utf8Sequence() {
-    const unsigned char c = *p_;
-    auto inRange = [&](std::ptrdiff_t at, unsigned char low, unsigned char high) {
-        return p_ + at < end_ && p_[at] >= low && p_[at] <= high;
-    };
-    int length;
-    bool ok;
-    if (c >= 0xC2 && c <= 0xDF) {
-        length = 2;
-        ok = inRange(1, 0x80, 0xBF);
-    } else if (c == 0xE0) {
-        length = 3;
-        ok = inRange(1, 0xA0, 0xBF) && inRange(2, 0x80, 0xBF);
-    } else if ((c >= 0xE1 && c <= 0xEC) || c == 0xEE || c == 0xEF) {
-        length = 3;
-        ok = inRange(1, 0x80, 0xBF) && inRange(2, 0x80, 0xBF);
-    } else if (c == 0xED) {
-        length = 3;
-        ok = inRange(1, 0x80, 0x9F) && inRange(2, 0x80, 0xBF);
-    } else if (c == 0xF0) {
-        length = 4;
-        ok = inRange(1, 0x90, 0xBF) && inRange(2, 0x80, 0xBF) && inRange(3, 0x80, 0xBF);
-    } else if (c >= 0xF1 && c <= 0xF3) {
-        length = 4;
-        ok = inRange(1, 0x80, 0xBF) && inRange(2, 0x80, 0xBF) && inRange(3, 0x80, 0xBF);
-    } else if (c == 0xF4) {
-        length = 4;
-        ok = inRange(1, 0x80, 0x8F) && inRange(2, 0x80, 0xBF) && inRange(3, 0x80, 0xBF);
-    } else {
-        return false;
-    }
-    if (!ok) return false;
-    p_ += length;
-    return true;
-}
-
 // A string at p_ (on its opening quote): `raw` receives the text between the quotes, `escaped`
 // whether it holds escapes (and needs decoding).
-bool StateScanner::String(std::string_view& raw, bool& escaped) {
+template <bool kInPage>
+bool StateScanner<kInPage>::String(std::string_view& raw, bool& escaped) {
+    constexpr const std::array<std::uint8_t, 256>& classes = kInPage ? kPageByteClass : kByteClass;
     ++p_;
     const unsigned char* start = p_;
     escaped = false;
@@ -305,10 +352,16 @@ bool StateScanner::String(std::string_view& raw, bool& escaped) {
 #if defined(__SSE2__)
         while (end_ - p_ >= 16) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p_));
-            // Signed: bytes from 0x80 on are below 0x20 as well.
-            const __m128i special = _mm_or_si128(
-                _mm_cmplt_epi8(v, _mm_set1_epi8(0x20)),
-                _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\\'))));
+            __m128i special =
+                _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\\')));
+            if constexpr (kInPage) {
+                // Unsigned: controls only; and the "<" that may end the script element.
+                special = _mm_or_si128(special, _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(0x1F)), v));
+                special = _mm_or_si128(special, _mm_cmpeq_epi8(v, _mm_set1_epi8('<')));
+            } else {
+                // Signed: bytes from 0x80 on are below 0x20 as well.
+                special = _mm_or_si128(special, _mm_cmplt_epi8(v, _mm_set1_epi8(0x20)));
+            }
             const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(special));
             if (mask != 0) {
                 p_ += __builtin_ctz(mask);
@@ -323,22 +376,30 @@ bool StateScanner::String(std::string_view& raw, bool& escaped) {
             std::memcpy(&w, p_, 8);
             constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
             auto zeroByte = [&](std::uint64_t x) { return (x - kOnes) & ~x & kHighs; };
+            // High bytes stop the word loop in both readings (the byte loop below passes them
+            // when they need no look).
             const std::uint64_t special = (w & kHighs) | zeroByte(w & 0xE0E0E0E0E0E0E0E0ull) |
-                                          zeroByte(w ^ (kOnes * '"')) | zeroByte(w ^ (kOnes * '\\'));
+                                          zeroByte(w ^ (kOnes * '"')) | zeroByte(w ^ (kOnes * '\\')) |
+                                          (kInPage ? zeroByte(w ^ (kOnes * '<')) : 0);
             if (special != 0) break;
             p_ += 8;
         }
 #endif
         if (!found)
-            while (p_ < end_ && kByteClass[*p_] == kPlainByte) ++p_;
+            while (p_ < end_ && classes[*p_] == kPlainByte) ++p_;
         if (p_ >= end_) return false;
-        switch (kByteClass[*p_]) {
+        switch (classes[*p_]) {
             case kQuoteByte:
                 raw = std::string_view(reinterpret_cast<const char*>(start), static_cast<std::size_t>(p_ - start));
                 ++p_;
                 return true;
             case kControlByte:
                 return false;
+            case kOpenByte:
+                // The script element ends inside the string: the text is cut short there.
+                if (IsScriptEnd(p_)) return false;
+                ++p_;
+                break;
             case kHighByte:
                 // Japanese text: three-byte characters that need no range check beyond the trails.
                 while (end_ - p_ >= 3 && (((*p_ >= 0xE1 && *p_ <= 0xEC) || *p_ == 0xEE || *p_ == 0xEF)) &&
@@ -423,7 +484,8 @@ std::string Unescape(std::string_view raw) {
     return out;
 }
 
-bool StateScanner::Number() {
+template <bool kInPage>
+bool StateScanner<kInPage>::Number() {
     const unsigned char* start = p_;
     auto digit = [&] { return p_ < end_ && *p_ >= '0' && *p_ <= '9'; };
     if (*p_ == '-') ++p_;
@@ -459,7 +521,8 @@ bool StateScanner::Number() {
     return true;
 }
 
-bool StateScanner::Run(StateFields& fields) {
+template <bool kInPage>
+bool StateScanner<kInPage>::Run(StateFields& fields) {
     if (p_ < end_ && *p_ == 0xEF) {
         if (end_ - p_ < 3 || p_[1] != 0xBB || p_[2] != 0xBF) return false;
         p_ += 3;
@@ -508,8 +571,7 @@ bool StateScanner::Run(StateFields& fields) {
         }
         if (step == kAfterValue) {
             SkipBlanks();
-            // The document reader takes a zero byte for the end of the text, and ignores what follows.
-            if (stack.empty()) return p_ == end_ || *p_ == 0;
+            if (stack.empty()) return AtEnd();
             if (p_ >= end_) return false;
             const Frame frame = stack.back();
             if (*p_ == ',') {
@@ -702,14 +764,26 @@ bool HasPreloadedState(std::string_view body) { return FindIn(body, kStateMarker
 
 bool ParseCurrentQuotePage(std::string_view body, CStock& copy, std::uint32_t mask, ThreadLog* log,
                            StateReader reader) {
-    const auto stateText = StateText(body);
-    if (!stateText) return false;
     StateFields fields;
-    const bool valid =
-        reader == StateReader::Dom ? FieldsFromDocument(*stateText, fields) : StateScanner(*stateText).Run(fields);
+    bool valid;
+    if (reader == StateReader::Dom) {
+        const auto stateText = StateText(body);
+        if (!stateText) return false;
+        valid = FieldsFromDocument(*stateText, fields);
+    } else {
+        const auto start = StateStart(body);
+        if (!start) return false;
+        const std::string_view rest = body.substr(*start);
+        const auto* first = reinterpret_cast<const unsigned char*>(rest.data());
+        if (IsWellFormedUtf8(first, first + rest.size()))
+            valid = StateScanner<true>(rest).Run(fields);
+        else
+            valid = StateScanner<false>(*StateText(body)).Run(fields);
+    }
     if (!valid) {
         if (log)
-            log->Append(LOG_DTL, "Parse: state object broken (%u bytes)", static_cast<unsigned>(stateText->size()));
+            log->Append(LOG_DTL, "Parse: state object broken (%u bytes)",
+                        static_cast<unsigned>(StateText(body)->size()));
         return false;
     }
     return ReadFields(fields, copy, mask, log);
