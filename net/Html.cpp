@@ -37,11 +37,23 @@ std::size_t NormalizePageText(char16_t* text, std::size_t length) {
             const __m128i flip = _mm_set1_epi16(static_cast<short>(0x8000));
             const __m128i aLower = _mm_set1_epi16(u'a');
             const __m128i below26 = _mm_set1_epi16(static_cast<short>(0x8000 + 26));
-            while (i + 8 <= length) {
+            const __m128i zero = _mm_setzero_si128();
+            // A lone space (markup has one behind every tag name and between attributes) is copied
+            // as it is, so it needs no stop: one with a blank or line end on either side does.
+            // The character before the block is still the text's own, or a copy of it written by
+            // this loop (out <= i); either way it is a blank or line end exactly when the
+            // reading is in a blank run, or the space needs no stop. Its neighbours are only
+            // looked at from the second character on, and while one more character follows the block.
+            while (i > 0 && i + 9 <= length) {
                 const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+                const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i - 1));
+                const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i + 1));
                 // c <= ' ' exactly when the saturated c - ' ' is zero.
-                const __m128i special = _mm_or_si128(_mm_cmpeq_epi16(_mm_subs_epu16(v, space), _mm_setzero_si128()),
-                                                     _mm_cmpeq_epi16(v, amp));
+                const __m128i low = _mm_cmpeq_epi16(_mm_subs_epu16(v, space), zero);
+                const __m128i lone = _mm_andnot_si128(_mm_or_si128(_mm_cmpeq_epi16(_mm_subs_epu16(before, space), zero),
+                                                                   _mm_cmpeq_epi16(_mm_subs_epu16(after, space), zero)),
+                                                      _mm_cmpeq_epi16(v, space));
+                const __m128i special = _mm_or_si128(_mm_andnot_si128(lone, low), _mm_cmpeq_epi16(v, amp));
                 if (_mm_movemask_epi8(special) != 0) break;
                 // c - 'a' < 26 unsigned, as a signed comparison with the top bits flipped.
                 const __m128i lower = _mm_cmplt_epi16(_mm_xor_si128(_mm_sub_epi16(v, aLower), flip), below26);

@@ -233,7 +233,9 @@ bool Utf8MayHold(std::string_view bytes, std::u16string_view wanted) {
             form[2] = static_cast<char>(0x80 | (c & 0x3F));
             length = 3;
         }
-        if (bytes.find(std::string_view(form, length)) == std::string_view::npos) return false;
+        // Kanji share a handful of lead bytes: a search by the first byte alone stops all over
+        // Japanese text.
+        if (FindText(bytes, std::string_view(form, length)) == std::string_view::npos) return false;
     }
     return true;
 }
