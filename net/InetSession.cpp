@@ -57,7 +57,8 @@ std::uint32_t Jitter() {
 }
 
 // The body while it is read: a run of chunks, each filled before the next is started, so that
-// nothing is copied until the one final join.
+// nothing is copied until the one final join. The first chunk is the body's own buffer: a page
+// whose length is announced is read into its place and never copied.
 class ChunkChain {
   public:
     struct Chunk {
@@ -65,9 +66,27 @@ class ChunkChain {
         std::uint32_t used = 0;
         std::uint32_t capacity = 0;
         std::unique_ptr<char[]> data;
+        char* external = nullptr;  // the body's buffer (first chunk only)
+        char* Bytes() { return external != nullptr ? external : data.get(); }
     };
 
     ~ChunkChain() { Free(); }
+
+    // Makes `body` (sized to `capacity`) the first chunk; false when memory runs out.
+    bool AddFirst(std::string& body, std::uint32_t capacity) {
+        std::unique_ptr<Chunk> chunk(new (std::nothrow) Chunk);
+        if (!chunk) return false;
+        try {
+            body.resize(capacity);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        chunk->external = body.data();
+        chunk->capacity = capacity;
+        last_ = chunk.get();
+        first_ = std::move(chunk);
+        return true;
+    }
 
     // Appends a chunk and makes it the current one; false when memory runs out.
     bool Add(std::uint32_t capacity) {
@@ -94,9 +113,14 @@ class ChunkChain {
         return total;
     }
 
-    // Moves the bytes into `out`, freeing each chunk once copied.
+    // Moves the bytes into `out` (the body, already sized to the total, its first chunk's bytes
+    // in place), freeing each chunk once copied.
     void JoinInto(std::string& out) {
         std::size_t at = 0;
+        if (first_ && first_->external != nullptr) {
+            at = first_->used;
+            first_ = std::move(first_->next);
+        }
         while (first_) {
             std::copy_n(first_->data.get(), first_->used, out.data() + at);
             at += first_->used;
@@ -397,7 +421,7 @@ bool DownloadUrl(InetSession& session, const std::string& url, std::string& body
             firstCapacity = std::max<std::uint32_t>(firstCapacity, static_cast<std::uint32_t>(length) + 1);
     }
     std::uint64_t received = 0;
-    if (chunks.Add(firstCapacity) && !CheckHalt) {
+    if (chunks.AddFirst(body, firstCapacity) && !CheckHalt) {
         while (true) {
             ChunkChain::Chunk* chunk = chunks.Current();
             // Asking for no more than is there keeps a read from blocking until a slow server
@@ -405,7 +429,7 @@ bool DownloadUrl(InetSession& session, const std::string& url, std::string& body
             std::uint32_t want = chunk->capacity - chunk->used;
             if (available > 0) want = std::min(want, available);
             std::uint32_t read = 0;
-            if (!request->Read(chunk->data.get() + chunk->used, want, read) || read == 0) break;
+            if (!request->Read(chunk->Bytes() + chunk->used, want, read) || read == 0) break;
             chunk->used += read;
             received += read;
 
@@ -432,6 +456,7 @@ bool DownloadUrl(InetSession& session, const std::string& url, std::string& body
 
     if (!chunks.Empty() && CheckHalt) {
         chunks.Free();
+        body.clear();
         NET_LOG(log, LOG_ERR, "Download failure");
         return false;
     }
@@ -450,6 +475,7 @@ bool DownloadUrl(InetSession& session, const std::string& url, std::string& body
         // A host that sends a status and then nothing is failing, not answering.
         if (outcome.status != 0 && outcome.result == FetchOutcome::Answered) outcome.result = FetchOutcome::Failed;
         chunks.Free();
+        body.clear();
         NET_LOG(log, LOG_ERR, "Download failure");
         return false;
     }

@@ -12,19 +12,19 @@ bool QueueOwner::Send(unsigned message, std::uintptr_t wParam, std::intptr_t lPa
         sink_->OnOwnerMessage(message, wParam, lParam);
         return true;
     }
-    auto item = std::make_shared<Message>(Message{message, wParam, lParam, true});
+    auto item = std::make_shared<Message>(message, wParam, lParam, true);
     std::unique_lock lock(lock_);
     if (closed_) return false;
     queue_.push_back(item);
     wake_.notify_all();
-    replied_.wait(lock, [&] { return item->done; });
+    item->replied.wait(lock, [&] { return item->done; });
     return item->handled;
 }
 
 bool QueueOwner::Post(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
     std::lock_guard lock(lock_);
     if (closed_) return false;
-    queue_.push_back(std::make_shared<Message>(Message{message, wParam, lParam, false}));
+    queue_.push_back(std::make_shared<Message>(message, wParam, lParam, false));
     wake_.notify_all();
     return true;
 }
@@ -56,10 +56,12 @@ void QueueOwner::Close() {
     std::lock_guard lock(lock_);
     closed_ = true;
     // Senders blocked on us must not wait for a loop that will never run again.
-    for (auto& item : queue_) item->done = true;
+    for (auto& item : queue_) {
+        item->done = true;
+        item->replied.notify_all();
+    }
     queue_.clear();
     timers_.clear();
-    replied_.notify_all();
     wake_.notify_all();
 }
 
@@ -72,7 +74,7 @@ bool QueueOwner::HandleQueued(std::unique_lock<std::mutex>& lock) {
     lock.lock();
     item->handled = sink_ != nullptr;
     item->done = true;
-    if (item->sent) replied_.notify_all();
+    if (item->sent) item->replied.notify_all();
     return true;
 }
 

@@ -45,12 +45,16 @@ class QueueOwner : public UpdateOwner {
 
   private:
     struct Message {
+        Message(unsigned m, std::uintptr_t w, std::intptr_t l, bool s) : message(m), wParam(w), lParam(l), sent(s) {}
         unsigned message;
         std::uintptr_t wParam;
         std::intptr_t lParam;
         bool sent;
         bool done = false;
         bool handled = false;
+        // Its sender's own wake-up: one shared by all senders woke every waiting worker at each
+        // reply, and a pass over many stocks spent more time in those wake-ups than in the pages.
+        std::condition_variable replied;
     };
     // Handles the oldest queued message, if any (lock held on entry and exit).
     bool HandleQueued(std::unique_lock<std::mutex>& lock);
@@ -60,8 +64,7 @@ class QueueOwner : public UpdateOwner {
     UpdateMessageSink* sink_;
     std::thread::id ownerThread_;
     mutable std::mutex lock_;
-    std::condition_variable wake_;     // the owner: a message arrived
-    std::condition_variable replied_;  // senders: a message was handled
+    std::condition_variable wake_;  // the owner: a message arrived
     std::deque<std::shared_ptr<Message>> queue_;
     struct Timer {
         Clock::duration period;
