@@ -42,9 +42,13 @@ std::size_t FindIn(std::string_view text, std::string_view needle, std::size_t f
 
 constexpr std::string_view kScriptEnd = "</script>";
 
+// The marker sits in script code full of "_": it is looked for by its "O" and "E" (of
+// "LOADED"), letters that minified code and markup rarely put three apart.
+std::size_t FindStateMarker(std::string_view body) { return FindTextByRare(body, kStateMarker, 6, 9); }
+
 // Where the state object's JSON text begins: behind the "=" that follows the marker.
 std::optional<std::size_t> StateStart(std::string_view body) {
-    std::size_t pos = FindIn(body, kStateMarker);
+    std::size_t pos = FindStateMarker(body);
     if (pos == std::string_view::npos) return std::nullopt;
     pos += kStateMarker.size();
     while (pos < body.size() && IsBlank(body[pos])) ++pos;
@@ -760,7 +764,7 @@ bool ReadFields(const StateFields& fields, CStock& copy, std::uint32_t mask, Thr
 
 }  // namespace
 
-bool HasPreloadedState(std::string_view body) { return FindIn(body, kStateMarker) != std::string_view::npos; }
+bool HasPreloadedState(std::string_view body) { return FindStateMarker(body) != std::string_view::npos; }
 
 bool ParseCurrentQuotePage(std::string_view body, CStock& copy, std::uint32_t mask, ThreadLog* log,
                            StateReader reader) {

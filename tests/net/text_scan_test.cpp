@@ -26,10 +26,18 @@ void ExpectFindLikeStd(std::mt19937& random, const std::basic_string<CharT>& alp
             needle = text.substr(at, 1 + random() % 20);
         }
         const std::basic_string_view<CharT> t(text), w(needle);
+        // The search by two rare characters, any two of the needle's places.
+        const std::size_t a = needle.empty() ? 0 : random() % needle.size();
+        const std::size_t b = needle.empty() ? 0 : random() % needle.size();
         for (std::size_t from : {std::size_t{0}, std::size_t{1}, std::size_t{15}, std::size_t{17}, text.size() / 2,
-                                 text.size(), text.size() + 1})
+                                 text.size(), text.size() + 1}) {
             ASSERT_EQ(FindText<CharT>(t, w, from), t.find(w, from))
                 << "round " << round << " from " << from << " size " << text.size() << " needle " << needle.size();
+            if constexpr (sizeof(CharT) == 1) {
+                ASSERT_EQ(FindTextByRare(t, w, a, b, from), t.find(w, from))
+                    << "round " << round << " from " << from << " places " << a << "," << b;
+            }
+        }
     }
 }
 
@@ -43,6 +51,10 @@ TEST(TextFind, FindsWhatTheStandardSearchFinds) {
     EXPECT_EQ(FindText(page, "__PRELOADED_STATE__"), 300u);
     EXPECT_EQ(FindText(page, "__PRELOADED_STATE__", 301), std::string_view::npos);
     EXPECT_EQ(FindText(std::string_view(page).substr(0, 318), "__PRELOADED_STATE__"), std::string_view::npos);
+    EXPECT_EQ(FindTextByRare(page, "__PRELOADED_STATE__", 6, 9), 300u);
+    EXPECT_EQ(FindTextByRare(page, "__PRELOADED_STATE__", 6, 9, 301), std::string_view::npos);
+    EXPECT_EQ(FindTextByRare(std::string_view(page).substr(0, 318), "__PRELOADED_STATE__", 6, 9),
+              std::string_view::npos);
 }
 
 // The normal form spelt out the slow way: first line ends out and blank runs made one space, then
