@@ -9,6 +9,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 namespace quotrix {
 
@@ -136,11 +139,56 @@ int Base64Value(unsigned char c) {
     return -1;
 }
 
+#if defined(__GNUC__) && defined(__x86_64__)
+#define QUOTRIX_SCAN_AVX2 1
+// Of the 32 places from `at`, those holding a "<" followed by what may open a marker.
+__attribute__((target("avx2"))) inline std::uint32_t MarkerCandidates32(const char* at) {
+    const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+    const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + 1));
+    const __m256i opens = _mm256_or_si256(
+        _mm256_or_si256(_mm256_cmpeq_epi8(next, _mm256_set1_epi8('!')),
+                        _mm256_cmpeq_epi8(_mm256_or_si256(next, _mm256_set1_epi8(0x20)), _mm256_set1_epi8('d'))),
+        _mm256_or_si256(_mm256_cmpeq_epi8(next, _mm256_set1_epi8('\r')),
+                        _mm256_cmpeq_epi8(next, _mm256_set1_epi8('\n'))));
+    return static_cast<std::uint32_t>(
+        _mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(here, _mm256_set1_epi8('<')), opens)));
+}
+
+// The look of MayHoldMainMarker, sixty-four places at a time, on processors that have AVX2.
+// Returns where the look is to go on (the end of the whole blocks), or sets `found`.
+__attribute__((target("avx2"))) std::size_t MarkerCandidatesAvx2(std::string_view bytes, bool& found) {
+    found = false;
+    std::size_t at = 0;
+    for (; at + 65 <= bytes.size(); at += 64) {
+        const std::uint64_t mask =
+            MarkerCandidates32(bytes.data() + at) | std::uint64_t{MarkerCandidates32(bytes.data() + at + 32)} << 32;
+        for (std::uint64_t m = mask; m != 0; m &= m - 1)
+            if (MarkersAt(bytes, at + static_cast<std::size_t>(__builtin_ctzll(m)))) {
+                found = true;
+                return at;
+            }
+    }
+    return at;
+}
+
+bool HasAvx2() {
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    return avx2;
+}
+#endif
+
 }  // namespace
 
 bool MayHoldMainMarker(std::string_view bytes) {
     const char* data = bytes.data();
     std::size_t at = 0;
+#if defined(QUOTRIX_SCAN_AVX2)
+    if (HasAvx2()) {
+        bool found = false;
+        at = MarkerCandidatesAvx2(bytes, found);
+        if (found) return true;
+    }
+#endif
 #if defined(__SSE2__)
     // Thirty-two places at a time, and only a "<" followed by what may open a marker ("!", "D" in
     // either case, a line end) is looked at further: a page of today's site has thousands of tags,
