@@ -171,13 +171,18 @@ __attribute__((target("avx2"))) std::size_t MarkerCandidatesAvx2(std::string_vie
     return at;
 }
 
-bool HasAvx2() {
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    return avx2;
-}
 #endif
 
 }  // namespace
+
+bool HasAvx2() {
+#if defined(QUOTRIX_SCAN_AVX2)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    return avx2;
+#else
+    return false;
+#endif
+}
 
 bool MayHoldMainMarker(std::string_view bytes) {
     const char* data = bytes.data();

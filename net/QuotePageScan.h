@@ -18,6 +18,10 @@ namespace quotrix {
 // sequences are such decodings; UTF-7 is one when the bytes hold no "+".
 bool MayHoldMainMarker(std::string_view bytes);
 
+// Whether the processor runs AVX2 code (x86-64 builds with GCC or clang; asked once). The scans
+// over whole pages take 32 bytes at a time where it does.
+bool HasAvx2();
+
 // Whether the UTF-7 decoding of `bytes` can hold every character of `wanted` (characters above
 // U+007F; at most 32 distinct ones). Such characters come only from the base-64 runs behind a
 // "+"; every run is read as it would be from each "+" that may start it.
