@@ -271,6 +271,13 @@ bool Utf7MayHold(std::string_view bytes, std::u16string_view wanted) {
 }
 
 bool Utf8MayHold(std::string_view bytes, std::u16string_view wanted) {
+    // The first character (the anchor's) and the last (a label's) are enough to tell a page in
+    // another encoding, and each search may cross the whole chrome before the main block.
+    std::u16string ends;
+    if (wanted.size() > 2) {
+        ends = {wanted.front(), wanted.back()};
+        wanted = ends;
+    }
     for (char16_t c : wanted) {
         char form[3];
         std::size_t length;

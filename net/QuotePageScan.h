@@ -28,7 +28,7 @@ bool HasAvx2();
 bool Utf7MayHold(std::string_view bytes, std::u16string_view wanted);
 
 // Whether the UTF-8 decoding of `bytes` can hold every character of `wanted` (characters above
-// U+007F): each must appear in its UTF-8 form.
+// U+007F): the first and the last of them must appear in their UTF-8 form.
 bool Utf8MayHold(std::string_view bytes, std::u16string_view wanted);
 
 }  // namespace quotrix
