@@ -124,7 +124,26 @@ bool MayOpenMarker(char next) { return next == '!' || next == 'd' || next == 'D'
 
 // Whether either marker begins at the "<" at `at`. Behind the "<" a comment's "!" rules out the
 // DIV and a "D" the comment; a line end (dropped) decides nothing.
+// Most "<" that pass the block test begin a plain "<div class=..." or "<!-- a comment": six
+// bytes rule them out without the normalising reading. Those bytes hold no line end, blank run
+// or "&" where they are compared, so they read as they are.
+bool PlainlyNoMarker(std::string_view bytes, std::size_t at) {
+    if (at + 6 > bytes.size()) return false;
+    const char* b = bytes.data() + at;
+    auto lower = [](char c) { return static_cast<char>(c | 0x20); };
+    auto letter = [&](char c) { return lower(c) >= 'a' && lower(c) <= 'z'; };
+    // "<!--" and then anything but the "M" of "MAIN" (or a line end, which the reading drops).
+    if (b[1] == '!' && b[2] == '-' && b[3] == '-') return lower(b[4]) != 'm' && b[4] != '\r' && b[4] != '\n';
+    // "<div" and then a letter, or one space and a letter other than the "I" of "ID".
+    if (lower(b[1]) == 'd' && lower(b[2]) == 'i' && lower(b[3]) == 'v') {
+        if (letter(b[4])) return true;
+        return b[4] == ' ' && letter(b[5]) && lower(b[5]) != 'i';
+    }
+    return false;
+}
+
 bool MarkersAt(std::string_view bytes, std::size_t at) {
+    if (PlainlyNoMarker(bytes, at)) return false;
     const char next = at + 1 < bytes.size() ? bytes[at + 1] : '\0';
     if (next != 'd' && next != 'D' && MarkerAt(bytes, at, kMarkers[0])) return true;
     return next != '!' && MarkerAt(bytes, at, kMarkers[1]);

@@ -151,6 +151,18 @@ TEST(QuotePageFast, TheMarkerIsFoundAsTheNormalisedTextHasIt) {
          {"", "<", "<!--MAINSTART-->", "<!--MAIN\r\nSTART-->", "<!--MAIN &nbsp;START-->", "<!--MAIN&NBSP;START-->",
           "<!--MA\x82IN START-->", "<div id=\"contents-body\"", "<div  id=contents-body>", "<!-- MAIN START-->"})
         EXPECT_FALSE(MayHoldMainMarker(page)) << page;
+    // The same behind and before enough markup for the block-at-a-time looks, at every offset
+    // within a block: DIVs and comments that are not markers, and tags with line ends in them.
+    const std::string chrome = "<div class=\"a\"><!-- note --><DIV\nclass=b><div id=x><!--\nmain--><p>";
+    for (std::size_t shift = 0; shift < 64; ++shift) {
+        const std::string before = std::string(shift, ' ') + chrome + chrome + chrome;
+        const std::string after = std::string(70, '.');
+        for (const char* page : {"<!--MAIN START-->", "<!--Main \r\n\t START-->", "<!\r\n--MAIN START-->",
+                                 "<DIV \nID=\"CONTENTS-BODY\">", "<div\t\v id=\"Contents-Body\">"})
+            EXPECT_TRUE(MayHoldMainMarker(before + page + after)) << shift << page;
+        for (const char* page : {"<!--MAINSTART-->", "<div  id=contents-body>", "<!-- MAIN START-->", "<divid=x>"})
+            EXPECT_FALSE(MayHoldMainMarker(before + page + after)) << shift << page;
+    }
 }
 
 TEST(QuotePageFast, Utf7RunsAreReadFromEveryPlus) {
