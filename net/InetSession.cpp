@@ -421,7 +421,12 @@ bool DownloadUrl(InetSession& session, const std::string& url, std::string& body
             firstCapacity = std::max<std::uint32_t>(firstCapacity, static_cast<std::uint32_t>(length) + 1);
     }
     std::uint64_t received = 0;
-    if (chunks.AddFirst(body, firstCapacity) && !CheckHalt) {
+    // The body's own buffer is filled with zeros when it is sized: a length announced far beyond
+    // what comes is read into a chunk of its own, whose pages are only touched as bytes arrive.
+    constexpr std::uint32_t kInPlaceLimit = 2u << 20;
+    const bool started =
+        firstCapacity <= kInPlaceLimit ? chunks.AddFirst(body, firstCapacity) : chunks.Add(firstCapacity);
+    if (started && !CheckHalt) {
         while (true) {
             ChunkChain::Chunk* chunk = chunks.Current();
             // Asking for no more than is there keeps a read from blocking until a slow server
