@@ -56,7 +56,12 @@ TEST(StateEnd, BothReadersTakeTheSamePages) {
         {"a broken character after the end", head + kState + "</script>\xFF\xFE<p>", true},
         {"a broken character inside a string", head + withText("1\xC3(") + "</script>", false},
         {"an overlong form inside a string", head + withText("\xE0\x80\xAF") + "</script>", false},
-        {"Japanese text inside a string", head + withText("値上がり") + "</script>", true},
+        {"Japanese text inside a string", head + withText("値上がり率ランキング銘柄、輸出関連株に買い") + "</script>",
+         true},
+        {"a broken character in a long run of Japanese",
+         head + withText("値上がり率ランキング\xE3\x81銘柄、輸出関連株に買い") + "</script>", false},
+        {"a surrogate in a long run of Japanese",
+         head + withText("値上がり率ランキング\xED\xA0\x80銘柄、輸出関連株に買い") + "</script>", false},
     };
     for (const auto& c : cases) {
         const Reading scan = Read(c.body, StateReader::Scan);
