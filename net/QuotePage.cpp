@@ -336,7 +336,7 @@ namespace {
 class PageFacts {
   public:
     PageFacts(std::string_view body, const std::u16string& wanted)
-        : body_(body), wanted_(wanted), marker_(MayHoldMainMarker(body)) {}
+        : body_(body), wanted_(wanted), marker_(MayHoldMainMarker(body, &escape_)) {}
 
     bool MayParse(PageEncoding code) const {
         switch (code) {
@@ -350,7 +350,8 @@ class PageFacts {
             case ENC_EUC:
                 return marker_ && (HoldsHighByte() || Holds('\0'));
             case ENC_JIS:
-                return Holds('\x1B') || (marker_ && Holds('\0'));
+                // Without a marker the look for it has seen every byte, ESC among them.
+                return (marker_ ? Holds('\x1B') : escape_) || (marker_ && Holds('\0'));
             case ENC_ASCII:
                 return false;
         }
@@ -373,6 +374,7 @@ class PageFacts {
 
     std::string_view body_;
     const std::u16string& wanted_;
+    bool escape_ = false;  // set by the marker look when it answers false
     bool marker_;
 };
 

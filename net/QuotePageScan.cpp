@@ -161,8 +161,9 @@ int Base64Value(unsigned char c) {
 #if defined(__GNUC__) && defined(__x86_64__)
 #define QUOTRIX_SCAN_AVX2 1
 // Of the 32 places from `at`, those holding a "<" followed by what may open a marker.
-__attribute__((target("avx2"))) inline std::uint32_t MarkerCandidates32(const char* at) {
+__attribute__((target("avx2"))) inline std::uint32_t MarkerCandidates32(const char* at, __m256i& escapes) {
     const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+    escapes = _mm256_or_si256(escapes, _mm256_cmpeq_epi8(here, _mm256_set1_epi8('\x1B')));
     const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + 1));
     const __m256i opens = _mm256_or_si256(
         _mm256_or_si256(_mm256_cmpeq_epi8(next, _mm256_set1_epi8('!')),
@@ -174,19 +175,22 @@ __attribute__((target("avx2"))) inline std::uint32_t MarkerCandidates32(const ch
 }
 
 // The look of MayHoldMainMarker, sixty-four places at a time, on processors that have AVX2.
-// Returns where the look is to go on (the end of the whole blocks), or sets `found`.
-__attribute__((target("avx2"))) std::size_t MarkerCandidatesAvx2(std::string_view bytes, bool& found) {
+// Returns where the look is to go on (the end of the whole blocks), or sets `found`; `escape`
+// tells whether the blocks looked at hold an ESC.
+__attribute__((target("avx2"))) std::size_t MarkerCandidatesAvx2(std::string_view bytes, bool& found, bool& escape) {
     found = false;
     std::size_t at = 0;
+    __m256i escapes = _mm256_setzero_si256();
     for (; at + 65 <= bytes.size(); at += 64) {
-        const std::uint64_t mask =
-            MarkerCandidates32(bytes.data() + at) | std::uint64_t{MarkerCandidates32(bytes.data() + at + 32)} << 32;
+        const std::uint64_t mask = MarkerCandidates32(bytes.data() + at, escapes) |
+                                   std::uint64_t{MarkerCandidates32(bytes.data() + at + 32, escapes)} << 32;
         for (std::uint64_t m = mask; m != 0; m &= m - 1)
             if (MarkersAt(bytes, at + static_cast<std::size_t>(__builtin_ctzll(m)))) {
                 found = true;
                 return at;
             }
     }
+    escape = _mm256_movemask_epi8(escapes) != 0;
     return at;
 }
 
@@ -203,13 +207,16 @@ bool HasAvx2() {
 #endif
 }
 
-bool MayHoldMainMarker(std::string_view bytes) {
+bool MayHoldMainMarker(std::string_view bytes, bool* holdsEscape) {
     const char* data = bytes.data();
     std::size_t at = 0;
+    // Whether the bytes looked at in blocks hold an ESC: the same pass answers the ISO-2022-JP
+    // decoding's question when no marker cuts it short.
+    bool escape = false;
 #if defined(QUOTRIX_SCAN_AVX2)
     if (HasAvx2()) {
         bool found = false;
-        at = MarkerCandidatesAvx2(bytes, found);
+        at = MarkerCandidatesAvx2(bytes, found, escape);
         if (found) return true;
     }
 #endif
@@ -223,8 +230,11 @@ bool MayHoldMainMarker(std::string_view bytes) {
     const __m128i caseBit = _mm_set1_epi8(0x20);
     const __m128i cr = _mm_set1_epi8('\r');
     const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i esc = _mm_set1_epi8('\x1B');
+    __m128i escapes = _mm_setzero_si128();
     auto candidates = [&](std::size_t from) {
         const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from));
+        escapes = _mm_or_si128(escapes, _mm_cmpeq_epi8(here, esc));
         const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from + 1));
         const __m128i opens =
             _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(next, bang), _mm_cmpeq_epi8(_mm_or_si128(next, caseBit), lowerD)),
@@ -238,7 +248,9 @@ bool MayHoldMainMarker(std::string_view bytes) {
         for (std::uint32_t mask = low | high << 16; mask != 0; mask &= mask - 1)
             if (MarkersAt(bytes, at + static_cast<std::size_t>(__builtin_ctz(mask)))) return true;
     }
+    escape |= _mm_movemask_epi8(escapes) != 0;
 #endif
+    if (holdsEscape != nullptr) *holdsEscape = escape || FindByte(bytes, '\x1B', at) != std::string_view::npos;
     while (at < bytes.size()) {
         at = FindByte(bytes, '<', at);
         if (at == std::string_view::npos) return false;

@@ -16,7 +16,9 @@ namespace quotrix {
 // (NormalizePageText), the main-block marker "<!--MAIN START-->" or "<DIV ID=\"CONTENTS-BODY\">".
 // UTF-8, Shift-JIS (code page 932) and the EUC-JP and ISO-2022-JP conversions without escape
 // sequences are such decodings; UTF-7 is one when the bytes hold no "+".
-bool MayHoldMainMarker(std::string_view bytes);
+// When the answer is false every byte has been looked at, and `holdsEscape` (when given) tells
+// whether any of them is ESC (0x1B); when it is true, `holdsEscape` may be left as it was.
+bool MayHoldMainMarker(std::string_view bytes, bool* holdsEscape = nullptr);
 
 // Whether the processor runs AVX2 code (x86-64 builds with GCC or clang; asked once). The scans
 // over whole pages take 32 bytes at a time where it does.

@@ -162,6 +162,12 @@ TEST(QuotePageFast, TheMarkerIsFoundAsTheNormalisedTextHasIt) {
             EXPECT_TRUE(MayHoldMainMarker(before + page + after)) << shift << page;
         for (const char* page : {"<!--MAINSTART-->", "<div  id=contents-body>", "<!-- MAIN START-->", "<divid=x>"})
             EXPECT_FALSE(MayHoldMainMarker(before + page + after)) << shift << page;
+        // Without a marker every byte is seen: an ESC anywhere (in a block or in the tail) is told.
+        for (const std::string& page : {before + after, before + "\x1B$B" + after, before + after + "\x1B"}) {
+            bool escape = !page.empty();
+            EXPECT_FALSE(MayHoldMainMarker(page, &escape));
+            EXPECT_EQ(escape, page.find('\x1B') != std::string::npos) << shift;
+        }
     }
 }
 
