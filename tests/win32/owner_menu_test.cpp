@@ -14,6 +14,7 @@
 
 #include "platform/win32/ui/UiFont.h"
 #include "resources/resource.h"
+#include "tests/win32/DibCanvas.h"
 
 namespace quotrix {
 namespace {
@@ -51,7 +52,7 @@ int PositionOf(HMENU menu, UINT id) {
     return -1;
 }
 
-class OwnerMenuBarTest : public ::testing::Test {
+class OwnerMenuBarTest : public ::testing::Test, protected DibCanvas {
   protected:
     void SetUp() override {
         HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_STOCKLIST_MENU));
@@ -60,36 +61,12 @@ class OwnerMenuBarTest : public ::testing::Test {
                                   GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(window_, nullptr);
         ASSERT_TRUE(bar_.Attach(window_));
-        dc_ = CreateCompatibleDC(nullptr);
     }
     void TearDown() override {
-        Resize(0, 0);
-        if (dc_) DeleteDC(dc_);
         if (window_) DestroyWindow(window_);
     }
 
     HMENU DropDown(int position) const { return GetSubMenu(bar_.Menu(), position); }
-
-    bool Resize(int width, int height) {
-        if (bitmap_) {
-            SelectObject(dc_, old_);
-            DeleteObject(bitmap_);
-            bitmap_ = nullptr;
-        }
-        if (width == 0) return true;
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = width;
-        bi.bmiHeader.biHeight = -height;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        bitmap_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-        if (!bitmap_) return false;
-        old_ = SelectObject(dc_, bitmap_);
-        width_ = width;
-        height_ = height;
-        return true;
-    }
 
     // Measures the item at `position` of `menu` and draws it in that size with `state`; the
     // bitmap is painted a colour no item uses first, so that what the item leaves undrawn shows.
@@ -142,12 +119,6 @@ class OwnerMenuBarTest : public ::testing::Test {
 
     HWND window_ = nullptr;
     COwnerMenuBar bar_;
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ old_ = nullptr;
-    std::uint32_t* bits_ = nullptr;
-    int width_ = 0;
-    int height_ = 0;
 };
 
 // Every item but the separators is owner-drawn, each with data of its own, the texts kept for

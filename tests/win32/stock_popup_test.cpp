@@ -14,6 +14,7 @@
 #include "model/StockMan.h"
 #include "platform/win32/WinText.h"
 #include "resources/resource.h"
+#include "tests/win32/DibCanvas.h"
 
 namespace quotrix {
 namespace {
@@ -414,7 +415,7 @@ TEST_F(StockPopupTest, MenuCharFindsTheItemOfTheLetter) {
 
 // Items drawn into a memory bitmap and read back. Before each drawing the bitmap is painted a
 // colour no item uses, so that what the item leaves undrawn shows.
-class MenuDrawing : public StockPopupTest {
+class MenuDrawing : public StockPopupTest, protected DibCanvas {
   protected:
     static constexpr COLORREF kUnpainted = RGB(10, 200, 30);
     static constexpr int kWidth = 40;
@@ -422,34 +423,7 @@ class MenuDrawing : public StockPopupTest {
 
     void SetUp() override {
         StockPopupTest::SetUp();
-        dc_ = CreateCompatibleDC(nullptr);
         ASSERT_TRUE(Resize(kWidth, kHeight));
-    }
-    void TearDown() override {
-        if (bitmap_) {
-            SelectObject(dc_, old_);
-            DeleteObject(bitmap_);
-        }
-        DeleteDC(dc_);
-    }
-
-    bool Resize(int width, int height) {
-        if (bitmap_) {
-            SelectObject(dc_, old_);
-            DeleteObject(bitmap_);
-        }
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = width;
-        bi.bmiHeader.biHeight = -height;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        bitmap_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-        if (!bitmap_) return false;
-        old_ = SelectObject(dc_, bitmap_);
-        width_ = width;
-        height_ = height;
-        return true;
     }
 
     BOOL Draw(int picture, UINT state, UINT id = ID_STOCK_WEB, HMENU menu = nullptr) {
@@ -491,13 +465,6 @@ class MenuDrawing : public StockPopupTest {
                 if (At(x, y) == colour) return true;
         return false;
     }
-
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ old_ = nullptr;
-    std::uint32_t* bits_ = nullptr;
-    int width_ = 0;
-    int height_ = 0;
 };
 
 // The measured size holds the text as it is drawn, the bold default item included; the height
