@@ -27,7 +27,8 @@ trap 'tools/quote-server/ctl.sh stop "$work/server"; rm -rf "$work"' EXIT
 address=$(tools/quote-server/ctl.sh start "$server" "$work/server" --site "$site" --quiet)
 export HOME=$work XDG_CONFIG_HOME=$work/.config
 "$cli" settings set Setting QuoteAddressForm "$([ "$site" = current ] && echo 1 || echo 0)" >/dev/null
-for key in HostCurrent HostDetail HostQuote; do "$cli" settings set-text Setting "$key" "http://$address" >/dev/null; done
+# Every host the program may ask, so that no request leaves the machine.
+for key in HostDetail HostQuote HostTimeSeries HostNews HostBoard HostProfile HostPremiumQuote HostPremiumNews HostCurrent; do "$cli" settings set-text Setting "$key" "http://$address" >/dev/null; done
 "$cli" settings set Setting MaxThreads 10 >/dev/null
 # shellcheck disable=SC2046
 "$cli" new "$work/stocks.qtx" $(seq 1301 $((1300 + count))) >/dev/null
