@@ -39,4 +39,23 @@ failed=$(grep -c -a 'ERROR\|失敗' "$work/table" || true)
 awk -v n="$count" -v site="$site" -v u="$user" -v s="$sys" -v f="$faults" -v m="$rss" 'BEGIN {
     printf "watch --once, %d stocks, %s site: user %.2f s, system %.2f s, CPU %.2f s; %d page faults; peak %d KB\n",
            n, site, u, s, u + s, f, m }'
+
+# The same requests as the pass makes with the default checks: each stock's quote page, then its
+# news page.
+curl=$(command -v curl || true)
+if [ -n "$curl" ]; then
+    quote_path=/quote/%d.T
+    [ "$site" = classic ] && quote_path="/q?s=%d&d=nc"
+    seq 1301 $((1300 + count)) | awk -v a="$address" -v q="$quote_path" '{
+        printf "url = \"http://%s" q "\"\noutput = \"/dev/null\"\n", a, $1
+        printf "url = \"http://%s/news?s=%d\"\noutput = \"/dev/null\"\n", a, $1 }' >"$work/curl-list"
+    /usr/bin/time -f '%U %S' -o "$work/curl-time" "$curl" -s --noproxy '*' -K "$work/curl-list"
+    read -r curl_user curl_sys <"$work/curl-time"
+    awk -v n="$count" -v u="$user" -v s="$sys" -v cu="$curl_user" -v cs="$curl_sys" 'BEGIN {
+        floor = cu + cs
+        printf "curl tool, the same %d pages on one connection: user %.2f s, system %.2f s, CPU %.2f s; watch/curl %.2f\n",
+               2 * n, cu, cs, floor, (floor > 0 ? (u + s) / floor : 0) }'
+else
+    echo "watch-pass: no curl tool, no floor line" >&2
+fi
 [ "$failed" = 0 ] || echo "watch-pass: $failed rows of the table show a failure" >&2
