@@ -57,8 +57,9 @@ std::uint32_t Jitter() {
 }
 
 // The body while it is read: a run of chunks, each filled before the next is started, so that
-// nothing is copied until the one final join. The first chunk is the body's own buffer: a page
-// whose length is announced is read into its place and never copied.
+// nothing is copied until the one final join. The first chunk is the body string itself, read
+// into by appending (the layer may even hand its own buffer over): a page whose length is
+// announced arrives in its place, never copied and never filled with zeros first.
 class ChunkChain {
   public:
     struct Chunk {
@@ -66,22 +67,23 @@ class ChunkChain {
         std::uint32_t used = 0;
         std::uint32_t capacity = 0;
         std::unique_ptr<char[]> data;
-        char* external = nullptr;  // the body's buffer (first chunk only)
-        char* Bytes() { return external != nullptr ? external : data.get(); }
+        std::string* body = nullptr;  // the body string (first chunk only)
     };
 
     ~ChunkChain() { Free(); }
 
-    // Makes `body` (sized to `capacity`) the first chunk; false when memory runs out.
+    // Makes `body` (emptied, with room for `capacity` bytes) the first chunk; false when memory
+    // runs out.
     bool AddFirst(std::string& body, std::uint32_t capacity) {
         std::unique_ptr<Chunk> chunk(new (std::nothrow) Chunk);
         if (!chunk) return false;
+        body.clear();
         try {
-            body.resize(capacity);
+            body.reserve(capacity);
         } catch (const std::bad_alloc&) {
             return false;
         }
-        chunk->external = body.data();
+        chunk->body = &body;
         chunk->capacity = capacity;
         last_ = chunk.get();
         first_ = std::move(chunk);
@@ -117,7 +119,7 @@ class ChunkChain {
     // in place), freeing each chunk once copied.
     void JoinInto(std::string& out) {
         std::size_t at = 0;
-        if (first_ && first_->external != nullptr) {
+        if (first_ && first_->body != nullptr) {
             at = first_->used;
             first_ = std::move(first_->next);
         }
@@ -421,22 +423,31 @@ bool DownloadUrl(InetSession& session, const std::string& url, std::string& body
             firstCapacity = std::max<std::uint32_t>(firstCapacity, static_cast<std::uint32_t>(length) + 1);
     }
     std::uint64_t received = 0;
-    // The body's own buffer is filled with zeros when it is sized: a length announced far beyond
-    // what comes is read into a chunk of its own, whose pages are only touched as bytes arrive.
-    constexpr std::uint32_t kInPlaceLimit = 2u << 20;
-    const bool started =
-        firstCapacity <= kInPlaceLimit ? chunks.AddFirst(body, firstCapacity) : chunks.Add(firstCapacity);
+    // The body string's room is only reserved, its pages touched as bytes arrive: a length
+    // announced far beyond what comes costs nothing.
+    const bool started = chunks.AddFirst(body, firstCapacity);
     if (started && !CheckHalt) {
         while (true) {
             ChunkChain::Chunk* chunk = chunks.Current();
-            // Asking for no more than is there keeps a read from blocking until a slow server
-            // has filled the whole chunk, so that CheckHalt is seen while the body trickles in.
-            std::uint32_t want = chunk->capacity - chunk->used;
-            if (available > 0) want = std::min(want, available);
             std::uint32_t read = 0;
-            if (!request->Read(chunk->Bytes() + chunk->used, want, read) || read == 0) break;
-            chunk->used += read;
-            received += read;
+            if (chunk->body != nullptr) {
+                // Appending returns whatever has come, so CheckHalt is seen while the body
+                // trickles in; the chunk's room is asked for only when it is nearly used up.
+                const std::uint32_t want = chunk->capacity - chunk->used;
+                if (!request->ReadAppend(*chunk->body, want, read) || read == 0) break;
+                chunk->used += read;
+                received += read;
+                if (CheckHalt) break;
+                if (chunk->capacity - chunk->used >= 1024) continue;
+            } else {
+                // Asking for no more than is there keeps a read from blocking until a slow server
+                // has filled the whole chunk, so that CheckHalt is seen while the body trickles in.
+                std::uint32_t want = chunk->capacity - chunk->used;
+                if (available > 0) want = std::min(want, available);
+                if (!request->Read(chunk->data.get() + chunk->used, want, read) || read == 0) break;
+                chunk->used += read;
+                received += read;
+            }
 
             std::uint32_t next = 1024;
             available = 0;

@@ -43,6 +43,13 @@ class HttpRequest {
     virtual bool QueryDataAvailable(std::uint32_t& bytes) = 0;
     // Reads up to `size` bytes; `read` 0 means the end of the body.
     virtual bool Read(char* buffer, std::uint32_t size, std::uint32_t& read) = 0;
+    // Appends to `body` what has come of the body, at most `limit` (1 or more) bytes, waiting for at least
+    // one byte or the end; `read` 0 means the end. Never waits for more than is there, so a
+    // body that trickles in comes back piece by piece. A layer that receives into a buffer of
+    // its own may hand that buffer over instead of copying it (when `body` is empty), so the
+    // capacity reserved beforehand is a hint only. This default asks what is available and
+    // reads that much.
+    virtual bool ReadAppend(std::string& body, std::uint32_t limit, std::uint32_t& read);
     // Credentials for a proxy that asks for them (used by the next Send).
     virtual bool SetProxyUserName(std::string_view user) = 0;
     virtual bool SetProxyPassword(std::string_view password) = 0;

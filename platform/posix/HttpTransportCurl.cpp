@@ -2,15 +2,19 @@
 //
 // WinINet hands the body out by pulling (ask what is available, read); libcurl pushes it into a
 // callback. Each request therefore drives its own multi handle and runs the transfer only while
-// the reader waits for bytes, so at most one network read is buffered at a time. Easy and multi
+// the reader waits for bytes, so at most one network read is buffered at a time; while a read
+// waits, the callback writes straight into the reader's buffer, and what came before it (the
+// first piece arrives with the headers) is handed over whole when it can be. Easy and multi
 // handles are kept in the session and reused, so that kept-alive connections (they live in the
-// multi handle's cache) carry the next request.
+// multi handle's cache) carry the next request; an easy handle keeps its options for the next
+// request of the same kind, which then only sets its address.
 #include <curl/curl.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <vector>
 
@@ -68,14 +72,33 @@ bool GlobalInit() {
 struct Handles {
     CURLM* multi = nullptr;
     CURL* easy = nullptr;
+    // What the options on `easy` were set for; empty when they must be set from scratch.
+    std::string kind;
+    bool dirty = false;  // options have been set on `easy` since it was made or reset
 };
 
 class CurlSession : public HttpSession, public std::enable_shared_from_this<CurlSession> {
   public:
-    explicit CurlSession(const HttpSessionOptions& options) : options_(options) {}
+    explicit CurlSession(const HttpSessionOptions& options) : options_(options) {
+        // What WinINet's reload flag amounts to on the wire: no cache on the way may answer.
+        // Shared by every request of the session and never changed, so kept handles may point at it.
+        headers_ = curl_slist_append(headers_, "Pragma: no-cache");
+        if (headers_) {
+            curl_slist* more = curl_slist_append(headers_, "Cache-Control: no-cache");
+            if (more) {
+                headers_ = more;
+            } else {
+                curl_slist_free_all(headers_);
+                headers_ = nullptr;
+            }
+        }
+    }
     ~CurlSession() override {
         for (Handles& h : idle_) Destroy(h);
+        if (headers_) curl_slist_free_all(headers_);
     }
+    bool Ready() const { return headers_ != nullptr; }
+    curl_slist* Headers() const { return headers_; }
 
     std::uintptr_t Handle() const override { return reinterpret_cast<std::uintptr_t>(this); }
     std::unique_ptr<HttpConnection> Connect(const std::string& host, std::uint16_t port, bool secure) override;
@@ -86,14 +109,15 @@ class CurlSession : public HttpSession, public std::enable_shared_from_this<Curl
         {
             std::lock_guard lock(poolLock_);
             if (!idle_.empty()) {
-                handles = idle_.back();
+                handles = std::move(idle_.back());
                 idle_.pop_back();
-                curl_easy_reset(handles.easy);
                 return true;
             }
         }
         handles.multi = curl_multi_init();
         handles.easy = curl_easy_init();
+        handles.kind.clear();
+        handles.dirty = false;
         if (handles.multi && handles.easy) return true;
         Destroy(handles);
         return false;
@@ -102,7 +126,7 @@ class CurlSession : public HttpSession, public std::enable_shared_from_this<Curl
     void Give(Handles handles) {
         std::lock_guard lock(poolLock_);
         if (idle_.size() < kIdleLimit)
-            idle_.push_back(handles);
+            idle_.push_back(std::move(handles));
         else
             Destroy(handles);
     }
@@ -117,6 +141,7 @@ class CurlSession : public HttpSession, public std::enable_shared_from_this<Curl
     }
 
     HttpSessionOptions options_;
+    curl_slist* headers_ = nullptr;
     std::mutex poolLock_;
     std::vector<Handles> idle_;
 };
@@ -128,8 +153,7 @@ class CurlRequest : public HttpRequest {
 
     ~CurlRequest() override {
         Detach();
-        if (headers_) curl_slist_free_all(headers_);
-        if (handles_.easy) session_->Give(handles_);
+        if (handles_.easy) session_->Give(std::move(handles_));
     }
 
     std::uintptr_t Handle() const override { return reinterpret_cast<std::uintptr_t>(this); }
@@ -211,6 +235,48 @@ class CurlRequest : public HttpRequest {
         return true;
     }
 
+    bool ReadAppend(std::string& body, std::uint32_t limit, std::uint32_t& read) override {
+        read = 0;
+        if (!attached_ && !done_) {
+            SetError(CURLE_SEND_ERROR);
+            return false;
+        }
+        if (Pending() == 0 && limit > 0) {
+            // Nothing has come yet: what comes now goes straight into the caller's string.
+            target_ = &body;
+            targetLimit_ = limit;
+            targetGot_ = 0;
+            Pump([this] { return targetGot_ > 0 || Pending() > 0; });
+            target_ = nullptr;
+            if (targetGot_ > 0) {
+                read = targetGot_;
+                return true;
+            }
+        }
+        if (Pending() == 0) {
+            if (done_ && result_ != CURLE_OK) {
+                SetError(result_);
+                return false;
+            }
+            return true;
+        }
+        const std::size_t n = std::min<std::size_t>(Pending(), limit);
+        if (body.empty() && readAt_ == 0 && n == body_.size()) {
+            // The first piece, received with the headers: the buffer changes hands.
+            body.swap(body_);
+            body_.clear();
+        } else {
+            body.append(body_, readAt_, n);
+            readAt_ += n;
+            if (readAt_ == body_.size()) {
+                body_.clear();
+                readAt_ = 0;
+            }
+        }
+        read = static_cast<std::uint32_t>(n);
+        return true;
+    }
+
     bool SetProxyUserName(std::string_view user) override {
         proxyUser_.assign(user);
         hasCredentials_ = true;
@@ -225,6 +291,16 @@ class CurlRequest : public HttpRequest {
 
   private:
     std::size_t Pending() const { return body_.size() - readAt_; }
+
+    // What decides the options set on a handle besides the address; empty when this request's
+    // options must not be kept for another (proxy credentials stay with their own request).
+    std::string Kind() const {
+        if (hasCredentials_) return {};
+        std::string kind = http10_ ? "1.0 " : "1.1 ";
+        kind += secure_ ? "s " : "- ";
+        kind += session_->Options().proxyList;
+        return kind;
+    }
 
     bool Prepare() {
         CURL* e = handles_.easy;
@@ -241,14 +317,28 @@ class CurlRequest : public HttpRequest {
         body_.clear();
         readAt_ = 0;
         sized_ = false;
+        target_ = nullptr;
+        std::string kind = Kind();
+        const bool keep = !kind.empty() && kind == handles_.kind;
+        // Options of another kind (or credentials) on a used handle: from scratch.
+        if (!keep && handles_.dirty) curl_easy_reset(e);
+        handles_.kind.clear();
+        const bool ok = curl_easy_setopt(e, CURLOPT_URL, url_.c_str()) == CURLE_OK;
+        // The callbacks' data: this request object.
+        curl_easy_setopt(e, CURLOPT_WRITEDATA, this);
+        curl_easy_setopt(e, CURLOPT_HEADERDATA, this);
+        curl_easy_setopt(e, CURLOPT_PREREQDATA, this);
+        if (!ok) {
+            SetError(CURLE_URL_MALFORMAT);
+            return false;
+        }
+        if (keep) {
+            handles_.kind = std::move(kind);
+            return true;
+        }
+        handles_.dirty = true;
         // Nothing is kept on disk either (as WinINet's no-cache-write flag asks of Windows): no
         // cookie jar, HSTS or alt-svc file is ever set on these handles.
-        if (!headers_) {
-            // What WinINet's reload flag amounts to on the wire: no cache on the way may answer.
-            headers_ = curl_slist_append(headers_, "Pragma: no-cache");
-            headers_ = curl_slist_append(headers_, "Cache-Control: no-cache");
-        }
-        bool ok = curl_easy_setopt(e, CURLOPT_URL, url_.c_str()) == CURLE_OK;
         curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
         curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
         curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
@@ -256,7 +346,7 @@ class CurlRequest : public HttpRequest {
         curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(e, CURLOPT_HTTP_VERSION, http10_ ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1);
         curl_easy_setopt(e, CURLOPT_USERAGENT, o.userAgent.c_str());
-        curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers_);
+        curl_easy_setopt(e, CURLOPT_HTTPHEADER, session_->Headers());
         if (o.connectTimeoutMs > 0) curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, long(o.connectTimeoutMs));
         if (!o.proxyList.empty()) {
             // A list that names no proxy for this scheme means a direct connection, not the
@@ -274,17 +364,12 @@ class CurlRequest : public HttpRequest {
         // than in libcurl's 16 KB ones, each a trip through the poll, the callbacks and a read.
         curl_easy_setopt(e, CURLOPT_BUFFERSIZE, kReceiveBuffer);
         curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &CurlRequest::OnBody);
-        curl_easy_setopt(e, CURLOPT_WRITEDATA, this);
         curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &CurlRequest::OnHeader);
-        curl_easy_setopt(e, CURLOPT_HEADERDATA, this);
-        // The two moments the send time-out lies between: connected, and the request written.
+        // The first of the two moments the send time-out lies between: connected. The second,
+        // the request written, is seen in the request's size (CheckRequestOut).
         curl_easy_setopt(e, CURLOPT_PREREQFUNCTION, &CurlRequest::OnConnected);
-        curl_easy_setopt(e, CURLOPT_PREREQDATA, this);
-        curl_easy_setopt(e, CURLOPT_DEBUGFUNCTION, &CurlRequest::OnDebug);
-        curl_easy_setopt(e, CURLOPT_DEBUGDATA, this);
-        curl_easy_setopt(e, CURLOPT_VERBOSE, 1L);
-        if (!ok) SetError(CURLE_URL_MALFORMAT);
-        return ok;
+        handles_.kind = std::move(kind);
+        return true;
     }
 
     void Detach() {
@@ -310,6 +395,7 @@ class CurlRequest : public HttpRequest {
                 Finish(CURLE_RECV_ERROR);
                 break;
             }
+            if (connectedAt_ && !requestOut_) CheckRequestOut();
             int queued = 0;
             while (CURLMsg* message = curl_multi_info_read(handles_.multi, &queued))
                 if (message->msg == CURLMSG_DONE && message->easy_handle == handles_.easy) Finish(message->data.result);
@@ -357,17 +443,33 @@ class CurlRequest : public HttpRequest {
         auto* r = static_cast<CurlRequest*>(self);
         const size_t n = size * count;
         if (!r->headersDone_ && r->blockStatus_ != 0) r->EndHeaderBlock();
-        if (!r->sized_) {
-            // Room for the whole announced body at once: grown step by step, a 160 KB page went
-            // through five buffers, each one fresh pages from the system.
-            r->sized_ = true;
-            curl_off_t length = -1;
-            if (curl_easy_getinfo(r->handles_.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK &&
-                length > 0)
-                r->body_.reserve(static_cast<std::size_t>(std::min<curl_off_t>(length, kReserveLimit)));
-        }
-        r->body_.append(data, n);
         r->lastByteAt_ = Clock::now();
+        size_t taken = 0;
+        if (r->target_ != nullptr) {
+            // A reader waits: its string takes what it asked for, and only the rest is kept here.
+            taken = std::min<size_t>(n, r->targetLimit_ - r->targetGot_);
+            try {
+                r->target_->append(data, taken);
+            } catch (const std::bad_alloc&) {
+                return 0;  // libcurl ends the transfer with a write error
+            }
+            r->targetGot_ += static_cast<std::uint32_t>(taken);
+            if (taken == n) return n;
+        }
+        try {
+            if (!r->sized_) {
+                // Room for the whole announced body at once: grown step by step, a 160 KB page
+                // went through five buffers, each one fresh pages from the system.
+                r->sized_ = true;
+                curl_off_t length = -1;
+                if (curl_easy_getinfo(r->handles_.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK &&
+                    length > 0)
+                    r->body_.reserve(static_cast<std::size_t>(std::min<curl_off_t>(length, kReserveLimit)));
+            }
+            r->body_.append(data + taken, n - taken);
+        } catch (const std::bad_alloc&) {
+            return 0;
+        }
         return n;
     }
 
@@ -375,6 +477,7 @@ class CurlRequest : public HttpRequest {
         auto* r = static_cast<CurlRequest*>(self);
         const size_t n = size * count;
         const std::string_view line(data, n);
+        r->requestOut_ = true;
         r->lastByteAt_ = Clock::now();
         if (line.starts_with("HTTP/")) {
             const auto blank = line.find(' ');
@@ -403,13 +506,16 @@ class CurlRequest : public HttpRequest {
         return CURL_PREREQFUNC_OK;
     }
 
-    static int OnDebug(CURL*, curl_infotype type, char*, size_t, void* self) {
-        auto* r = static_cast<CurlRequest*>(self);
-        if (type == CURLINFO_HEADER_OUT && !r->requestOut_) {
-            r->requestOut_ = true;
-            r->lastByteAt_ = Clock::now();
+    // libcurl counts the request's bytes as it writes them, so a size above zero means the
+    // request has gone out (asked after each turn of the transfer; the answer's first header
+    // says so too). Its verbose mode would tell the moment, at the price of formatting every
+    // info line of every request.
+    void CheckRequestOut() {
+        long size = 0;
+        if (curl_easy_getinfo(handles_.easy, CURLINFO_REQUEST_SIZE, &size) == CURLE_OK && size > 0) {
+            requestOut_ = true;
+            lastByteAt_ = Clock::now();
         }
-        return 0;
     }
 
     std::shared_ptr<CurlSession> session_;
@@ -417,7 +523,6 @@ class CurlRequest : public HttpRequest {
     bool secure_;
     bool http10_;
     Handles handles_;
-    curl_slist* headers_ = nullptr;
     std::string proxy_;
     std::string proxyUser_;
     std::string proxyPassword_;
@@ -437,6 +542,10 @@ class CurlRequest : public HttpRequest {
     Clock::time_point lastByteAt_;
     std::string body_;
     std::size_t readAt_ = 0;
+    // The string of a ReadAppend that waits for bytes, the most it takes, and what it has got.
+    std::string* target_ = nullptr;
+    std::uint32_t targetLimit_ = 0;
+    std::uint32_t targetGot_ = 0;
     bool sized_ = false;  // body_ has been given room for the announced length
     // An announced length is believed only this far: the reader stops at its own limit anyway.
     static constexpr curl_off_t kReserveLimit = 16 << 20;
@@ -481,7 +590,12 @@ std::shared_ptr<HttpSession> OpenHttpSession(const HttpSessionOptions& options) 
         SetError(CURLE_FAILED_INIT);
         return nullptr;
     }
-    return std::make_shared<CurlSession>(options);
+    auto session = std::make_shared<CurlSession>(options);
+    if (!session->Ready()) {
+        SetError(CURLE_OUT_OF_MEMORY);
+        return nullptr;
+    }
+    return session;
 }
 
 unsigned long LastHttpError() { return t_lastError; }
