@@ -1,7 +1,9 @@
 #include "net/BoardNews.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdio>
+#include <memory>
 #include <new>
 
 #include "model/SiteHosts.h"
@@ -136,16 +138,61 @@ std::uint32_t BoardIdFromPage(std::string_view body) {
 
 std::uint32_t NewsIdFromPage(std::string_view body, std::uint32_t code, std::string_view paidNewsPrefix) {
     try {
-        std::string text(body);
-        text.resize(StripTags(text.data(), text.size(), 'A', 'a', true));
+        // The page is stripped into a buffer, a step at a time while the first kind of link is
+        // looked for: a page with a headline link near its top is not stripped to its end. The
+        // answer is the one the whole stripped page gives. A news page is some 40 KB: the thread
+        // keeps a buffer of that size for the next one.
+        constexpr std::size_t kKeptRoom = 1u << 20;
+        thread_local std::unique_ptr<char[]> kept;
+        thread_local std::size_t keptRoom = 0;
+        std::unique_ptr<char[]> own;
+        char* buffer = nullptr;
+        if (body.size() < kKeptRoom) {
+            if (keptRoom <= body.size()) {
+                const std::size_t room = std::max(body.size() + 1, kKeptRoom / 16);
+                kept.reset(new char[room]);
+                keptRoom = room;
+            }
+            buffer = kept.get();
+        } else {
+            own.reset(new char[body.size()]);
+            buffer = own.get();
+        }
+        TagStripper stripper(body.data(), body.size(), buffer, 'A', 'a', true);
+        auto linkAt = [buffer](std::size_t start, std::size_t quote) {
+            return NewsLinkHash(std::string_view(buffer + start, quote - start));
+        };
+        constexpr std::string_view kHeadline = "/hl?a=";
+        constexpr std::size_t kStep = 8192;
+        std::size_t upTo = 0;
+        std::size_t headline = std::string_view::npos;
+        std::size_t searched = 0;  // no headline link starts before this in the text written
+        std::size_t quoteSearched = 0;
+        while (true) {
+            upTo = std::min(body.size(), upTo + kStep);
+            const std::string_view written(buffer, stripper.StripTo(upTo));
+            if (headline == std::string_view::npos) {
+                headline = FindText(written, kHeadline, searched);
+                if (headline == std::string_view::npos && written.size() >= kHeadline.size())
+                    searched = written.size() - kHeadline.size() + 1;
+                quoteSearched = headline;
+            }
+            if (headline != std::string_view::npos) {
+                const std::size_t quote = FindByte(written, '"', quoteSearched);
+                if (quote != std::string_view::npos) return linkAt(headline, quote);
+                quoteSearched = written.size();
+            }
+            if (stripper.Done()) break;
+        }
+        const std::string_view all(buffer, stripper.Written());
         const std::string ownNews = Format04("/news?s=%04u&p=", code);
-        for (std::string_view prefix : {std::string_view("/hl?a="), std::string_view(ownNews), paidNewsPrefix}) {
+        for (std::string_view prefix : {std::string_view(ownNews), paidNewsPrefix}) {
             if (prefix.empty()) continue;
-            const std::size_t start = text.find(prefix);
-            if (start == std::string::npos) continue;
-            const std::size_t quote = text.find('"', start);
-            if (quote == std::string::npos) continue;
-            return NewsLinkHash(std::string_view(text).substr(start, quote - start));
+            const std::size_t start = FindText(all, prefix);
+            if (start == std::string_view::npos) continue;
+            const std::size_t quote = FindByte(all, '"', start);
+            if (quote == std::string_view::npos) continue;
+            return linkAt(start, quote);
         }
     } catch (const std::bad_alloc&) {
     }

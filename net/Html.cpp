@@ -11,6 +11,22 @@ namespace {
 bool IsBlank16(char16_t c) { return c == u' ' || c == u'\t' || c == u'\v'; }
 bool IsSpaceByte(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t' || c == '\v'; }
 
+// The first ">" or zero byte at or after `from`; `length` when none.
+std::size_t FindTagEnd(const char* text, std::size_t from, std::size_t length) {
+    std::size_t i = from;
+#if defined(__SSE2__)
+    const __m128i gt = _mm_set1_epi8('>');
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= length; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+        const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, gt), _mm_cmpeq_epi8(v, zero)));
+        if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    }
+#endif
+    while (i < length && text[i] != '>' && text[i] != 0) ++i;
+    return i;
+}
+
 }  // namespace
 
 std::size_t NormalizePageText(char16_t* text, std::size_t length) {
@@ -99,17 +115,68 @@ std::size_t NormalizePageText(char16_t* text, std::size_t length) {
 
 std::size_t StripTags(char* bytes, std::size_t length, char keepUpper, char keepLower, bool keepAttributes) {
     if (bytes == nullptr) return 0;
-    std::size_t out = 0;
-    std::size_t i = 0;
-    bool inBlank = false;
-    while (i < length && bytes[i] != 0) {
-        const char c = bytes[i];
+    TagStripper stripper(bytes, length, bytes, keepUpper, keepLower, keepAttributes);
+    return stripper.StripTo(length);
+}
+
+std::size_t TagStripper::StripTo(std::size_t upTo) {
+    // Writing goes behind reading (each byte written was read at or after its place), so the
+    // page may be its own output; blocks are loaded before they are stored for the same reason.
+    const char* const in = page_;
+    char* const out = out_;
+    const std::size_t length = length_;
+    std::size_t i = at_;
+    std::size_t o = written_;
+    bool inBlank = inBlank_;
+    const std::size_t stop = upTo < length ? upTo : length;
+    while (!done_ && i < stop) {
+        // A run of plain text: no "<", no blank, line end, control character or zero byte.
+        std::size_t run = i;
+#if defined(__SSE2__)
+        {
+            const __m128i bias = _mm_set1_epi8(0x20);
+            const __m128i lt = _mm_set1_epi8('<');
+            const __m128i zero = _mm_setzero_si128();
+            while (run + 16 <= length) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + run));
+                // c <= 0x20 exactly when the saturated c - 0x20 is zero.
+                const __m128i stopAt =
+                    _mm_or_si128(_mm_cmpeq_epi8(_mm_subs_epu8(v, bias), zero), _mm_cmpeq_epi8(v, lt));
+                const int mask = _mm_movemask_epi8(stopAt);
+                if (mask != 0) {
+                    const int first = __builtin_ctz(static_cast<unsigned>(mask));
+                    for (int k = 0; k < first; ++k) out[o + (run - i) + k] = in[run + k];
+                    run += static_cast<std::size_t>(first);
+                    break;
+                }
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + o + (run - i)), v);
+                run += 16;
+            }
+        }
+#endif
+        while (run < length) {
+            const unsigned char c = static_cast<unsigned char>(in[run]);
+            if (c <= 0x20 || c == '<') break;
+            out[o + (run - i)] = static_cast<char>(c);
+            ++run;
+        }
+        if (run != i) {
+            o += run - i;
+            i = run;
+            inBlank = false;
+            continue;
+        }
+        const char c = in[i];
+        if (c == 0) {
+            done_ = true;
+            break;
+        }
         if (c != '<') {
             if (IsSpaceByte(c)) {
-                if (!inBlank) bytes[out++] = ' ';
+                if (!inBlank) out[o++] = ' ';
                 inBlank = true;
             } else {
-                bytes[out++] = c;
+                out[o++] = c;
                 inBlank = false;
             }
             ++i;
@@ -118,30 +185,34 @@ std::size_t StripTags(char* bytes, std::size_t length, char keepUpper, char keep
         inBlank = false;
         // A tag: "<", an optional "/", the name, then attributes up to ">".
         std::size_t j = i + 1;
-        const bool closing = j < length && bytes[j] == '/';
+        const bool closing = j < length && in[j] == '/';
         if (closing) ++j;
-        const bool keep = j < length && bytes[j] != 0 && (bytes[j] == keepUpper || bytes[j] == keepLower);
+        const bool keep = j < length && in[j] != 0 && (in[j] == keepUpper_ || in[j] == keepLower_);
         if (!keep) {
-            while (j < length && bytes[j] != 0 && bytes[j] != '>') ++j;
-            i = (j < length && bytes[j] == '>') ? j + 1 : j;
+            j = FindTagEnd(in, j, length);
+            i = (j < length && in[j] == '>') ? j + 1 : j;
             continue;
         }
-        // The output never overtakes the input: each byte written was read at or after it.
-        bytes[out++] = '<';
-        if (closing) bytes[out++] = '/';
-        while (j < length && bytes[j] != 0 && bytes[j] != '>' && !IsSpaceByte(bytes[j])) bytes[out++] = bytes[j++];
-        if (j < length && IsSpaceByte(bytes[j])) ++j;
-        while (j < length && bytes[j] != 0 && bytes[j] != '>') {
-            if (keepAttributes) bytes[out++] = bytes[j];
-            ++j;
-        }
-        if (j < length && bytes[j] == '>') {
-            bytes[out++] = '>';
+        out[o++] = '<';
+        if (closing) out[o++] = '/';
+        while (j < length && in[j] != 0 && in[j] != '>' && !IsSpaceByte(in[j])) out[o++] = in[j++];
+        if (j < length && IsSpaceByte(in[j])) ++j;
+        const std::size_t end = FindTagEnd(in, j, length);
+        if (keepAttributes_)
+            for (; j < end; ++j) out[o++] = in[j];
+        j = end;
+        if (j < length && in[j] == '>') {
+            out[o++] = '>';
             ++j;
         }
         i = j;
     }
-    return out;
+    // The text ends at a zero byte, also one that stopped a tag.
+    if (i < length && in[i] == 0) done_ = true;
+    at_ = i;
+    written_ = o;
+    inBlank_ = inBlank;
+    return o;
 }
 
 }  // namespace quotrix

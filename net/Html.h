@@ -23,6 +23,41 @@ std::size_t NormalizePageText(char16_t* text, std::size_t length);
 // byte ends the text. Returns the new length in bytes.
 std::size_t StripTags(char* bytes, std::size_t length, char keepUpper, char keepLower, bool keepAttributes);
 
+// StripTags in steps, from a page into a buffer of the caller's (room for the page's length):
+// a reader that finds what it looks for early need not strip the rest. The bytes written are
+// never changed by a later step, and all the steps together write what StripTags writes. The
+// output may also be the page itself (in place). Holds pointers only: the page and the buffer
+// must outlive it.
+class TagStripper {
+  public:
+    TagStripper(const char* page, std::size_t length, char* out, char keepUpper, char keepLower, bool keepAttributes)
+        : page_(page),
+          length_(page != nullptr && out != nullptr ? length : 0),
+          out_(out),
+          keepUpper_(keepUpper),
+          keepLower_(keepLower),
+          keepAttributes_(keepAttributes) {}
+
+    // Strips on until at least `upTo` page bytes are done (a tag under way is finished) or the
+    // text has ended; returns the bytes written so far.
+    std::size_t StripTo(std::size_t upTo);
+    std::size_t Written() const { return written_; }
+    // The text has ended (its length or a zero byte reached).
+    bool Done() const { return done_ || at_ >= length_; }
+
+  private:
+    const char* page_;
+    std::size_t length_;
+    char* out_;
+    char keepUpper_;
+    char keepLower_;
+    bool keepAttributes_;
+    std::size_t at_ = 0;
+    std::size_t written_ = 0;
+    bool inBlank_ = false;
+    bool done_ = false;
+};
+
 // Repeated searches for one needle at rising start positions. A hit found earlier is reused
 // while the start has not passed it, and a miss is final; so a page full of half markers costs
 // one pass per needle instead of one per marker.

@@ -422,6 +422,8 @@ bool DownloadUrl(InetSession& session, const std::string& url, std::string& body
         if (length > 0 && length < config.maxBodyBytes && length < (1u << 24))
             firstCapacity = std::max<std::uint32_t>(firstCapacity, static_cast<std::uint32_t>(length) + 1);
     }
+    // What is there at once is no reason to read beyond the limit either.
+    firstCapacity = std::min(firstCapacity, std::max<std::uint32_t>(config.maxBodyBytes, 1));
     std::uint64_t received = 0;
     // The body string's room is only reserved, its pages touched as bytes arrive: a length
     // announced far beyond what comes costs nothing.

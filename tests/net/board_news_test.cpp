@@ -47,6 +47,42 @@ TEST(NewsCheck, HeadlineThenOwnPagingThenPaidNews) {
     EXPECT_EQ(DefaultPaidNewsPrefix(), paid);
 }
 
+// The headline link is looked for while the page is stripped step by step: wherever it falls,
+// the answer is the one the whole stripped page gives.
+TEST(NewsCheck, AHeadlineLinkIsFoundWhereverItFalls) {
+    const std::string paid = "premium.news.yahoo.co.jp/vip/news/";
+    const std::string link = "/hl?a=20250614-00000042-qds-bus_all";
+    const std::uint32_t id = NewsLinkHash(link);
+    auto page = [&](std::size_t before, const std::string& middle) {
+        // Whole tags of chrome, then blanks up to `before`.
+        const std::string chrome = "<div class=\"chrome\">menu</div>\n";
+        std::string text;
+        while (text.size() + chrome.size() <= before) text += chrome;
+        text.resize(before, ' ');
+        return text + middle;
+    };
+    for (const std::size_t before : {std::size_t{0}, std::size_t{8180}, std::size_t{8189}, std::size_t{40000}}) {
+        // Across the end of a step, and its quote one step or many later.
+        EXPECT_EQ(NewsIdFromPage(page(before, "<a href=\"" + link + "\">x</a>"), 7203, paid), id) << before;
+        EXPECT_EQ(NewsIdFromPage(page(before, "<a href=\"" + link + std::string(30000, 'x') + "\">"), 7203, paid),
+                  NewsLinkHash(link + std::string(30000, 'x')))
+            << before;
+        // A dropped tag inside the prefix joins its halves; the link then runs to the next quote
+        // of the stripped text.
+        EXPECT_EQ(NewsIdFromPage(page(before, "/h<b>l?a=1 <i>z</i> \"end"), 7203, paid), NewsLinkHash("/hl?a=1 z "))
+            << before;
+        // A zero byte ends the text: a link behind it is not there.
+        EXPECT_EQ(NewsIdFromPage(page(before, std::string("\0", 1) + "<a href=\"" + link + "\">"), 7203, paid), 0u);
+        // A headline link whose quote never comes gives way to the stock's own paging link.
+        EXPECT_EQ(NewsIdFromPage(page(before, "<a href=\"/news?s=7203&p=2\">" + link), 7203, paid),
+                  NewsLinkHash("/news?s=7203&p=2"));
+    }
+    // The thread's buffer after a large page, then a small one again.
+    EXPECT_EQ(NewsIdFromPage(page(3u << 20, "<a href=\"" + link + "\">"), 7203, paid), id);
+    EXPECT_EQ(NewsIdFromPage("<a href=\"" + link + "\">", 7203, paid), id);
+    EXPECT_EQ(NewsIdFromPage("", 7203, paid), 0u);
+}
+
 TEST(NewsCheck, HashSignExtendsBytesAndRotates) {
     EXPECT_EQ(NewsLinkHash(""), 0u);
     EXPECT_EQ(NewsLinkHash("a"), 0x61u);

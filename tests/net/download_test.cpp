@@ -74,6 +74,19 @@ TEST_F(Download, SendsTheProgramsHeadersAndCanSpeakHttp10) {
     EXPECT_NE(body.find("no-cache"), std::string::npos) << body;
 #endif
     EXPECT_TRUE(Logged("HTTP/1.0 open request: 0x"));
+
+    // The session's handles are reused from request to request: each speaks its own version
+    // and still sends the program's headers.
+    for (const bool http10 : {false, true, false}) {
+        config.http10 = http10;
+        session_.Configure(config);
+        ASSERT_TRUE(Fetch(QuoteServerUrl("/test/echo"), body));
+        EXPECT_EQ(body.rfind(http10 ? "GET /test/echo HTTP/1.0\r\n" : "GET /test/echo HTTP/1.1\r\n", 0), 0u) << body;
+        EXPECT_NE(body.find("User-Agent: Mozilla/4.0 (compatible;)\r\n"), std::string::npos) << body;
+#if !defined(_WIN32)
+        EXPECT_NE(body.find("Cache-Control: no-cache"), std::string::npos) << body;
+#endif
+    }
 }
 
 // The Retry-After of a refusal is read from the answer (libcurl's headers, WinINet's
@@ -127,6 +140,53 @@ TEST_F(Download, ASeveralMegabyteBodyArrivesWhole) {
         std::snprintf(expected, sizeof expected, "%015zu\n", offset);
         if (body.compare(offset, 16, expected) != 0) FAIL() << "wrong bytes at offset " << offset;
     }
+}
+
+// Without a length to trust (16 MB or more, or beyond the limit) the body is read into a chain of
+// pieces and joined; the limit stops the reading with a log line and keeps what came.
+TEST_F(Download, BodiesTooLongToTrustTheirLengthArriveWholeUpToTheLimit) {
+    QUOTRIX_NEED_QUOTE_SERVER(address);
+    InetSessionConfig config;
+    config.requestPauseMs = 0;
+    Open(config);
+    auto intact = [](const std::string& body) {
+        char expected[32];
+        for (std::size_t offset = 0; offset + 16 <= body.size(); offset += 16) {
+            std::snprintf(expected, sizeof expected, "%015zu\n", offset);
+            if (body.compare(offset, 16, expected) != 0) return false;
+        }
+        return true;
+    };
+    constexpr std::size_t kBytes = (17u << 20) + 5;
+    std::string body;
+    ASSERT_TRUE(Fetch(QuoteServerUrl("/test/blob?bytes=" + std::to_string(kBytes)), body));
+    EXPECT_EQ(body.size(), kBytes);
+    EXPECT_TRUE(intact(body));
+    EXPECT_FALSE(Logged("Memory allocation failure"));
+
+    config.maxBodyBytes = 1u << 20;
+    session_.Configure(config);
+    log_.text.clear();
+    Fetch(QuoteServerUrl("/test/blob?bytes=" + std::to_string(3u << 20)), body);
+    EXPECT_TRUE(Logged("Memory allocation failure (")) << log_.text;
+    EXPECT_LE(body.size(), config.maxBodyBytes);
+    EXPECT_TRUE(intact(body));
+}
+
+// The send time-out covers the request's going out, not the wait for the answer: a server that
+// thinks for longer than it is still answers.
+TEST_F(Download, TheSendTimeOutEndsWhenTheRequestHasGoneOut) {
+    QUOTRIX_NEED_QUOTE_SERVER(address);
+    InetSessionConfig config;
+    config.requestPauseMs = 0;
+    config.sendTimeoutMs = 300;
+    config.receiveTimeoutMs = 5000;
+    Open(config);
+    std::string body;
+    const auto start = Clock::now();
+    ASSERT_TRUE(Fetch(QuoteServerUrl("/test/echo?latency=1000"), body)) << log_.text;
+    EXPECT_GE(MsSince(start), 900);
+    EXPECT_EQ(body.rfind("GET /test/echo?latency=1000 HTTP/1.1\r\n", 0), 0u) << body;
 }
 
 TEST_F(Download, CheckHaltDuringASlowBodyFailsAndKeepsNothing) {
@@ -205,6 +265,12 @@ TEST_F(Download, ProxyAuthenticationAnswersA407WithTheCredentials) {
         ASSERT_TRUE(Fetch(url, body));
         EXPECT_EQ(body.rfind("GET http://" + address + "/test/echo?proxyauth=kabu:s3cret HTTP/1.", 0), 0u) << body;
         EXPECT_NE(body.find("Proxy-Authorization: Basic a2FidTpzM2NyZXQ="), std::string::npos) << body;
+#if !defined(_WIN32)
+        // The credentials were the 407's answer on that request alone: the next request on the
+        // same (reused) handle asks without them.
+        ASSERT_TRUE(Fetch(QuoteServerUrl("/test/echo"), body));
+        EXPECT_EQ(body.find("Proxy-Authorization"), std::string::npos) << body;
+#endif
         session_.Release();
         held_ = false;
     }

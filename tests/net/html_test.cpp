@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "tests/net/PageFile.h"
+
 namespace quotrix {
 namespace {
 
@@ -49,6 +51,38 @@ TEST(StripTags, KeepsOnlyLinksAndSqueezesBlanks) {
     EXPECT_EQ(Stripped("x<a href"), "x<ahref");
     EXPECT_EQ(Stripped("x<table"), "x");
     EXPECT_EQ(StripTags(nullptr, 3, 'A', 'a', true), 0u);
+}
+
+// Stripping in steps: every step's output is a prefix of the whole, and all of them together
+// write what stripping in place writes, whatever the step size and wherever a tag or blank run
+// falls across a step's end.
+TEST(StripTags, InStepsWritesWhatTheWholeWrites) {
+    const std::string page = PageFile("current/quote-7203-2025.html");
+    const std::string tricky = "ab  \r\n<p class=x>  <a  href=\"/hl?a=1\">t</a>" + std::string(40, ' ') +
+                               "<A\tHREF=x>" + std::string(70, 'y') + "<table " + std::string(50, '-') + ">z";
+    for (const std::string& text : {page, tricky, std::string("x\0<a>y", 6)}) {
+        for (const bool attributes : {true, false}) {
+            const std::string whole = Stripped(text, attributes);
+            for (const std::size_t step : {std::size_t{1}, std::size_t{7}, std::size_t{33}, std::size_t{8192}}) {
+                std::string out(text.size(), '#');
+                TagStripper stripper(text.data(), text.size(), out.data(), 'A', 'a', attributes);
+                std::size_t upTo = 0;
+                while (!stripper.Done()) {
+                    upTo += step;
+                    const std::size_t written = stripper.StripTo(upTo);
+                    ASSERT_EQ(std::string_view(out.data(), written), std::string_view(whole).substr(0, written))
+                        << "step " << step << " up to " << upTo;
+                    ASSERT_LE(upTo, text.size() + step) << "never done";
+                }
+                EXPECT_EQ(std::string_view(out.data(), stripper.Written()), whole) << "step " << step;
+            }
+        }
+    }
+    // The real page keeps its links and loses everything else that is markup.
+    const std::string stripped = Stripped(page);
+    EXPECT_EQ(stripped.find("<div"), std::string::npos);
+    EXPECT_EQ(stripped.find("<script"), std::string::npos);
+    EXPECT_NE(stripped.find("<a"), std::string::npos);
 }
 
 }  // namespace
