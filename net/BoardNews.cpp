@@ -88,11 +88,11 @@ std::string Format04(const char* format, std::uint32_t code) {
     return buffer;
 }
 
-bool Download(const std::string& url, FetchContext& context) {
-    context.response.clear();
+bool Download(const std::string& url, std::string& response, ThreadLog* log) {
+    response.clear();
     if (url.empty()) return false;
     try {
-        return DownloadUrl(url, context.response, context.log) && !context.response.empty();
+        return DownloadUrl(url, response, log) && !response.empty();
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -200,29 +200,26 @@ std::uint32_t NewsIdFromPage(std::string_view body, std::uint32_t code, std::str
 }
 
 std::uint32_t CheckBoard(FetchContext& context) {
-    if (context.stock == nullptr || !Download(context.stock->boardUrl, context)) return 0;
+    if (context.stock == nullptr || !Download(context.stock->boardUrl, context.response, context.log)) return 0;
     return BoardIdFromPage(context.response);
 }
 
 std::uint32_t CheckNews(FetchContext& context, const std::string& paidNewsPrefix) {
-    if (context.stock == nullptr || !Download(context.stock->newsUrl, context)) return 0;
+    if (context.stock == nullptr || !Download(context.stock->newsUrl, context.response, context.log)) return 0;
     return NewsIdFromPage(context.response, context.stock->code, paidNewsPrefix);
 }
 
+// The workers' checks read the stock and write nothing into it: no copy of it is made.
 std::uint32_t CheckBoard(const CStock& stock, ThreadLog& log) {
-    CStock copy(stock);
-    FetchContext context;
-    context.log = &log;
-    context.stock = &copy;
-    return CheckBoard(context);
+    std::string page;
+    if (!Download(stock.boardUrl, page, &log)) return 0;
+    return BoardIdFromPage(page);
 }
 
 std::uint32_t CheckNews(const CStock& stock, ThreadLog& log) {
-    CStock copy(stock);
-    FetchContext context;
-    context.log = &log;
-    context.stock = &copy;
-    return CheckNews(context);
+    std::string page;
+    if (!Download(stock.newsUrl, page, &log)) return 0;
+    return NewsIdFromPage(page, stock.code, DefaultPaidNewsPrefix());
 }
 
 bool TakeOverBoardId(std::uint32_t found, std::uint32_t& lastBoardId, std::uint8_t& newMarks) {

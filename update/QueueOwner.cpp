@@ -16,7 +16,10 @@ bool QueueOwner::Send(unsigned message, std::uintptr_t wParam, std::intptr_t lPa
     std::unique_lock lock(lock_);
     if (closed_) return false;
     queue_.push_back(item);
+    // Woken after the lock is let go, the owner does not at once wait for it again.
+    lock.unlock();
     wake_.notify_all();
+    lock.lock();
     item->replied.wait(lock, [&] { return item->done; });
     return item->handled;
 }
@@ -74,7 +77,12 @@ bool QueueOwner::HandleQueued(std::unique_lock<std::mutex>& lock) {
     lock.lock();
     item->handled = sink_ != nullptr;
     item->done = true;
-    if (item->sent) item->replied.notify_all();
+    if (item->sent) {
+        // The sender wakes to a free lock (the item is ours until this function returns).
+        lock.unlock();
+        item->replied.notify_all();
+        lock.lock();
+    }
     return true;
 }
 

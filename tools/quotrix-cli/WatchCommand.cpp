@@ -117,9 +117,9 @@ std::string ChangeText(const CStock& stock) {
     return text + percent;
 }
 
-// The table of stocks. A merge re-formats only its stock's row and replaces that stock's share
-// of the totals; the whole table is put together only when it is printed, which a terminal
-// gets at most every kFrame (and once more when the pass ends), a pipe once per pass.
+// The table of stocks. A merge marks its stock's row and replaces that stock's share of the
+// totals; rows are formatted, and the whole table put together, only when it is printed, which a
+// terminal gets at most every kFrame (and once more when the pass ends), a pipe once per pass.
 class TableView : public UpdateView {
   public:
     static constexpr int kColumns = 6;
@@ -130,13 +130,16 @@ class TableView : public UpdateView {
         for (std::size_t i = 0; i < stocks.size(); ++i) {
             rowOf_.emplace(stocks[i].get(), i);
             rows_.push_back(Row(*stocks[i]));
+            stocks_.push_back(stocks[i].get());
         }
+        stale_.assign(stocks.size(), false);
         totals_.Reset(stocks);
     }
 
+    // The stocks stay while the view lives (the engine halts before the table is dropped).
     void RedrawStock(CStockMan& stock, bool updated) override {
         const auto it = rowOf_.find(&stock);
-        if (it != rowOf_.end()) rows_[it->second] = Row(stock);
+        if (it != rowOf_.end()) stale_[it->second] = true;
         totals_.Update(stock);
         dirty_ = true;
         if (updated) ++merges_;
@@ -158,6 +161,11 @@ class TableView : public UpdateView {
     void Draw() {
         static const std::array<std::string, kColumns> kHeader = {SJIS("コード"), SJIS("銘柄名"), SJIS("株価"),
                                                                   SJIS("前日比"), SJIS("出来高"), SJIS("状態")};
+        for (std::size_t i = 0; i < rows_.size(); ++i) {
+            if (!stale_[i]) continue;
+            rows_[i] = Row(*stocks_[i]);
+            stale_[i] = false;
+        }
         std::array<std::size_t, kColumns> widths{};
         for (int c = 0; c < kColumns; ++c) widths[c] = kHeader[c].size();
         for (const auto& row : rows_)
@@ -199,6 +207,8 @@ class TableView : public UpdateView {
 
     bool clearScreen_;
     std::vector<std::array<std::string, kColumns>> rows_;
+    std::vector<const CStockMan*> stocks_;
+    std::vector<bool> stale_;  // the row's stock changed since the row was formatted
     std::unordered_map<const CStockMan*, std::size_t> rowOf_;
     RunningTotals totals_;
     bool dirty_ = true;
