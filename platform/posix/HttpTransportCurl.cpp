@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <mutex>
 #include <new>
 #include <optional>
@@ -80,6 +81,11 @@ struct Handles {
 class CurlSession : public HttpSession, public std::enable_shared_from_this<CurlSession> {
   public:
     explicit CurlSession(const HttpSessionOptions& options) : options_(options) {
+        // With no proxy in the environment, saying so once spares libcurl looking it up there
+        // for every request; with one, libcurl reads it as it always does.
+        environmentProxy_ = false;
+        for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
+            if (std::getenv(name) != nullptr) environmentProxy_ = true;
         // What WinINet's reload flag amounts to on the wire: no cache on the way may answer.
         // Shared by every request of the session and never changed, so kept handles may point at it.
         headers_ = curl_slist_append(headers_, "Pragma: no-cache");
@@ -98,6 +104,7 @@ class CurlSession : public HttpSession, public std::enable_shared_from_this<Curl
         if (headers_) curl_slist_free_all(headers_);
     }
     bool Ready() const { return headers_ != nullptr; }
+    bool EnvironmentProxy() const { return environmentProxy_; }
     curl_slist* Headers() const { return headers_; }
 
     std::uintptr_t Handle() const override { return reinterpret_cast<std::uintptr_t>(this); }
@@ -141,6 +148,7 @@ class CurlSession : public HttpSession, public std::enable_shared_from_this<Curl
     }
 
     HttpSessionOptions options_;
+    bool environmentProxy_ = true;
     curl_slist* headers_ = nullptr;
     std::mutex poolLock_;
     std::vector<Handles> idle_;
@@ -353,6 +361,8 @@ class CurlRequest : public HttpRequest {
             // environment's proxy.
             proxy_ = ProxyForScheme(o.proxyList, secure_ ? "https" : "http");
             curl_easy_setopt(e, CURLOPT_PROXY, proxy_.c_str());
+        } else if (!session_->EnvironmentProxy()) {
+            curl_easy_setopt(e, CURLOPT_PROXY, "");
         }
         if (hasCredentials_) {
             curl_easy_setopt(e, CURLOPT_PROXYUSERNAME, proxyUser_.c_str());

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 #include "net/InetSession.h"
@@ -236,6 +237,33 @@ TEST_F(Download, GoesThroughTheConfiguredProxy) {
     // A proxy is asked with the whole address.
     EXPECT_EQ(body.rfind("GET http://" + address + "/test/echo HTTP/1.1\r\n", 0), 0u) << body;
 }
+
+#if !defined(_WIN32)
+// Without a proxy of its own the session follows the system's configuration, on Linux the
+// environment as it is when the session opens.
+TEST_F(Download, WithoutAProxyOfItsOwnTheEnvironmentsProxyIsUsed) {
+    QUOTRIX_NEED_QUOTE_SERVER(address);
+    const char* saved = std::getenv("http_proxy");
+    const std::string kept = saved != nullptr ? saved : "";
+    ::setenv("http_proxy", ("http://" + address).c_str(), 1);
+    InetSessionConfig config;
+    config.requestPauseMs = 0;
+    Open(config);
+    std::string body;
+    ASSERT_TRUE(Fetch(QuoteServerUrl("/test/echo"), body)) << log_.text;
+    EXPECT_EQ(body.rfind("GET http://" + address + "/test/echo HTTP/1.1\r\n", 0), 0u) << body;
+    session_.Release();
+    held_ = false;
+
+    ::unsetenv("http_proxy");
+    Open(config);
+    for (int i = 0; i < 2; ++i) {  // a fresh handle and a kept one
+        ASSERT_TRUE(Fetch(QuoteServerUrl("/test/echo"), body)) << log_.text;
+        EXPECT_EQ(body.rfind("GET /test/echo HTTP/1.1\r\n", 0), 0u) << body;
+    }
+    if (saved != nullptr) ::setenv("http_proxy", kept.c_str(), 1);
+}
+#endif
 
 TEST_F(Download, ProxyAuthenticationAnswersA407WithTheCredentials) {
     QUOTRIX_NEED_QUOTE_SERVER(address);
