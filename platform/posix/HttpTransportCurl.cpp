@@ -326,6 +326,7 @@ class CurlRequest : public HttpRequest {
         readAt_ = 0;
         sized_ = false;
         target_ = nullptr;
+        bytesCame_ = false;
         std::string kind = Kind();
         const bool keep = !kind.empty() && kind == handles_.kind;
         // Options of another kind (or credentials) on a used handle: from scratch.
@@ -405,6 +406,11 @@ class CurlRequest : public HttpRequest {
                 Finish(CURLE_RECV_ERROR);
                 break;
             }
+            if (bytesCame_) {
+                // Stamped once per turn rather than in every callback.
+                bytesCame_ = false;
+                lastByteAt_ = Clock::now();
+            }
             if (connectedAt_ && !requestOut_) CheckRequestOut();
             int queued = 0;
             while (CURLMsg* message = curl_multi_info_read(handles_.multi, &queued))
@@ -453,7 +459,7 @@ class CurlRequest : public HttpRequest {
         auto* r = static_cast<CurlRequest*>(self);
         const size_t n = size * count;
         if (!r->headersDone_ && r->blockStatus_ != 0) r->EndHeaderBlock();
-        r->lastByteAt_ = Clock::now();
+        r->bytesCame_ = true;
         size_t taken = 0;
         if (r->target_ != nullptr) {
             // A reader waits: its string takes what it asked for, and only the rest is kept here.
@@ -488,7 +494,7 @@ class CurlRequest : public HttpRequest {
         const size_t n = size * count;
         const std::string_view line(data, n);
         r->requestOut_ = true;
-        r->lastByteAt_ = Clock::now();
+        r->bytesCame_ = true;
         if (line.starts_with("HTTP/")) {
             const auto blank = line.find(' ');
             unsigned status = 0;
@@ -550,6 +556,7 @@ class CurlRequest : public HttpRequest {
     bool requestOut_ = false;
     std::optional<Clock::time_point> connectedAt_;
     Clock::time_point lastByteAt_;
+    bool bytesCame_ = false;  // a callback had bytes in this turn of the transfer
     std::string body_;
     std::size_t readAt_ = 0;
     // The string of a ReadAppend that waits for bytes, the most it takes, and what it has got.
