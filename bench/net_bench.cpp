@@ -38,7 +38,14 @@ std::string PageUrl(int i) {
     return "http://" + Server().Address() + "/stocks/detail/?code=" + kCodes[i % 8];
 }
 
-void Fetches(benchmark::State& state, std::uint32_t pauseMs) {
+// Today's quote page, some 160 KB (the recorded 2025 page's size).
+std::string TodaysPageUrl(int i) {
+    static const char* const kCodes[] = {"7203.T", "6758.T", "9984.T", "8306.T"};
+    return "http://" + Server().Address() + "/current/quote/" + kCodes[i % 4];
+}
+
+void Fetches(benchmark::State& state, std::uint32_t pauseMs, std::string (*url)(int) = PageUrl,
+             std::size_t smallest = 30000) {
     InetSession& session = Session(pauseMs);
     if (!session.Acquire(false)) {
         state.SkipWithError("no session");
@@ -48,7 +55,7 @@ void Fetches(benchmark::State& state, std::uint32_t pauseMs) {
     int i = static_cast<int>(state.thread_index()) * 1000;
     for (auto _ : state) {
         std::string body;
-        if (!DownloadUrl(session, PageUrl(i++), body, nullptr)) {
+        if (!DownloadUrl(session, url(i++), body, nullptr) || body.size() < smallest) {
             state.SkipWithError("fetch failed");
             break;
         }
@@ -64,6 +71,11 @@ void Fetches(benchmark::State& state, std::uint32_t pauseMs) {
 void BM_Fetch40kPage(benchmark::State& state) { Fetches(state, 0); }
 BENCHMARK(BM_Fetch40kPage)->Iterations(1000)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Fetch40kPage)->Threads(8)->Iterations(125)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+// The transport alone on today's pages: what a worker's fetch of a quote page costs beside the
+// reading of it.
+void BM_FetchTodaysPage(benchmark::State& state) { Fetches(state, 0, TodaysPageUrl, 150000); }
+BENCHMARK(BM_FetchTodaysPage)->Iterations(1000)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
 // As the program fetches: 30 ms plus up to 63 ms of spreading before each request.
 void BM_Fetch40kPageWithPause(benchmark::State& state) { Fetches(state, 30); }
