@@ -9,9 +9,6 @@
 // ASAN_OPTIONS=malloc_context_size=0 (no stack is recorded for every allocation):
 //   ASAN_OPTIONS=malloc_context_size=0 build/fuzz/fuzz/quote_reading_diff_fuzz -max_len=1024 CORPUS
 //   fuzz/seeds/quote_reading_diff_fuzz
-#include <errno.h>
-#include <iconv.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -20,6 +17,7 @@
 #include <string>
 #include <string_view>
 
+#include "IconvReference.h"
 #include "model/Stock.h"
 #include "net/CurrentQuotePage.h"
 #include "net/QuotePage.h"
@@ -51,36 +49,6 @@ void Compare(const CStock& a, const CStock& b) {
     if (std::memcmp(&a.pbr, &b.pbr, sizeof(double)) != 0) Differ("pbr");
 }
 
-// iconv as the text codec used it before its own decoders: a replacement and a fresh start after
-// each byte it cannot read.
-std::u16string PlainIconv(iconv_t cd, const char* replacement, std::string_view in, bool& clean) {
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    char* src = const_cast<char*>(in.data());
-    std::size_t left = in.size();
-    std::string bytes;
-    clean = true;
-    while (left > 0) {
-        char buffer[256];
-        char* dst = buffer;
-        std::size_t room = sizeof buffer;
-        const std::size_t rc = iconv(cd, &src, &left, &dst, &room);
-        bytes.append(buffer, static_cast<std::size_t>(dst - buffer));
-        if (rc != static_cast<std::size_t>(-1)) {
-            if (rc > 0) clean = false;
-            continue;
-        }
-        if (errno == E2BIG) continue;
-        clean = false;
-        bytes.append(replacement, 2);
-        ++src;
-        --left;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    }
-    std::u16string text(bytes.size() / 2, u'\0');
-    if (!text.empty()) std::memcpy(text.data(), bytes.data(), text.size() * 2);
-    return text;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -97,18 +65,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint32_t mask = modeMask == 5 ? ParseMaskFor(probe) : kMasks[modeMask];
 
     std::string body(reinterpret_cast<const char*>(data) + 2, size - 2);
-    {
+    for (const CodePage cp : {CodePage::Sjis, CodePage::Utf8}) {
         std::u16string table;
-        bool plainClean = false;
-        const bool tableClean = ToUtf16(CodePage::Sjis, body, table);
-        static iconv_t sjis = iconv_open("UTF-16LE", "CP932");
-        if (table != PlainIconv(sjis, "\xFB\x30", body, plainClean) || tableClean != plainClean)
-            Differ("Shift-JIS decoding");
-        std::u16string utf16;
-        const bool utf8Clean = ToUtf16(CodePage::Utf8, body, utf16);
-        static iconv_t utf8 = iconv_open("UTF-16LE", "UTF-8");
-        if (utf16 != PlainIconv(utf8, "\xFD\xFF", body, plainClean) || utf8Clean != plainClean)
-            Differ("UTF-8 decoding");
+        const bool tableClean = ToUtf16(cp, body, table);
+        const PlainDecoding plain = PlainIconv(cp, body);
+        if (table != plain.text || tableClean != plain.clean)
+            Differ(cp == CodePage::Sjis ? "Shift-JIS decoding" : "UTF-8 decoding");
     }
     // Some inputs are made into a page of today's shape, so that the state object is in reach.
     if (data[1] & 1) body = "<html><script>window.__PRELOADED_STATE__ = " + body + "</script></html>";

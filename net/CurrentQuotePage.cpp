@@ -191,6 +191,34 @@ bool IsWithin(Node node, Node ancestor) {
     return false;
 }
 
+// The members each object on the paths leads to, in the order of the tables above (a later
+// entry with the same key wins, as in a search of both tables in turn).
+struct Child {
+    std::string_view key;
+    bool leaf;
+    int index;
+};
+constexpr std::size_t kMostChildren = 8;
+struct Children {
+    Child list[kMostChildren];
+    std::size_t count = 0;
+    const Child* begin() const { return list; }
+    const Child* end() const { return list + count; }
+};
+constexpr std::array<Children, kNodeCount> MakeChildren() {
+    std::array<Children, kNodeCount> children{};
+    for (int n = 1; n < kNodeCount; ++n) {
+        Children& c = children[kNodes[n].parent];
+        c.list[c.count++] = {kNodes[n].key, false, n};
+    }
+    for (int l = 0; l < kLeafCount; ++l) {
+        Children& c = children[kLeaves[l].parent];
+        c.list[c.count++] = {kLeaves[l].key, true, l};
+    }
+    return children;
+}
+constexpr std::array<Children, kNodeCount> kChildren = MakeChildren();
+
 // The string values found at the leaves; a leaf whose path is missing, or whose value is not a
 // string, is empty.
 struct StateFields {
@@ -227,23 +255,19 @@ bool FieldsFromDocument(std::string_view text, StateFields& fields) {
 // leading byte order mark allowed, numbers that overflow a double refused) and, where a member
 // occurs twice in one object, keeps the last one as the document does.
 
-enum ByteClass : std::uint8_t { kPlainByte, kQuoteByte, kBackslashByte, kControlByte, kHighByte, kOpenByte };
+enum ByteClass : std::uint8_t { kPlainByte, kQuoteByte, kBackslashByte, kControlByte, kHighByte };
 
-// `inPage`: the classes of the reading from the page itself, whose bytes are known to be
-// well-formed UTF-8 (high bytes need no look) and in which a "<" may end the script element.
-constexpr std::array<std::uint8_t, 256> MakeByteClasses(bool inPage) {
+constexpr std::array<std::uint8_t, 256> MakeByteClasses() {
     std::array<std::uint8_t, 256> classes{};
     for (int c = 0; c < 256; ++c)
-        classes[c] = c < 0x20               ? kControlByte
-                     : c >= 0x80            ? (inPage ? kPlainByte : kHighByte)
-                     : c == '"'             ? kQuoteByte
-                     : c == '\\'            ? kBackslashByte
-                     : (inPage && c == '<') ? kOpenByte
-                                            : kPlainByte;
+        classes[c] = c < 0x20    ? kControlByte
+                     : c >= 0x80 ? kHighByte
+                     : c == '"'  ? kQuoteByte
+                     : c == '\\' ? kBackslashByte
+                                 : kPlainByte;
     return classes;
 }
-constexpr std::array<std::uint8_t, 256> kByteClass = MakeByteClasses(false);
-constexpr std::array<std::uint8_t, 256> kPageByteClass = MakeByteClasses(true);
+constexpr std::array<std::uint8_t, 256> kByteClass = MakeByteClasses();
 
 int HexValue(unsigned char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -329,7 +353,7 @@ bool IsWellFormedUtf8(const unsigned char* p, const unsigned char* end) {
 
 // The length of the run of ASCII digits at `p`. Eight bytes at a time: a number's length is
 // different at every turn, and a loop that stops at its end is mispredicted once per number.
-std::size_t DigitRun(const unsigned char* p, const unsigned char* end) {
+__attribute__((always_inline)) inline std::size_t DigitRun(const unsigned char* p, const unsigned char* end) {
     std::size_t n = 0;
     while (end - p - static_cast<std::ptrdiff_t>(n) >= 8) {
         std::uint64_t w;
@@ -349,11 +373,245 @@ std::size_t DigitRun(const unsigned char* p, const unsigned char* end) {
     return n;
 }
 
+// ---- where the strings end ---------------------------------------------------------------------
+//
+// The state holds some two thousand strings, most of them short keys: a loop per string that
+// looks for its end, however wide its steps, costs a mispredicted exit per string. Instead the
+// text is classified 64 bytes at a time into bit masks (quotes, backslashes, controls, "<"), and
+// from them follow, for each block, the places inside strings where the scanner has to look:
+// the closing quotes, the backslashes that begin an escape, controls and "<". The scanner, on an
+// opening quote, takes the next such place; everything outside strings it reads byte by byte.
+//
+// The masks assume that the text before a place is valid JSON (a quote outside a string opens
+// one). The scanner checks every byte up to the place it asks for, so a text that is not valid
+// is rejected at or before the first place where that assumption breaks.
+
+struct RawMasks {
+    std::uint64_t quote;      // '"'
+    std::uint64_t backslash;  // '\\'
+    std::uint64_t special;    // controls (below 0x20) and "<"
+};
+
+// The masks of `blocks` whole 64-byte blocks from `p`, bit i for the byte at p + 64 * block + i.
+#if !defined(__SSE2__)
+void RawMasksPortable(const unsigned char* p, std::size_t blocks, RawMasks* out) {
+    for (std::size_t b = 0; b < blocks; ++b, p += 64) {
+        RawMasks m{0, 0, 0};
+        for (int i = 0; i < 64; ++i) {
+            const std::uint64_t bit = std::uint64_t{1} << i;
+            if (p[i] == '"') m.quote |= bit;
+            if (p[i] == '\\') m.backslash |= bit;
+            if (p[i] < 0x20 || p[i] == '<') m.special |= bit;
+        }
+        out[b] = m;
+    }
+}
+#endif
+
+#if defined(__SSE2__)
+void RawMasksSse2(const unsigned char* p, std::size_t blocks, RawMasks* out) {
+    const __m128i quote = _mm_set1_epi8('"');
+    const __m128i backslash = _mm_set1_epi8('\\');
+    const __m128i open = _mm_set1_epi8('<');
+    const __m128i control = _mm_set1_epi8(0x1F);
+    for (std::size_t b = 0; b < blocks; ++b, p += 64) {
+        RawMasks m{0, 0, 0};
+        for (int k = 0; k < 4; ++k) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+            auto bits = [&](__m128i hits) {
+                return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(hits))) << (16 * k);
+            };
+            m.quote |= bits(_mm_cmpeq_epi8(v, quote));
+            m.backslash |= bits(_mm_cmpeq_epi8(v, backslash));
+            // Unsigned: a byte is a control when the smaller of it and 0x1F is itself.
+            m.special |= bits(_mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(v, control), v), _mm_cmpeq_epi8(v, open)));
+        }
+        out[b] = m;
+    }
+}
+#endif
+
+#if defined(__GNUC__) && defined(__x86_64__)
+__attribute__((target("avx2"))) inline std::uint64_t Bits64(__m256i low, __m256i high) {
+    return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(low))) |
+           static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(high))) << 32;
+}
+
+__attribute__((target("avx2"))) void RawMasksAvx2(const unsigned char* p, std::size_t blocks, RawMasks* out) {
+    const __m256i quote = _mm256_set1_epi8('"');
+    const __m256i backslash = _mm256_set1_epi8('\\');
+    const __m256i open = _mm256_set1_epi8('<');
+    const __m256i control = _mm256_set1_epi8(0x1F);
+    for (std::size_t b = 0; b < blocks; ++b, p += 64) {
+        const __m256i lo = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+        const __m256i hi = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
+        out[b].quote = Bits64(_mm256_cmpeq_epi8(lo, quote), _mm256_cmpeq_epi8(hi, quote));
+        out[b].backslash = Bits64(_mm256_cmpeq_epi8(lo, backslash), _mm256_cmpeq_epi8(hi, backslash));
+        // Unsigned: a byte is a control when the smaller of it and 0x1F is itself.
+        out[b].special =
+            Bits64(_mm256_or_si256(_mm256_cmpeq_epi8(_mm256_min_epu8(lo, control), lo), _mm256_cmpeq_epi8(lo, open)),
+                   _mm256_or_si256(_mm256_cmpeq_epi8(_mm256_min_epu8(hi, control), hi), _mm256_cmpeq_epi8(hi, open)));
+    }
+}
+#endif
+
+// Bit i of the result: the exclusive or of bits 0 to i of x.
+inline std::uint64_t PrefixXor(std::uint64_t x) {
+    x ^= x << 1;
+    x ^= x << 2;
+    x ^= x << 4;
+    x ^= x << 8;
+    x ^= x << 16;
+    x ^= x << 32;
+    return x;
+}
+
+// What the blocks looked at so far leave open for the next one.
+struct PlacesCarry {
+    std::uint64_t inString = 0;  // all ones when they end inside a string
+    std::uint64_t escape = 0;    // 1 when they end in a backslash that escapes the next byte
+};
+
+// The places of one block: closing quotes, and inside strings the backslashes that begin an
+// escape, controls and "<".
+inline std::uint64_t BlockPlaces(const RawMasks& m, PlacesCarry& carry) {
+    // The backslashes that begin an escape, and the bytes they escape (a backslash escaped is no
+    // beginning). Backslashes are rare: a loop over them costs next to nothing.
+    std::uint64_t escaped = carry.escape;
+    std::uint64_t backslashes = m.backslash & ~carry.escape;
+    std::uint64_t starts = 0;
+    carry.escape = 0;
+    while (backslashes != 0) {
+        const int i = __builtin_ctzll(backslashes);
+        starts |= std::uint64_t{1} << i;
+        if (i == 63) {
+            carry.escape = 1;
+            break;
+        }
+        escaped |= std::uint64_t{2} << i;
+        backslashes &= ~(std::uint64_t{3} << i);
+    }
+    // Inside: from an opening quote up to the byte before its closing one.
+    const std::uint64_t quotes = m.quote & ~escaped;
+    const std::uint64_t inside = PrefixXor(quotes) ^ carry.inString;
+    carry.inString = static_cast<std::uint64_t>(static_cast<std::int64_t>(inside) >> 63);
+    return (quotes & ~inside) | (inside & (starts | m.special));
+}
+
+// Lists as offsets the places of `blocks` (at most 16) whole blocks from `p`, which lies `at`
+// bytes into the text; returns the end of the list. `out` has room for 64 entries per block and
+// 4 more.
+template <void (*kRawMasks)(const unsigned char*, std::size_t, RawMasks*)>
+__attribute__((always_inline)) inline std::uint32_t* ListPlaces(const unsigned char* p, std::size_t blocks,
+                                                                std::uint32_t at, PlacesCarry& carry,
+                                                                std::uint32_t* out) {
+    RawMasks raw[16];
+    kRawMasks(p, blocks, raw);
+    for (std::size_t b = 0; b < blocks; ++b, at += 64) {
+        std::uint64_t bits = BlockPlaces(raw[b], carry);
+        // Four at a time whatever their number (the spare entries are written over): a block
+        // mostly holds two or three, and a loop per place would stop at an unforeseen count.
+        const int count = __builtin_popcountll(bits);
+        for (int k = 0; k < count; k += 4)
+            for (int j = 0; j < 4; ++j) {
+                out[k + j] = at + static_cast<std::uint32_t>(__builtin_ctzll(bits | (std::uint64_t{1} << 63)));
+                bits &= bits - 1;
+            }
+        out += count;
+    }
+    return out;
+}
+
+using ListPlacesFunction = std::uint32_t* (*)(const unsigned char*, std::size_t, std::uint32_t, PlacesCarry&,
+                                              std::uint32_t*);
+
+#if defined(__GNUC__) && defined(__x86_64__)
+// Every processor with AVX2 counts bits in one instruction.
+__attribute__((target("avx2,popcnt,bmi"))) std::uint32_t* ListPlacesAvx2(const unsigned char* p, std::size_t blocks,
+                                                                         std::uint32_t at, PlacesCarry& carry,
+                                                                         std::uint32_t* out) {
+    return ListPlaces<RawMasksAvx2>(p, blocks, at, carry, out);
+}
+#endif
+
+std::uint32_t* ListPlacesPlain(const unsigned char* p, std::size_t blocks, std::uint32_t at, PlacesCarry& carry,
+                               std::uint32_t* out) {
+#if defined(__SSE2__)
+    return ListPlaces<RawMasksSse2>(p, blocks, at, carry, out);
+#else
+    return ListPlaces<RawMasksPortable>(p, blocks, at, carry, out);
+#endif
+}
+
+ListPlacesFunction ChooseListPlaces() {
+#if defined(__GNUC__) && defined(__x86_64__)
+    if (HasAvx2()) return ListPlacesAvx2;
+#endif
+    return ListPlacesPlain;
+}
+
+// The places inside strings, in order, of a text that begins outside a string. They are
+// found a kilobyte at a time and listed, so that taking the next one costs no unpredictable
+// branch.
+class StringPlaces {
+  public:
+    void Start(const unsigned char* text, const unsigned char* end) {
+        base_ = text;
+        end_ = end;
+        next_ = list_;
+        listEnd_ = list_;
+    }
+
+    // The next place, `end` when there is none.
+    __attribute__((always_inline)) const unsigned char* Next() {
+        if (next_ == listEnd_ && !Find()) return end_;
+        return base_ + *next_++;
+    }
+
+  private:
+    static constexpr std::size_t kBatch = 16;  // blocks of 64 bytes looked at per call
+
+    // Lists the places of the next batch of blocks; false at the end of the text.
+    bool Find() {
+        static const ListPlacesFunction list = ChooseListPlaces();
+        const std::size_t size = static_cast<std::size_t>(end_ - base_);
+        for (;;) {
+            if (nextBlock_ >= size) return false;
+            const std::size_t left = size - nextBlock_;
+            const std::size_t blocks = std::min(left / 64, kBatch);
+            const auto at = static_cast<std::uint32_t>(nextBlock_);
+            if (blocks > 0) {
+                listEnd_ = list(base_ + nextBlock_, blocks, at, carry_, list_);
+                nextBlock_ += 64 * blocks;
+            } else {
+                // The last bytes, padded with blanks (which are nothing to look at).
+                unsigned char tail[64];
+                std::memset(tail, ' ', sizeof tail);
+                std::memcpy(tail, base_ + nextBlock_, left);
+                listEnd_ = list(tail, 1, at, carry_, list_);
+                nextBlock_ += 64;
+            }
+            next_ = list_;
+            if (listEnd_ != list_) return true;
+        }
+    }
+
+    const unsigned char* base_ = nullptr;
+    const unsigned char* end_ = nullptr;
+    std::size_t nextBlock_ = 0;  // the offset of the first block not yet looked at
+    PlacesCarry carry_;
+    // Offsets from `base_`.
+    std::uint32_t list_[kBatch * 64 + 4];
+    const std::uint32_t* next_ = list_;
+    const std::uint32_t* listEnd_ = list_;
+};
+
 // kInPage: the scanner reads the page itself from the state's first byte on, and finds the end
 // of the text where the plain reading cuts it (the first "</script>", the blanks and ";" before
 // it left out): this saves a search through the whole state. The page's bytes from there on
 // must be well-formed UTF-8 (IsWellFormedUtf8), so that strings need no check of their high
-// bytes. Otherwise the scanner reads the state's text as cut by StateText.
+// bytes, and their ends are taken from StringPlaces. Otherwise the scanner reads the state's text
+// as cut by StateText, its strings byte by byte.
 template <bool kInPage>
 class StateScanner {
   public:
@@ -367,8 +625,18 @@ class StateScanner {
         bool object;
         Node node;
     };
+    // The next byte that is not a blank; false at the end of the text.
+    __attribute__((always_inline)) bool Peek(unsigned char& c) {
+        if (p_ >= end_) return false;
+        c = *p_;
+        if (c > ' ') return true;
+        SkipBlanks();
+        if (p_ >= end_) return false;
+        c = *p_;
+        return true;
+    }
 
-    void SkipBlanks() {
+    __attribute__((always_inline)) void SkipBlanks() {
         // The state is one line of JSON: mostly there is nothing to skip.
         if (p_<end_&& * p_> ' ') return;
         while (p_ < end_ && (*p_ == ' ' || *p_ == '\t' || *p_ == '\n' || *p_ == '\r')) ++p_;
@@ -417,15 +685,68 @@ class StateScanner {
         return true;
     }
 
+    // At a backslash in a string: reads the escape it begins.
+    bool Escape();
+    bool PageString(std::string_view& raw, bool& escaped);
+
     const unsigned char* p_;
     const unsigned char* end_;
+    StringPlaces places_;  // kInPage only
 };
 
 // A string at p_ (on its opening quote): `raw` receives the text between the quotes, `escaped`
 // whether it holds escapes (and needs decoding).
 template <bool kInPage>
+bool StateScanner<kInPage>::Escape() {
+    ++p_;
+    if (p_ >= end_) return false;
+    const unsigned char e = *p_++;
+    if (e == '"' || e == '\\' || e == '/' || e == 'b' || e == 'f' || e == 'n' || e == 'r' || e == 't') return true;
+    if (e != 'u') return false;
+    const std::uint32_t unit = FourHex();
+    if (unit == 0xFFFFFFFF) return false;
+    if (unit >= 0xDC00 && unit <= 0xDFFF) return false;
+    if (unit >= 0xD800 && unit <= 0xDBFF) {
+        if (end_ - p_ < 2 || p_[0] != '\\' || p_[1] != 'u') return false;
+        p_ += 2;
+        const std::uint32_t low = FourHex();
+        if (low < 0xDC00 || low > 0xDFFF) return false;
+    }
+    return true;
+}
+
+template <bool kInPage>
+__attribute__((always_inline)) inline bool StateScanner<kInPage>::PageString(std::string_view& raw, bool& escaped) {
+    const unsigned char* start = ++p_;
+    escaped = false;
+    for (;;) {
+        const unsigned char* at = places_.Next();
+        // The backslash of a surrogate pair's second half was read with the first.
+        if (at < p_) continue;
+        if (at >= end_) return false;
+        switch (*at) {
+            case '"':
+                raw = std::string_view(reinterpret_cast<const char*>(start), static_cast<std::size_t>(at - start));
+                p_ = at + 1;
+                return true;
+            case '\\':
+                escaped = true;
+                p_ = at;
+                if (!Escape()) return false;
+                break;
+            case '<':
+                // The script element ends inside the string: the text is cut short there.
+                if (IsScriptEnd(at)) return false;
+                break;
+            default:  // a control
+                return false;
+        }
+    }
+}
+
+template <bool kInPage>
 inline bool StateScanner<kInPage>::String(std::string_view& raw, bool& escaped) {
-    constexpr const std::array<std::uint8_t, 256>& classes = kInPage ? kPageByteClass : kByteClass;
+    if constexpr (kInPage) return PageString(raw, escaped);
     ++p_;
     const unsigned char* start = p_;
     escaped = false;
@@ -436,16 +757,10 @@ inline bool StateScanner<kInPage>::String(std::string_view& raw, bool& escaped) 
 #if defined(__SSE2__)
         while (end_ - p_ >= 16) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p_));
-            __m128i special =
-                _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\\')));
-            if constexpr (kInPage) {
-                // Unsigned: controls only; and the "<" that may end the script element.
-                special = _mm_or_si128(special, _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(0x1F)), v));
-                special = _mm_or_si128(special, _mm_cmpeq_epi8(v, _mm_set1_epi8('<')));
-            } else {
-                // Signed: bytes from 0x80 on are below 0x20 as well.
-                special = _mm_or_si128(special, _mm_cmplt_epi8(v, _mm_set1_epi8(0x20)));
-            }
+            // Signed: bytes from 0x80 on are below 0x20 as well.
+            const __m128i special = _mm_or_si128(
+                _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\\'))),
+                _mm_cmplt_epi8(v, _mm_set1_epi8(0x20)));
             const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(special));
             if (mask != 0) {
                 p_ += __builtin_ctz(mask);
@@ -460,30 +775,22 @@ inline bool StateScanner<kInPage>::String(std::string_view& raw, bool& escaped) 
             std::memcpy(&w, p_, 8);
             constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
             auto zeroByte = [&](std::uint64_t x) { return (x - kOnes) & ~x & kHighs; };
-            // High bytes stop the word loop in both readings (the byte loop below passes them
-            // when they need no look).
             const std::uint64_t special = (w & kHighs) | zeroByte(w & 0xE0E0E0E0E0E0E0E0ull) |
-                                          zeroByte(w ^ (kOnes * '"')) | zeroByte(w ^ (kOnes * '\\')) |
-                                          (kInPage ? zeroByte(w ^ (kOnes * '<')) : 0);
+                                          zeroByte(w ^ (kOnes * '"')) | zeroByte(w ^ (kOnes * '\\'));
             if (special != 0) break;
             p_ += 8;
         }
 #endif
         if (!found)
-            while (p_ < end_ && classes[*p_] == kPlainByte) ++p_;
+            while (p_ < end_ && kByteClass[*p_] == kPlainByte) ++p_;
         if (p_ >= end_) return false;
-        switch (classes[*p_]) {
+        switch (kByteClass[*p_]) {
             case kQuoteByte:
                 raw = std::string_view(reinterpret_cast<const char*>(start), static_cast<std::size_t>(p_ - start));
                 ++p_;
                 return true;
             case kControlByte:
                 return false;
-            case kOpenByte:
-                // The script element ends inside the string: the text is cut short there.
-                if (IsScriptEnd(p_)) return false;
-                ++p_;
-                break;
             case kHighByte:
                 // Japanese text: three-byte characters that need no range check beyond the trails.
                 while (end_ - p_ >= 3 && (((*p_ >= 0xE1 && *p_ <= 0xEC) || *p_ == 0xEE || *p_ == 0xEF)) &&
@@ -491,25 +798,10 @@ inline bool StateScanner<kInPage>::String(std::string_view& raw, bool& escaped) 
                     p_ += 3;
                 if (p_ < end_ && kByteClass[*p_] == kHighByte && !Utf8Sequence()) return false;
                 break;
-            case kBackslashByte: {
+            case kBackslashByte:
                 escaped = true;
-                ++p_;
-                if (p_ >= end_) return false;
-                const unsigned char e = *p_++;
-                if (e == '"' || e == '\\' || e == '/' || e == 'b' || e == 'f' || e == 'n' || e == 'r' || e == 't')
-                    break;
-                if (e != 'u') return false;
-                const std::uint32_t unit = FourHex();
-                if (unit == 0xFFFFFFFF) return false;
-                if (unit >= 0xDC00 && unit <= 0xDFFF) return false;
-                if (unit >= 0xD800 && unit <= 0xDBFF) {
-                    if (end_ - p_ < 2 || p_[0] != '\\' || p_[1] != 'u') return false;
-                    p_ += 2;
-                    const std::uint32_t low = FourHex();
-                    if (low < 0xDC00 || low > 0xDFFF) return false;
-                }
+                if (!Escape()) return false;
                 break;
-            }
             default:
                 break;
         }
@@ -605,6 +897,19 @@ bool StateScanner<kInPage>::Number() {
     return true;
 }
 
+// Where a key of an object on the reader's paths leads.
+void MatchKey(Node parent, std::string_view key, Node& node, int& leaf) {
+    node = kNoNode;
+    leaf = -1;
+    for (const Child& child : kChildren[parent])
+        if (child.key.size() == key.size() && child.key == key) {
+            if (child.leaf)
+                leaf = child.index;
+            else
+                node = static_cast<Node>(child.index);
+        }
+}
+
 template <bool kInPage>
 bool StateScanner<kInPage>::Run(StateFields& fields) {
     if (p_ < end_ && *p_ == 0xEF) {
@@ -613,94 +918,136 @@ bool StateScanner<kInPage>::Run(StateFields& fields) {
     }
     SkipBlanks();
     if (p_ >= end_ || *p_ != '{') return false;
+    if constexpr (kInPage) places_.Start(p_, end_);
 
-    std::vector<Frame> stack;
+    // The containers open around the value being read: the innermost in `top`, the ones around
+    // it below (a state is seldom deeper than a dozen: the first levels need no allocation).
+    Frame top{true, kNoNode};
+    std::size_t depth = 0;
+    constexpr std::size_t kFixed = 64;
+    Frame below[kFixed];
+    std::vector<Frame> deeper;
+    auto push = [&](Frame frame) {
+        if (depth > 0) {
+            if (depth - 1 < kFixed)
+                below[depth - 1] = top;
+            else
+                deeper.push_back(top);
+        }
+        top = frame;
+        ++depth;
+    };
+    auto pop = [&] {
+        if (--depth == 0) return;
+        if (depth - 1 < kFixed) {
+            top = below[depth - 1];
+        } else {
+            top = deeper.back();
+            deeper.pop_back();
+        }
+    };
     Node valueNode = kRoot;  // where the value about to be read sits on the reader's paths
     int valueLeaf = -1;
-    enum { kValue, kMember, kAfterValue } step = kValue;
-    for (;;) {
-        if (step == kValue) {
-            SkipBlanks();
-            if (p_ >= end_) return false;
-            const unsigned char c = *p_;
-            if (c == '{' || c == '[') {
-                ++p_;
-                const bool object = c == '{';
-                stack.push_back({object, object ? valueNode : kNoNode});
-                SkipBlanks();
-                if (p_ < end_ && *p_ == (object ? '}' : ']')) {
-                    ++p_;
-                    stack.pop_back();
-                    step = kAfterValue;
-                } else if (object) {
-                    step = kMember;
-                } else {
-                    valueNode = kNoNode;
-                    valueLeaf = -1;
-                }
-                continue;
-            }
-            if (c == '"') {
-                std::string_view raw;
-                bool escaped = false;
-                if (!String(raw, escaped)) return false;
-                if (valueLeaf >= 0) fields.values[valueLeaf] = escaped ? Unescape(raw) : std::string(raw);
-            } else if (c == '-' || (c >= '0' && c <= '9')) {
-                if (!Number()) return false;
-            } else if (!(Literal("true") || Literal("false") || Literal("null"))) {
-                return false;
-            }
-            step = kAfterValue;
-            continue;
+    unsigned char c;
+
+    // The steps are places in the code rather than a variable: which step follows which is then
+    // mostly plain from where the reading is (a colon behind a key, a value behind a colon).
+value:
+    if (!Peek(c)) return false;
+    switch (c) {
+        case '"': {
+            std::string_view raw;
+            bool escaped = false;
+            if (!String(raw, escaped)) return false;
+            if (valueLeaf >= 0) fields.values[valueLeaf] = escaped ? Unescape(raw) : std::string(raw);
+            goto afterValue;
         }
-        if (step == kAfterValue) {
-            SkipBlanks();
-            if (stack.empty()) return AtEnd();
-            if (p_ >= end_) return false;
-            const Frame frame = stack.back();
-            if (*p_ == ',') {
-                ++p_;
-                if (frame.object) {
-                    step = kMember;
-                } else {
-                    valueNode = kNoNode;
-                    valueLeaf = -1;
-                    step = kValue;
-                }
-                continue;
-            }
-            if (*p_ != (frame.object ? '}' : ']')) return false;
+        case '{':
             ++p_;
-            stack.pop_back();
-            continue;
-        }
-        // kMember: a key and its colon.
+            if (!Peek(c)) return false;
+            if (c == '}') {
+                ++p_;
+                goto afterValue;
+            }
+            push({true, valueNode});
+            goto member;
+        case '[':
+            ++p_;
+            if (!Peek(c)) return false;
+            if (c == ']') {
+                ++p_;
+                goto afterValue;
+            }
+            push({false, kNoNode});
+            valueNode = kNoNode;
+            valueLeaf = -1;
+            goto value;
+        case 't':
+            if (!Literal("true")) return false;
+            goto afterValue;
+        case 'f':
+            if (!Literal("false")) return false;
+            goto afterValue;
+        case 'n':
+            if (!Literal("null")) return false;
+            goto afterValue;
+        case '-':
+        case '0':
+        case '1':
+        case '2':
+        case '3':
+        case '4':
+        case '5':
+        case '6':
+        case '7':
+        case '8':
+        case '9':
+            if (!Number()) return false;
+            goto afterValue;
+        default:
+            return false;
+    }
+
+afterValue:
+    if (depth == 0) {
         SkipBlanks();
-        if (p_ >= end_ || *p_ != '"') return false;
-        std::string_view raw;
-        bool escaped = false;
-        if (!String(raw, escaped)) return false;
-        SkipBlanks();
-        if (p_ >= end_ || *p_ != ':') return false;
+        return AtEnd();
+    }
+    if (!Peek(c)) return false;
+    if (c == ',') {
         ++p_;
+        if (top.object) goto member;
         valueNode = kNoNode;
         valueLeaf = -1;
-        const Node parent = stack.back().node;
-        if (parent != kNoNode) {
-            std::string decoded;
-            const std::string_view key = escaped ? std::string_view(decoded = Unescape(raw)) : raw;
-            for (int n = 0; n < kNodeCount; ++n)
-                if (kNodes[n].parent == parent && kNodes[n].key == key) valueNode = static_cast<Node>(n);
-            for (int l = 0; l < kLeafCount; ++l)
-                if (kLeaves[l].parent == parent && kLeaves[l].key == key) valueLeaf = l;
-            // A member met again replaces what the earlier one held.
-            if (valueNode != kNoNode)
-                for (int l = 0; l < kLeafCount; ++l)
-                    if (IsWithin(kLeaves[l].parent, valueNode)) fields.values[l].reset();
-            if (valueLeaf >= 0) fields.values[valueLeaf].reset();
-        }
-        step = kValue;
+        goto value;
     }
+    if (c != (top.object ? '}' : ']')) return false;
+    ++p_;
+    pop();
+    goto afterValue;
+
+member : {
+    // A key and its colon.
+    if (!Peek(c) || c != '"') return false;
+    std::string_view raw;
+    bool escaped = false;
+    if (!String(raw, escaped)) return false;
+    if (!Peek(c) || c != ':') return false;
+    ++p_;
+    valueNode = kNoNode;
+    valueLeaf = -1;
+    const Node parent = top.node;
+    if (parent != kNoNode) {
+        std::string decoded;
+        MatchKey(parent, escaped ? std::string_view(decoded = Unescape(raw)) : raw, valueNode, valueLeaf);
+        // A member met again replaces what the earlier one held.
+        if (valueNode != kNoNode)
+            for (int l = 0; l < kLeafCount; ++l)
+                if (IsWithin(kLeaves[l].parent, valueNode)) fields.values[l].reset();
+        if (valueLeaf >= 0) fields.values[valueLeaf].reset();
+    }
+    goto value;
+}
 }
 
 // ---- from the fields to the stock ------------------------------------------------------------
@@ -859,7 +1206,8 @@ bool ParseCurrentQuotePage(std::string_view body, CStock& copy, std::uint32_t ma
         if (!start) return false;
         const std::string_view rest = body.substr(*start);
         const auto* first = reinterpret_cast<const unsigned char*>(rest.data());
-        if (IsWellFormedUtf8(first, first + rest.size()))
+        // The string places are offsets of 32 bits.
+        if (rest.size() < 0xFFFFFF00u && IsWellFormedUtf8(first, first + rest.size()))
             valid = StateScanner<true>(rest).Run(fields);
         else
             valid = StateScanner<false>(*StateText(body)).Run(fields);

@@ -1,0 +1,119 @@
+// The scanning reader takes the ends of the state's strings from bit masks made 64 bytes at a
+// time and listed a kilobyte at a time, carrying "inside a string" and "escaped" from block to
+// block. Strings of every kind are put at every place of a block and across the kilobyte's end;
+// the scanning reader must take and reject the same pages as the document reader, with the same
+// values.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "net/CurrentQuotePage.h"
+#include "net/QuotePage.h"
+#include "platform/TextCodec.h"
+
+namespace quotrix {
+namespace {
+
+struct Reading {
+    bool ok;
+    CStock stock;
+};
+
+Reading Read(const std::string& body, StateReader reader) {
+    Reading r{false, CStock("7203.t")};
+    r.stock.BuildUrls();
+    r.ok = ParseCurrentQuotePage(body, r.stock, ParseMaskFor(r.stock) | PARSE_NAME, nullptr, reader);
+    return r;
+}
+
+// A page whose state begins with a member holding `pad`, then the name (as JSON text between
+// its quotes) among the other values.
+std::string PageWith(const std::string& pad, const std::string& name) {
+    return "<html><script>window.__PRELOADED_STATE__ = {\"pad\":\"" + pad +
+           "\",\"mainStocksPriceBoard\":{\"priceBoard\":{\"code\":\"7203\",\"name\":\"" + name +
+           "\",\"price\":\"2,975\",\"priceDateTime\":\"15:00\",\"priceChange\":\"+25\"}},"
+           "\"mainStocksDetail\":{\"detail\":{\"previousPrice\":\"2,950\",\"openPrice\":\"2,960\","
+           "\"highPrice\":\"2,990\",\"lowPrice\":\"2,940\",\"volume\":\"12,345,600\"}}}</script></html>";
+}
+
+struct Name {
+    const char* what;
+    std::string json;  // between the quotes
+    bool ok;
+    std::string utf8;  // the name read, when ok and Shift-JIS can hold it
+};
+
+const std::vector<Name>& Names() {
+    static const std::vector<Name> names = {
+        {"plain", "Toyota", true, "Toyota"},
+        {"Japanese", "トヨタ自動車(株)", true, "トヨタ自動車(株)"},
+        {"an escaped quote", R"(To\"yota)", true, "To\"yota"},
+        {"escaped backslashes before the end", R"(Toyota\\\\)", true, "Toyota\\\\"},
+        {"an escaped backslash and an escaped quote", R"(\\\"\\)", true, "\\\"\\"},
+        {"a character escape", R"(\u30C8yota)", true, "トyota"},
+        {"a surrogate pair", R"(To\uD83D\uDE00yota)", true, ""},
+        {"a tag", "<b>To</b>yota", true, "<b>To</b>yota"},
+        {"a control", "To\x01yota", false, ""},
+        {"a tab", "To\tyota", false, ""},
+        {"an unknown escape", R"(To\xyota)", false, ""},
+        {"a lone low surrogate", R"(To\uDC00yota)", false, ""},
+        {"a high surrogate alone", R"(To\uD83Dyota)", false, ""},
+        {"the end of the script element", "To</script>yota", false, ""},
+        {"a backslash escaping the closing quote", R"(Toyota\)", false, ""},
+    };
+    return names;
+}
+
+void ExpectSameReading(const std::string& body, const Name& name, const std::string& where) {
+    const Reading scan = Read(body, StateReader::Scan);
+    const Reading dom = Read(body, StateReader::Dom);
+    ASSERT_EQ(dom.ok, name.ok) << name.what << where;
+    ASSERT_EQ(scan.ok, dom.ok) << name.what << where;
+    if (scan.ok) {
+        EXPECT_EQ(scan.stock.name, dom.stock.name) << name.what << where;
+        if (!name.utf8.empty()) EXPECT_EQ(SjisToUtf8(scan.stock.name), name.utf8) << name.what << where;
+        EXPECT_EQ(scan.stock.price, dom.stock.price) << name.what << where;
+        EXPECT_EQ(scan.stock.volume, dom.stock.volume) << name.what << where;
+    }
+}
+
+TEST(StateStringPlaces, EveryKindOfStringAtEveryPlaceOfABlock) {
+    // The name's opening quote lies 64 + n bytes behind the pad's: every place in a block, and
+    // the kilobyte's end with pads from 1000 bytes on.
+    std::vector<std::size_t> pads;
+    for (std::size_t n = 0; n < 140; ++n) pads.push_back(n);
+    for (std::size_t n = 980; n < 1100; ++n) pads.push_back(n);
+    for (const Name& name : Names())
+        for (std::size_t n : pads)
+            ExpectSameReading(PageWith(std::string(n, 'x'), name.json), name, " pad " + std::to_string(n));
+}
+
+TEST(StateStringPlaces, EscapesAndQuotesCarriedAcrossBlocks) {
+    // Pads of escaped backslashes and quotes put runs of backslashes across every block end:
+    // a backslash that ends one block escapes the first byte of the next.
+    const char* const fillers[] = {R"(\\)", R"(\")", R"(\\\")", "あ", R"(\/)", R"(\u3042)"};
+    const Name& plain = Names()[0];
+    for (const char* filler : fillers)
+        for (std::size_t n = 0; n < 70; ++n) {
+            std::string pad(n, 'x');
+            for (int k = 0; k < 40; ++k) pad += filler;
+            ExpectSameReading(PageWith(pad, plain.json), plain,
+                              std::string(" filler ") + filler + " pad " + std::to_string(n));
+        }
+}
+
+TEST(StateStringPlaces, StringsLongerThanTheListedKilobyte) {
+    // One string across several kilobytes, its end and its escapes in a later list.
+    for (const Name& name : Names()) {
+        std::string pad;
+        for (int k = 0; k < 300; ++k) pad += "値上がり率";
+        ExpectSameReading(PageWith(pad, name.json), name, " after a long pad");
+        ExpectSameReading(PageWith("x", pad + name.json),
+                          Name{name.what, pad + name.json, name.ok, name.utf8.empty() ? "" : pad + name.utf8},
+                          " inside a long name");
+    }
+}
+
+}  // namespace
+}  // namespace quotrix
