@@ -132,12 +132,21 @@ bool PlainlyNoMarker(std::string_view bytes, std::size_t at) {
     const char* b = bytes.data() + at;
     auto lower = [](char c) { return static_cast<char>(c | 0x20); };
     auto letter = [&](char c) { return lower(c) >= 'a' && lower(c) <= 'z'; };
-    // "<!--" and then anything but the "M" of "MAIN" (or a line end, which the reading drops).
-    if (b[1] == '!' && b[2] == '-' && b[3] == '-') return lower(b[4]) != 'm' && b[4] != '\r' && b[4] != '\n';
-    // "<div" and then a letter, or one space and a letter other than the "I" of "ID".
-    if (lower(b[1]) == 'd' && lower(b[2]) == 'i' && lower(b[3]) == 'v') {
-        if (letter(b[4])) return true;
-        return b[4] == ' ' && letter(b[5]) && lower(b[5]) != 'i';
+    auto lineEnd = [](char c) { return c == '\r' || c == '\n'; };
+    if (b[1] == '!') {
+        // "<!" and then neither "-" nor a line end: a DOCTYPE, CDATA or the like.
+        if (b[2] != '-') return !lineEnd(b[2]);
+        // "<!--" and then anything but the "M" of "MAIN" (or a line end, which the reading drops).
+        return b[3] == '-' && lower(b[4]) != 'm' && !lineEnd(b[4]);
+    }
+    if (lower(b[1]) == 'd') {
+        // "<d" and a letter other than the "I" of "DIV": a DL, DT, DD...
+        if (letter(b[2]) && lower(b[2]) != 'i') return true;
+        // "<div" and then a letter, or one space and a letter other than the "I" of "ID".
+        if (lower(b[2]) == 'i' && lower(b[3]) == 'v') {
+            if (letter(b[4])) return true;
+            return b[4] == ' ' && letter(b[5]) && lower(b[5]) != 'i';
+        }
     }
     return false;
 }

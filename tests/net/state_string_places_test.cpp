@@ -117,3 +117,28 @@ TEST(StateStringPlaces, StringsLongerThanTheListedKilobyte) {
 
 }  // namespace
 }  // namespace quotrix
+
+namespace quotrix {
+namespace {
+
+TEST(StateMarkerSearch, FoundAtEveryPlaceAmongLookalikes) {
+    // The search rules out 64 places at a time by the marker's "O" and "E"; lookalikes hold both
+    // at the right distance, or the whole marker but one byte.
+    const std::string marker = "__PRELOADED_STATE__";
+    const std::string lookalikes[] = {"xxxxxxOxxExxxxxxxxxxxx", "__PRELOADED_STATE_x", "_PRELOADED_STATE__",
+                                      "OOOOEEEE"};
+    for (const std::string& lookalike : lookalikes)
+        for (std::size_t at = 0; at < 200; ++at) {
+            std::string page;
+            while (page.size() + lookalike.size() + 1 <= at) page += lookalike + "y";
+            page.resize(at, 'x');
+            EXPECT_FALSE(HasPreloadedState(page + lookalike + "y" + lookalike)) << lookalike << " at " << at;
+            EXPECT_TRUE(HasPreloadedState(page + marker)) << lookalike << " at " << at;
+            EXPECT_TRUE(HasPreloadedState(page + marker + lookalike + std::string(at, 'O')))
+                << lookalike << " at " << at;
+            EXPECT_FALSE(HasPreloadedState(page + marker.substr(0, marker.size() - 1))) << lookalike << " at " << at;
+        }
+}
+
+}  // namespace
+}  // namespace quotrix
