@@ -405,8 +405,10 @@ struct RawMasks {
 };
 
 // The masks of `blocks` whole 64-byte blocks from `p`, bit i for the byte at p + 64 * block + i.
+// The AVX2 one also checks the blocks' UTF-8 and returns whether it is well-formed (the three
+// bytes before `p` must be readable); the others return true and leave the check to the caller.
 #if !defined(__SSE2__)
-void RawMasksPortable(const unsigned char* p, std::size_t blocks, RawMasks* out) {
+bool RawMasksPortable(const unsigned char* p, std::size_t blocks, RawMasks* out) {
     for (std::size_t b = 0; b < blocks; ++b, p += 64) {
         RawMasks m{0, 0, 0};
         for (int i = 0; i < 64; ++i) {
@@ -417,11 +419,12 @@ void RawMasksPortable(const unsigned char* p, std::size_t blocks, RawMasks* out)
         }
         out[b] = m;
     }
+    return true;
 }
 #endif
 
 #if defined(__SSE2__)
-void RawMasksSse2(const unsigned char* p, std::size_t blocks, RawMasks* out) {
+bool RawMasksSse2(const unsigned char* p, std::size_t blocks, RawMasks* out) {
     const __m128i quote = _mm_set1_epi8('"');
     const __m128i backslash = _mm_set1_epi8('\\');
     const __m128i open = _mm_set1_epi8('<');
@@ -440,6 +443,7 @@ void RawMasksSse2(const unsigned char* p, std::size_t blocks, RawMasks* out) {
         }
         out[b] = m;
     }
+    return true;
 }
 #endif
 
@@ -449,11 +453,61 @@ __attribute__((target("avx2"))) inline std::uint64_t Bits64(__m256i low, __m256i
            static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(high))) << 32;
 }
 
-__attribute__((target("avx2"))) void RawMasksAvx2(const unsigned char* p, std::size_t blocks, RawMasks* out) {
+// The UTF-8 errors of the 32 bytes at `p`, from them and the three bytes before them (Keiser and
+// Lemire's lookup method): a nibble table each for the byte before and for the byte itself tells
+// which faults the pair may show; where all three agree the pair is wrong. A byte that must be
+// the second or third continuation of a character (a three- or four-byte lead two or three
+// places back) must be one, and no other continuation may follow a continuation.
+__attribute__((target("avx2"))) inline __m256i Utf8Errors32(const unsigned char* p) {
+    constexpr char kTooShort = 1 << 0, kTooLong = 1 << 1, kOverlong3 = 1 << 2, kTooLarge = 1 << 3, kSurrogate = 1 << 4,
+                   kOverlong2 = 1 << 5, kTooLarge1000 = 1 << 6, kOverlong4 = 1 << 6;
+    constexpr char kTwoConts = static_cast<char>(1 << 7);
+    constexpr char kCarry = kTooShort | kTooLong | kTwoConts;
+    const __m256i input = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    const __m256i prev1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p - 1));
+    const __m256i prev2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p - 2));
+    const __m256i prev3 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p - 3));
+    const __m256i nibble = _mm256_set1_epi8(0x0F);
+    const __m256i byte1High = _mm256_shuffle_epi8(
+        _mm256_setr_epi8(kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTwoConts,
+                         kTwoConts, kTwoConts, kTwoConts, kTooShort | kOverlong2, kTooShort,
+                         kTooShort | kOverlong3 | kSurrogate, kTooShort | kTooLarge | kTooLarge1000 | kOverlong4,
+                         kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTwoConts,
+                         kTwoConts, kTwoConts, kTwoConts, kTooShort | kOverlong2, kTooShort,
+                         kTooShort | kOverlong3 | kSurrogate, kTooShort | kTooLarge | kTooLarge1000 | kOverlong4),
+        _mm256_and_si256(_mm256_srli_epi16(prev1, 4), nibble));
+    constexpr char kLarge = kCarry | kTooLarge | kTooLarge1000;
+    const __m256i byte1Low = _mm256_shuffle_epi8(
+        _mm256_setr_epi8(kCarry | kOverlong3 | kOverlong2 | kOverlong4, kCarry | kOverlong2, kCarry, kCarry,
+                         kCarry | kTooLarge, kLarge, kLarge, kLarge, kLarge, kLarge, kLarge, kLarge, kLarge,
+                         kLarge | kSurrogate, kLarge, kLarge, kCarry | kOverlong3 | kOverlong2 | kOverlong4,
+                         kCarry | kOverlong2, kCarry, kCarry, kCarry | kTooLarge, kLarge, kLarge, kLarge, kLarge,
+                         kLarge, kLarge, kLarge, kLarge, kLarge | kSurrogate, kLarge, kLarge),
+        _mm256_and_si256(prev1, nibble));
+    constexpr char kCont8 = kTooLong | kOverlong2 | kTwoConts | kOverlong3 | kTooLarge1000 | kOverlong4;
+    constexpr char kCont9 = kTooLong | kOverlong2 | kTwoConts | kOverlong3 | kTooLarge;
+    constexpr char kContAB = kTooLong | kOverlong2 | kTwoConts | kSurrogate | kTooLarge;
+    const __m256i byte2High = _mm256_shuffle_epi8(
+        _mm256_setr_epi8(kTooShort, kTooShort, kTooShort, kTooShort, kTooShort, kTooShort, kTooShort, kTooShort, kCont8,
+                         kCont9, kContAB, kContAB, kTooShort, kTooShort, kTooShort, kTooShort, kTooShort, kTooShort,
+                         kTooShort, kTooShort, kTooShort, kTooShort, kTooShort, kTooShort, kCont8, kCont9, kContAB,
+                         kContAB, kTooShort, kTooShort, kTooShort, kTooShort),
+        _mm256_and_si256(_mm256_srli_epi16(input, 4), nibble));
+    const __m256i special = _mm256_and_si256(_mm256_and_si256(byte1High, byte1Low), byte2High);
+    // Only a lead of 0xE0 and up leaves 0x80 and more behind the subtraction; of 0xF0 and up, behind the second.
+    const __m256i third = _mm256_subs_epu8(prev2, _mm256_set1_epi8(static_cast<char>(0xE0 - 0x80)));
+    const __m256i fourth = _mm256_subs_epu8(prev3, _mm256_set1_epi8(static_cast<char>(0xF0 - 0x80)));
+    const __m256i mustContinue =
+        _mm256_and_si256(_mm256_or_si256(third, fourth), _mm256_set1_epi8(static_cast<char>(0x80)));
+    return _mm256_xor_si256(mustContinue, special);
+}
+
+__attribute__((target("avx2"))) bool RawMasksAvx2(const unsigned char* p, std::size_t blocks, RawMasks* out) {
     const __m256i quote = _mm256_set1_epi8('"');
     const __m256i backslash = _mm256_set1_epi8('\\');
     const __m256i open = _mm256_set1_epi8('<');
     const __m256i control = _mm256_set1_epi8(0x1F);
+    __m256i errors = _mm256_setzero_si256();
     for (std::size_t b = 0; b < blocks; ++b, p += 64) {
         const __m256i lo = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
         const __m256i hi = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
@@ -463,7 +517,12 @@ __attribute__((target("avx2"))) void RawMasksAvx2(const unsigned char* p, std::s
         out[b].special =
             Bits64(_mm256_or_si256(_mm256_cmpeq_epi8(_mm256_min_epu8(lo, control), lo), _mm256_cmpeq_epi8(lo, open)),
                    _mm256_or_si256(_mm256_cmpeq_epi8(_mm256_min_epu8(hi, control), hi), _mm256_cmpeq_epi8(hi, open)));
+        // A block whose bytes and the three before them are ASCII holds no UTF-8 fault.
+        const __m256i before = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p - 3));
+        if (_mm256_movemask_epi8(_mm256_or_si256(_mm256_or_si256(lo, hi), before)) == 0) continue;
+        errors = _mm256_or_si256(errors, _mm256_or_si256(Utf8Errors32(p), Utf8Errors32(p + 32)));
     }
+    return _mm256_testz_si256(errors, errors);
 }
 #endif
 
@@ -482,6 +541,7 @@ inline std::uint64_t PrefixXor(std::uint64_t x) {
 struct PlacesCarry {
     std::uint64_t inString = 0;  // all ones when they end inside a string
     std::uint64_t escape = 0;    // 1 when they end in a backslash that escapes the next byte
+    bool broken = false;         // set when the UTF-8 of a block is not well-formed
 };
 
 // The places of one block: closing quotes, and inside strings the backslashes that begin an
@@ -513,12 +573,12 @@ inline std::uint64_t BlockPlaces(const RawMasks& m, PlacesCarry& carry) {
 // Lists as offsets the places of `blocks` (at most 16) whole blocks from `p`, which lies `at`
 // bytes into the text; returns the end of the list. `out` has room for 64 entries per block and
 // 4 more.
-template <void (*kRawMasks)(const unsigned char*, std::size_t, RawMasks*)>
+template <bool (*kRawMasks)(const unsigned char*, std::size_t, RawMasks*)>
 __attribute__((always_inline)) inline std::uint32_t* ListPlaces(const unsigned char* p, std::size_t blocks,
                                                                 std::uint32_t at, PlacesCarry& carry,
                                                                 std::uint32_t* out) {
     RawMasks raw[16];
-    kRawMasks(p, blocks, raw);
+    if (!kRawMasks(p, blocks, raw)) carry.broken = true;
     for (std::size_t b = 0; b < blocks; ++b, at += 64) {
         std::uint64_t bits = BlockPlaces(raw[b], carry);
         // Four at a time whatever their number (the spare entries are written over): a block
@@ -574,6 +634,9 @@ class StringPlaces {
         listEnd_ = list_;
     }
 
+    // Whether a block looked at is not well-formed UTF-8 (and the places stopped there).
+    bool Broken() const { return carry_.broken; }
+
     // The next place, `end` when there is none.
     __attribute__((always_inline)) const unsigned char* Next() {
         if (next_ == listEnd_ && !Find()) return end_;
@@ -583,34 +646,55 @@ class StringPlaces {
   private:
     static constexpr std::size_t kBatch = 16;  // blocks of 64 bytes looked at per call
 
-    // Lists the places of the next batch of blocks; false at the end of the text.
+    // Lists the places of the next batch of blocks; false at the end of the text, or when the
+    // blocks looked at are not well-formed UTF-8.
     bool Find() {
-        static const ListPlacesFunction list = ChooseListPlaces();
-        const std::size_t size = static_cast<std::size_t>(end_ - base_);
+        const ListPlacesFunction list = ChooseListPlaces();
+        // The AVX2 lister checks the UTF-8 of the blocks as it goes.
+        const bool listerChecksUtf8 = list != ListPlacesPlain;
+        const auto size = static_cast<std::size_t>(end_ - base_);
         for (;;) {
-            if (nextBlock_ >= size) return false;
+            if (carry_.broken || nextBlock_ >= size) return false;
             const std::size_t left = size - nextBlock_;
-            const std::size_t blocks = std::min(left / 64, kBatch);
             const auto at = static_cast<std::uint32_t>(nextBlock_);
-            if (blocks > 0) {
+            std::size_t blocks = 1;
+            if (nextBlock_ > 0 && left >= 64) {
+                blocks = std::min(left / 64, kBatch);
                 listEnd_ = list(base_ + nextBlock_, blocks, at, carry_, list_);
-                nextBlock_ += 64 * blocks;
             } else {
-                // The last bytes, padded with blanks (which are nothing to look at).
-                unsigned char tail[64];
-                std::memset(tail, ' ', sizeof tail);
-                std::memcpy(tail, base_ + nextBlock_, left);
-                listEnd_ = list(tail, 1, at, carry_, list_);
-                nextBlock_ += 64;
+                // The first block and the last bytes go through a copy, with the three bytes before
+                // it (blanks before the text) for the UTF-8 check, the last bytes padded with blanks
+                // (which are nothing to look at).
+                unsigned char copy[3 + 64];
+                std::memset(copy, ' ', sizeof copy);
+                if (nextBlock_ > 0) std::memcpy(copy, base_ + nextBlock_ - 3, 3);
+                std::memcpy(copy + 3, base_ + nextBlock_, std::min<std::size_t>(left, 64));
+                listEnd_ = list(copy + 3, 1, at, carry_, list_);
             }
+            nextBlock_ += 64 * blocks;
+            if (!listerChecksUtf8 && !CheckUtf8(std::min(nextBlock_, size))) carry_.broken = true;
+            if (carry_.broken) return false;
             next_ = list_;
             if (listEnd_ != list_) return true;
         }
     }
 
+    // Whether the bytes not yet checked up to `to`, and on to the end of a character there, are
+    // well-formed UTF-8. The pieces end where a character begins, so that they are well-formed
+    // exactly when the whole is.
+    bool CheckUtf8(std::size_t to) {
+        const auto size = static_cast<std::size_t>(end_ - base_);
+        for (int k = 0; k < 3 && to < size && (base_[to] & 0xC0) == 0x80; ++k) ++to;
+        if (to <= checked_) return true;
+        const bool wellFormed = IsWellFormedUtf8(base_ + checked_, base_ + to);
+        checked_ = to;
+        return wellFormed;
+    }
+
     const unsigned char* base_ = nullptr;
     const unsigned char* end_ = nullptr;
     std::size_t nextBlock_ = 0;  // the offset of the first block not yet looked at
+    std::size_t checked_ = 0;    // the bytes before it are well-formed UTF-8 (without AVX2)
     PlacesCarry carry_;
     // Offsets from `base_`.
     std::uint32_t list_[kBatch * 64 + 4];
@@ -620,10 +704,11 @@ class StringPlaces {
 
 // kInPage: the scanner reads the page itself from the state's first byte on, and finds the end
 // of the text where the plain reading cuts it (the first "</script>", the blanks and ";" before
-// it left out): this saves a search through the whole state. The page's bytes from there on
-// must be well-formed UTF-8 (IsWellFormedUtf8), so that strings need no check of their high
-// bytes, and their ends are taken from StringPlaces. Otherwise the scanner reads the state's text
-// as cut by StateText, its strings byte by byte.
+// it left out): this saves a search through the whole state. Its strings' ends are taken from
+// StringPlaces, which checks that the bytes it looks at are well-formed UTF-8, so that strings
+// need no check of their high bytes; where they are not, the reading stops (Broken) and is done
+// again the other way. Otherwise the scanner reads the state's text as cut by StateText, its
+// strings byte by byte.
 template <bool kInPage>
 class StateScanner {
   public:
@@ -631,6 +716,8 @@ class StateScanner {
         : p_(reinterpret_cast<const unsigned char*>(text.data())), end_(p_ + text.size()) {}
 
     bool Run(StateFields& fields);
+    // kInPage: whether the page's UTF-8 broke off the reading (the plain reading must decide).
+    bool Broken() const { return places_.Broken(); }
 
   private:
     struct Frame {
@@ -1217,12 +1304,18 @@ bool ParseCurrentQuotePage(std::string_view body, CStock& copy, std::uint32_t ma
         const auto start = StateStart(body);
         if (!start) return false;
         const std::string_view rest = body.substr(*start);
-        const auto* first = reinterpret_cast<const unsigned char*>(rest.data());
         // The string places are offsets of 32 bits.
-        if (rest.size() < 0xFFFFFF00u && IsWellFormedUtf8(first, first + rest.size()))
-            valid = StateScanner<true>(rest).Run(fields);
-        else
+        bool plain = rest.size() >= 0xFFFFFF00u;
+        if (!plain) {
+            StateScanner<true> scanner(rest);
+            valid = scanner.Run(fields);
+            // A byte that is not UTF-8 where the reading went: the strings need their bytes checked.
+            plain = scanner.Broken();
+        }
+        if (plain) {
+            fields = StateFields{};
             valid = StateScanner<false>(*StateText(body)).Run(fields);
+        }
     }
     if (!valid) {
         if (log)

@@ -1,5 +1,6 @@
 #include "net/QuotePageScan.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -207,14 +208,20 @@ __attribute__((target("avx2"))) std::size_t MarkerCandidatesAvx2(std::string_vie
 
 }  // namespace
 
+namespace {
+std::atomic<bool> g_allowAvx2{true};
+}  // namespace
+
 bool HasAvx2() {
 #if defined(QUOTRIX_SCAN_AVX2)
     static const bool avx2 = __builtin_cpu_supports("avx2");
-    return avx2;
+    return avx2 && g_allowAvx2.load(std::memory_order_relaxed);
 #else
     return false;
 #endif
 }
+
+void AllowAvx2(bool allowed) { g_allowAvx2.store(allowed, std::memory_order_relaxed); }
 
 bool MayHoldMainMarker(std::string_view bytes, bool* holdsEscape) {
     const char* data = bytes.data();

@@ -24,6 +24,10 @@ bool MayHoldMainMarker(std::string_view bytes, bool* holdsEscape = nullptr);
 // over whole pages take 32 bytes at a time where it does.
 bool HasAvx2();
 
+// For tests: with false, HasAvx2 answers false whatever the processor, so that the paths of
+// processors without AVX2 run here as well. Any thread; meant to be set while no page is read.
+void AllowAvx2(bool allowed);
+
 // Whether the UTF-7 decoding of `bytes` can hold every character of `wanted` (characters above
 // U+007F; at most 32 distinct ones). Such characters come only from the base-64 runs behind a
 // "+"; every run is read as it would be from each "+" that may start it.

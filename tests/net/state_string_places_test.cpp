@@ -1,8 +1,9 @@
 // The scanning reader takes the ends of the state's strings from bit masks made 64 bytes at a
 // time and listed a kilobyte at a time, carrying "inside a string" and "escaped" from block to
-// block. Strings of every kind are put at every place of a block and across the kilobyte's end;
-// the scanning reader must take and reject the same pages as the document reader, with the same
-// values.
+// block, and checks the UTF-8 of those blocks on the way (32 bytes at a time with AVX2). Strings
+// of every kind are put at every place of a block and across the kilobyte's end; the scanning
+// reader must take and reject the same pages as the document reader, with the same values, with
+// AVX2 and without.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "net/CurrentQuotePage.h"
 #include "net/QuotePage.h"
+#include "net/QuotePageScan.h"
 #include "platform/TextCodec.h"
 
 namespace quotrix {
@@ -65,6 +67,15 @@ const std::vector<Name>& Names() {
     return names;
 }
 
+// Runs `test` on the paths of processors without AVX2 and then with it (where there is).
+template <typename Test>
+void OnBothPaths(Test test) {
+    for (const bool avx2 : {false, true}) {
+        AllowAvx2(avx2);
+        test();
+    }
+}
+
 void ExpectSameReading(const std::string& body, const Name& name, const std::string& where) {
     const Reading scan = Read(body, StateReader::Scan);
     const Reading dom = Read(body, StateReader::Dom);
@@ -84,9 +95,11 @@ TEST(StateStringPlaces, EveryKindOfStringAtEveryPlaceOfABlock) {
     std::vector<std::size_t> pads;
     for (std::size_t n = 0; n < 140; ++n) pads.push_back(n);
     for (std::size_t n = 980; n < 1100; ++n) pads.push_back(n);
-    for (const Name& name : Names())
-        for (std::size_t n : pads)
-            ExpectSameReading(PageWith(std::string(n, 'x'), name.json), name, " pad " + std::to_string(n));
+    OnBothPaths([&] {
+        for (const Name& name : Names())
+            for (std::size_t n : pads)
+                ExpectSameReading(PageWith(std::string(n, 'x'), name.json), name, " pad " + std::to_string(n));
+    });
 }
 
 TEST(StateStringPlaces, EscapesAndQuotesCarriedAcrossBlocks) {
@@ -94,25 +107,83 @@ TEST(StateStringPlaces, EscapesAndQuotesCarriedAcrossBlocks) {
     // a backslash that ends one block escapes the first byte of the next.
     const char* const fillers[] = {R"(\\)", R"(\")", R"(\\\")", "あ", R"(\/)", R"(\u3042)"};
     const Name& plain = Names()[0];
-    for (const char* filler : fillers)
-        for (std::size_t n = 0; n < 70; ++n) {
-            std::string pad(n, 'x');
-            for (int k = 0; k < 40; ++k) pad += filler;
-            ExpectSameReading(PageWith(pad, plain.json), plain,
-                              std::string(" filler ") + filler + " pad " + std::to_string(n));
-        }
+    OnBothPaths([&] {
+        for (const char* filler : fillers)
+            for (std::size_t n = 0; n < 70; ++n) {
+                std::string pad(n, 'x');
+                for (int k = 0; k < 40; ++k) pad += filler;
+                ExpectSameReading(PageWith(pad, plain.json), plain,
+                                  std::string(" filler ") + filler + " pad " + std::to_string(n));
+            }
+    });
 }
 
 TEST(StateStringPlaces, StringsLongerThanTheListedKilobyte) {
     // One string across several kilobytes, its end and its escapes in a later list.
-    for (const Name& name : Names()) {
-        std::string pad;
-        for (int k = 0; k < 300; ++k) pad += "値上がり率";
-        ExpectSameReading(PageWith(pad, name.json), name, " after a long pad");
-        ExpectSameReading(PageWith("x", pad + name.json),
-                          Name{name.what, pad + name.json, name.ok, name.utf8.empty() ? "" : pad + name.utf8},
-                          " inside a long name");
-    }
+    OnBothPaths([] {
+        for (const Name& name : Names()) {
+            std::string pad;
+            for (int k = 0; k < 300; ++k) pad += "値上がり率";
+            ExpectSameReading(PageWith(pad, name.json), name, " after a long pad");
+            ExpectSameReading(PageWith("x", pad + name.json),
+                              Name{name.what, pad + name.json, name.ok, name.utf8.empty() ? "" : pad + name.utf8},
+                              " inside a long name");
+        }
+    });
+}
+
+TEST(StateStringPlaces, Utf8CheckedAtEveryPlaceOfABlock) {
+    // Characters at the edges of what UTF-8 allows, well-formed and not, inside a name that begins
+    // at every place of a block, so that they cross the 32- and 64-byte steps of the check.
+    const struct {
+        const char* bytes;
+        bool wellFormed;
+    } characters[] = {
+        {"\xC2\x80", true},
+        {"\xDF\xBF", true},
+        {"\xE0\xA0\x80", true},
+        {"\xEF\xBF\xBF", true},
+        {"\xED\x9F\xBF", true},
+        {"\xEE\x80\x80", true},
+        {"\xF0\x90\x80\x80", true},
+        {"\xF4\x8F\xBF\xBF", true},
+        {"\xC0\x80", false},
+        {"\xC1\xBF", false},
+        {"\xE0\x9F\xBF", false},
+        {"\xED\xA0\x80", false},
+        {"\xF0\x8F\xBF\xBF", false},
+        {"\xF4\x90\x80\x80", false},
+        {"\xF5\x80\x80\x80", false},
+        {"\xFF", false},
+        {"\x80", false},
+        {"\xE3\x81", false},
+        {"\xC3\xA9\xA9", false},
+        {"\xE3\x81\x82\x82", false},
+        {"\xF0\x90\x80", false},
+    };
+    OnBothPaths([&] {
+        for (const auto& character : characters)
+            for (std::size_t n = 0; n < 70; ++n) {
+                // The character alone, and last in a run of Japanese.
+                for (const std::string& text :
+                     {std::string(character.bytes), "あいうえおかきくけこ" + std::string(character.bytes)}) {
+                    const std::string body = PageWith(std::string(n, 'x'), "To" + text + "yota");
+                    const Reading scan = Read(body, StateReader::Scan);
+                    const Reading dom = Read(body, StateReader::Dom);
+                    EXPECT_EQ(dom.ok, character.wellFormed) << ::testing::PrintToString(text) << " pad " << n;
+                    EXPECT_EQ(scan.ok, dom.ok) << ::testing::PrintToString(text) << " pad " << n;
+                    EXPECT_EQ(scan.stock.name, dom.stock.name) << ::testing::PrintToString(text) << " pad " << n;
+                }
+            }
+        // A broken byte behind the state, near it and a few kilobytes on, and one at its very end.
+        const Name& plain = Names()[0];
+        const std::string page = PageWith("x", plain.json);
+        for (std::size_t gap : {0u, 1u, 30u, 63u, 64u, 65u, 2000u, 5000u}) {
+            const std::string behind = page + std::string(gap, 'z') + "\xFF<p>";
+            EXPECT_TRUE(Read(behind, StateReader::Scan).ok) << "gap " << gap;
+            EXPECT_TRUE(Read(page + std::string(gap, 'z') + "\xE3", StateReader::Scan).ok) << "gap " << gap;
+        }
+    });
 }
 
 }  // namespace
