@@ -986,7 +986,9 @@ bool StateScanner<kInPage>::Number() {
         if (negative) exponent = -exponent;
     }
     // A number too large for a 64-bit integer is read as a double; one that overflows even that
-    // makes the text invalid. Below 10^300 it cannot, and only a rare one is handed to strtod.
+    // makes the text invalid. Below 10^300 it cannot, and only a rare one is handed to strtod:
+    // without an exponent, one of more than 300 integer digits.
+    if (exponent <= 0 && integerEnd - start <= 300) return true;
     const unsigned char* firstDigit = start + (*start == '-');
     while (firstDigit < integerEnd && *firstDigit == '0') ++firstDigit;
     if ((integerEnd - firstDigit) + exponent > 300) {
@@ -1026,7 +1028,7 @@ bool StateScanner<kInPage>::Run(StateFields& fields) {
     constexpr std::size_t kFixed = 64;
     Frame below[kFixed];
     std::vector<Frame> deeper;
-    auto push = [&](Frame frame) {
+    auto push = [&](Frame frame) __attribute__((always_inline)) {
         if (depth > 0) {
             if (depth - 1 < kFixed)
                 below[depth - 1] = top;
@@ -1036,7 +1038,7 @@ bool StateScanner<kInPage>::Run(StateFields& fields) {
         top = frame;
         ++depth;
     };
-    auto pop = [&] {
+    auto pop = [&]() __attribute__((always_inline)) {
         if (--depth == 0) return;
         if (depth - 1 < kFixed) {
             top = below[depth - 1];
