@@ -213,3 +213,39 @@ TEST(StateMarkerSearch, FoundAtEveryPlaceAmongLookalikes) {
 
 }  // namespace
 }  // namespace quotrix
+
+namespace quotrix {
+namespace {
+
+TEST(StateNumbers, TooLargeForADoubleRejectsTheState) {
+    // Only a number that overflows a double makes the text invalid; one that underflows, or is
+    // long but within range, is taken.
+    const struct {
+        std::string number;
+        bool ok;
+    } cases[] = {
+        {"1e400", false},
+        {"-1e400", false},
+        {"1E+309", false},
+        {"1e-400", true},
+        {"0.5e308", true},
+        {std::string(300, '9'), true},
+        {std::string(309, '9'), false},
+        {"-" + std::string(309, '9'), false},
+        {std::string(400, '0') + "1", false},  // a leading zero is a number of its own
+        {"0." + std::string(400, '0') + "1e400", true},
+        {"1" + std::string(308, '0') + ".5", true},
+        {"12" + std::string(300, '0') + "e-5", true},
+        {"1e0000000000000000000400", false},
+    };
+    for (const auto& c : cases) {
+        const std::string body = PageWith("x", "Toyota\",\"count\":" + c.number + ",\"other\":\"x");
+        const Reading scan = Read(body, StateReader::Scan);
+        const Reading dom = Read(body, StateReader::Dom);
+        EXPECT_EQ(dom.ok, c.ok) << c.number;
+        EXPECT_EQ(scan.ok, dom.ok) << c.number;
+    }
+}
+
+}  // namespace
+}  // namespace quotrix
