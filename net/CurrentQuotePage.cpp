@@ -584,11 +584,18 @@ __attribute__((always_inline)) inline std::uint32_t* ListPlaces(const unsigned c
         // Four at a time whatever their number (the spare entries are written over): a block
         // mostly holds two or three, and a loop per place would stop at an unforeseen count.
         const int count = __builtin_popcountll(bits);
-        for (int k = 0; k < count; k += 4)
-            for (int j = 0; j < 4; ++j) {
-                out[k + j] = at + static_cast<std::uint32_t>(__builtin_ctzll(bits | (std::uint64_t{1} << 63)));
-                bits &= bits - 1;
-            }
+        auto next = [&] {
+            // The top bit keeps the count defined once the places are used up.
+            const auto place = at + static_cast<std::uint32_t>(__builtin_ctzll(bits | (std::uint64_t{1} << 63)));
+            bits &= bits - 1;
+            return place;
+        };
+        for (int k = 0; k < count; k += 4) {
+            out[k] = next();
+            out[k + 1] = next();
+            out[k + 2] = next();
+            out[k + 3] = next();
+        }
         out += count;
     }
     return out;
