@@ -284,3 +284,45 @@ TEST(MarkerLook, LookalikesWithAndWithoutAvx2) {
 
 }  // namespace
 }  // namespace quotrix
+
+namespace quotrix {
+namespace {
+
+TEST(StateNesting, DeepContainersAreCountedPastTheFixedLevels) {
+    // The first levels of the container stack need no allocation; deeper ones go on the heap.
+    // Either way the closing brackets must match what is open.
+    const Name& plain = Names()[0];
+    for (const std::size_t depth : {1u, 63u, 64u, 65u, 66u, 200u, 3000u}) {
+        const std::string arrays = std::string(depth, '[') + std::string(depth, ']');
+        std::string mixed;
+        for (std::size_t i = 0; i < depth; ++i) mixed += i % 2 ? "{\"k\":" : "[";
+        mixed += "0";
+        for (std::size_t i = depth; i-- > 0;) mixed += i % 2 ? "}" : "]";
+        const struct {
+            std::string value;
+            bool ok;
+        } cases[] = {
+            {arrays, true},
+            {mixed, true},
+            {std::string(depth, '[') + std::string(depth - 1, ']'), false},
+            {std::string(depth, '[') + std::string(depth - 1, ']') + "}", false},
+            {std::string(depth, '[') + std::string(depth, ']') + "]", false},
+        };
+        for (const auto& c : cases) {
+            const std::string body = "<html><script>window.__PRELOADED_STATE__ = {\"pad\":" + c.value +
+                                     ",\"mainStocksPriceBoard\":{\"priceBoard\":{\"code\":\"7203\",\"name\":\"" +
+                                     plain.json + "\",\"price\":\"1\",\"priceDateTime\":\"15:00\"}}}</script>";
+            Reading scan{false, CStock("7203.t")};
+            scan.stock.BuildUrls();
+            scan.ok = ParseCurrentQuotePage(body, scan.stock, PARSE_PRICE | PARSE_NAME, nullptr, StateReader::Scan);
+            Reading dom{false, CStock("7203.t")};
+            dom.stock.BuildUrls();
+            dom.ok = ParseCurrentQuotePage(body, dom.stock, PARSE_PRICE | PARSE_NAME, nullptr, StateReader::Dom);
+            EXPECT_EQ(dom.ok, c.ok) << depth;
+            EXPECT_EQ(scan.ok, c.ok) << depth;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quotrix
