@@ -709,6 +709,39 @@ class StringPlaces {
     const std::uint32_t* listEnd_ = list_;
 };
 
+// The four hexadecimal digits at `p`, 0xFFFFFFFF when there are none.
+std::uint32_t FourHex(const unsigned char* p, const unsigned char* end) {
+    if (end - p < 4) return 0xFFFFFFFF;
+    std::uint32_t value = 0;
+    for (int i = 0; i < 4; ++i) {
+        const int digit = HexValue(p[i]);
+        if (digit < 0) return 0xFFFFFFFF;
+        value = value << 4 | static_cast<std::uint32_t>(digit);
+    }
+    return value;
+}
+
+// The escape at the backslash at `p`: where it ends, nullptr when it is none JSON allows (a
+// surrogate must be a high one followed by an escaped low one).
+const unsigned char* ReadEscape(const unsigned char* p, const unsigned char* end) {
+    ++p;
+    if (p >= end) return nullptr;
+    const unsigned char e = *p++;
+    if (e == '"' || e == '\\' || e == '/' || e == 'b' || e == 'f' || e == 'n' || e == 'r' || e == 't') return p;
+    if (e != 'u') return nullptr;
+    const std::uint32_t unit = FourHex(p, end);
+    if (unit == 0xFFFFFFFF || (unit >= 0xDC00 && unit <= 0xDFFF)) return nullptr;
+    p += 4;
+    if (unit >= 0xD800 && unit <= 0xDBFF) {
+        if (end - p < 2 || p[0] != '\\' || p[1] != 'u') return nullptr;
+        p += 2;
+        const std::uint32_t low = FourHex(p, end);
+        if (low < 0xDC00 || low > 0xDFFF) return nullptr;
+        p += 4;
+    }
+    return p;
+}
+
 // kInPage: the scanner reads the page itself from the state's first byte on, and finds the end
 // of the text where the plain reading cuts it (the first "</script>", the blanks and ";" before
 // it left out): this saves a search through the whole state. Its strings' ends are taken from
@@ -719,12 +752,12 @@ class StringPlaces {
 template <bool kInPage>
 class StateScanner {
   public:
-    explicit StateScanner(std::string_view text)
-        : p_(reinterpret_cast<const unsigned char*>(text.data())), end_(p_ + text.size()) {}
+    // kInPage: `places` (kept apart, so that the scanner's own state never leaves its registers)
+    // finds the ends of the strings.
+    explicit StateScanner(std::string_view text, StringPlaces* places = nullptr)
+        : p_(reinterpret_cast<const unsigned char*>(text.data())), end_(p_ + text.size()), places_(places) {}
 
     bool Run(StateFields& fields);
-    // kInPage: whether the page's UTF-8 broke off the reading (the plain reading must decide).
-    bool Broken() const { return places_.Broken(); }
 
   private:
     struct Frame {
@@ -746,17 +779,6 @@ class StateScanner {
         // The state is one line of JSON: mostly there is nothing to skip.
         if (p_<end_&& * p_> ' ') return;
         while (p_ < end_ && (*p_ == ' ' || *p_ == '\t' || *p_ == '\n' || *p_ == '\r')) ++p_;
-    }
-    std::uint32_t FourHex() {
-        if (end_ - p_ < 4) return 0xFFFFFFFF;
-        std::uint32_t value = 0;
-        for (int i = 0; i < 4; ++i) {
-            const int digit = HexValue(p_[i]);
-            if (digit < 0) return 0xFFFFFFFF;
-            value = value << 4 | static_cast<std::uint32_t>(digit);
-        }
-        p_ += 4;
-        return value;
     }
     bool Utf8Sequence() {
         const int length = Utf8SequenceLength(p_, end_);
@@ -783,7 +805,7 @@ class StateScanner {
         return static_cast<std::size_t>(end_ - q) >= kScriptEnd.size() &&
                std::memcmp(q, kScriptEnd.data(), kScriptEnd.size()) == 0;
     }
-    bool Number();
+    __attribute__((always_inline)) inline bool Number();
     bool Literal(std::string_view word) {
         if (static_cast<std::size_t>(end_ - p_) < word.size() || std::memcmp(p_, word.data(), word.size()) != 0)
             return false;
@@ -792,41 +814,25 @@ class StateScanner {
     }
 
     // At a backslash in a string: reads the escape it begins.
-    bool Escape();
+    bool Escape() {
+        p_ = ReadEscape(p_, end_);
+        return p_ != nullptr;
+    }
     bool PageString(std::string_view& raw, bool& escaped);
 
     const unsigned char* p_;
     const unsigned char* end_;
-    StringPlaces places_;  // kInPage only
+    StringPlaces* places_;  // kInPage only
 };
 
 // A string at p_ (on its opening quote): `raw` receives the text between the quotes, `escaped`
 // whether it holds escapes (and needs decoding).
 template <bool kInPage>
-bool StateScanner<kInPage>::Escape() {
-    ++p_;
-    if (p_ >= end_) return false;
-    const unsigned char e = *p_++;
-    if (e == '"' || e == '\\' || e == '/' || e == 'b' || e == 'f' || e == 'n' || e == 'r' || e == 't') return true;
-    if (e != 'u') return false;
-    const std::uint32_t unit = FourHex();
-    if (unit == 0xFFFFFFFF) return false;
-    if (unit >= 0xDC00 && unit <= 0xDFFF) return false;
-    if (unit >= 0xD800 && unit <= 0xDBFF) {
-        if (end_ - p_ < 2 || p_[0] != '\\' || p_[1] != 'u') return false;
-        p_ += 2;
-        const std::uint32_t low = FourHex();
-        if (low < 0xDC00 || low > 0xDFFF) return false;
-    }
-    return true;
-}
-
-template <bool kInPage>
 __attribute__((always_inline)) inline bool StateScanner<kInPage>::PageString(std::string_view& raw, bool& escaped) {
     const unsigned char* start = ++p_;
     escaped = false;
     for (;;) {
-        const unsigned char* at = places_.Next();
+        const unsigned char* at = places_->Next();
         // The backslash of a surrogate pair's second half was read with the first.
         if (at < p_) continue;
         if (at >= end_) return false;
@@ -1026,7 +1032,7 @@ bool StateScanner<kInPage>::Run(StateFields& fields) {
     }
     SkipBlanks();
     if (p_ >= end_ || *p_ != '{') return false;
-    if constexpr (kInPage) places_.Start(p_, end_);
+    if constexpr (kInPage) places_->Start(p_, end_);
 
     // The containers open around the value being read: the innermost in `top`, the ones around
     // it below (a state is seldom deeper than a dozen: the first levels need no allocation).
@@ -1316,10 +1322,10 @@ bool ParseCurrentQuotePage(std::string_view body, CStock& copy, std::uint32_t ma
         // The string places are offsets of 32 bits.
         bool plain = rest.size() >= 0xFFFFFF00u;
         if (!plain) {
-            StateScanner<true> scanner(rest);
-            valid = scanner.Run(fields);
+            StringPlaces places;
+            valid = StateScanner<true>(rest, &places).Run(fields);
             // A byte that is not UTF-8 where the reading went: the strings need their bytes checked.
-            plain = scanner.Broken();
+            plain = places.Broken();
         }
         if (plain) {
             fields = StateFields{};
