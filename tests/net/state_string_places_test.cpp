@@ -84,7 +84,9 @@ void ExpectSameReading(const std::string& body, const Name& name, const std::str
     ASSERT_EQ(scan.ok, dom.ok) << name.what << where;
     if (scan.ok) {
         EXPECT_EQ(scan.stock.name, dom.stock.name) << name.what << where;
-        if (!name.utf8.empty()) EXPECT_EQ(SjisToUtf8(scan.stock.name), name.utf8) << name.what << where;
+        if (!name.utf8.empty()) {
+            EXPECT_EQ(SjisToUtf8(scan.stock.name), name.utf8) << name.what << where;
+        }
         EXPECT_EQ(scan.stock.price, dom.stock.price) << name.what << where;
         EXPECT_EQ(scan.stock.volume, dom.stock.volume) << name.what << where;
     }
