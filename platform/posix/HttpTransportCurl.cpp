@@ -225,20 +225,10 @@ class CurlRequest : public HttpRequest {
             return false;
         }
         Pump([this] { return Pending() > 0; });
-        if (Pending() == 0) {
-            if (done_ && result_ != CURLE_OK) {
-                SetError(result_);
-                return false;
-            }
-            return true;
-        }
+        if (Pending() == 0) return EndOfBody();
         const std::size_t n = std::min<std::size_t>(Pending(), size);
         std::copy_n(body_.data() + readAt_, n, buffer);
-        readAt_ += n;
-        if (readAt_ == body_.size()) {
-            body_.clear();
-            readAt_ = 0;
-        }
+        Consumed(n);
         read = static_cast<std::uint32_t>(n);
         return true;
     }
@@ -261,13 +251,7 @@ class CurlRequest : public HttpRequest {
                 return true;
             }
         }
-        if (Pending() == 0) {
-            if (done_ && result_ != CURLE_OK) {
-                SetError(result_);
-                return false;
-            }
-            return true;
-        }
+        if (Pending() == 0) return EndOfBody();
         const std::size_t n = std::min<std::size_t>(Pending(), limit);
         if (body.empty() && readAt_ == 0 && n == body_.size()) {
             // The first piece, received with the headers: the buffer changes hands.
@@ -275,11 +259,7 @@ class CurlRequest : public HttpRequest {
             body_.clear();
         } else {
             body.append(body_, readAt_, n);
-            readAt_ += n;
-            if (readAt_ == body_.size()) {
-                body_.clear();
-                readAt_ = 0;
-            }
+            Consumed(n);
         }
         read = static_cast<std::uint32_t>(n);
         return true;
@@ -299,6 +279,22 @@ class CurlRequest : public HttpRequest {
 
   private:
     std::size_t Pending() const { return body_.size() - readAt_; }
+    // Nothing is buffered and nothing more comes: the body's end, or the failure that ended it.
+    bool EndOfBody() {
+        if (done_ && result_ != CURLE_OK) {
+            SetError(result_);
+            return false;
+        }
+        return true;
+    }
+    // `n` buffered bytes have been handed out.
+    void Consumed(std::size_t n) {
+        readAt_ += n;
+        if (readAt_ == body_.size()) {
+            body_.clear();
+            readAt_ = 0;
+        }
+    }
 
     // What decides the options set on a handle besides the address; empty when this request's
     // options must not be kept for another (proxy credentials stay with their own request).

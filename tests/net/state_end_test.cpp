@@ -7,6 +7,7 @@
 
 #include "net/CurrentQuotePage.h"
 #include "net/QuotePage.h"
+#include "tests/net/StateReading.h"
 
 namespace quotrix {
 namespace {
@@ -16,18 +17,6 @@ const std::string kState =
     R"j("priceDateTime":"15:00","priceChange":"+25"}},"mainStocksDetail":{"detail":{"previousPrice":"2,950",)j"
     R"j("openPrice":"2,960","highPrice":"2,990","lowPrice":"2,940.5","volume":"12,345,600"},)j"
     R"j("referenceIndex":{"shareDividendYield":"2.52","per":"9.78","pbr":"1.08","eps":"304.14"}}})j";
-
-struct Reading {
-    bool ok;
-    CStock stock;
-};
-
-Reading Read(const std::string& body, StateReader reader) {
-    Reading r{false, CStock("7203.t")};
-    r.stock.BuildUrls();
-    r.ok = ParseCurrentQuotePage(body, r.stock, ParseMaskFor(r.stock) | PARSE_NAME, nullptr, reader);
-    return r;
-}
 
 TEST(StateEnd, BothReadersTakeTheSamePages) {
     const std::string head = "<html><script>window.__PRELOADED_STATE__ = ";

@@ -13,21 +13,10 @@
 #include "net/QuotePage.h"
 #include "net/QuotePageScan.h"
 #include "platform/TextCodec.h"
+#include "tests/net/StateReading.h"
 
 namespace quotrix {
 namespace {
-
-struct Reading {
-    bool ok;
-    CStock stock;
-};
-
-Reading Read(const std::string& body, StateReader reader) {
-    Reading r{false, CStock("7203.t")};
-    r.stock.BuildUrls();
-    r.ok = ParseCurrentQuotePage(body, r.stock, ParseMaskFor(r.stock) | PARSE_NAME, nullptr, reader);
-    return r;
-}
 
 // A page whose state begins with a member holding `pad`, then the name (as JSON text between
 // its quotes) among the other values.
