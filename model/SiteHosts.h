@@ -3,10 +3,11 @@
 // A host may carry a port ("127.0.0.1:18080").
 //
 // Threads: set on the main thread at start-up and by the options dialog; read by every thread
-// that builds an address. Reads take a copy under a lock.
+// that builds an address. A setting replaces the whole set; readers keep the set they took.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace quotrix {
@@ -33,6 +34,8 @@ struct SiteHosts {
 
 // The process-wide hosts (a copy).
 SiteHosts CurrentSiteHosts();
+// The same without copying the strings: the workers build addresses for every stock of a pass.
+std::shared_ptr<const SiteHosts> SharedSiteHosts();
 void SetSiteHosts(const SiteHosts& hosts);
 
 // "http://" + host + path.

@@ -167,7 +167,8 @@ void CStock::Reset() {
 }
 
 void CStock::BuildUrls() {
-    const SiteHosts hosts = CurrentSiteHosts();
+    const auto shared = SharedSiteHosts();
+    const SiteHosts& hosts = *shared;
     const bool current = hosts.addressForm == SiteHosts::ADDRESS_CURRENT;
     if (IsCurrency()) {
         if (current) {

@@ -100,7 +100,7 @@ bool Download(const std::string& url, std::string& response, ThreadLog* log) {
 
 }  // namespace
 
-std::string DefaultPaidNewsPrefix() { return CurrentSiteHosts().premiumNews + "/vip/news/"; }
+std::string DefaultPaidNewsPrefix() { return SharedSiteHosts()->premiumNews + "/vip/news/"; }
 
 std::uint32_t NewsLinkHash(std::string_view link) {
     std::uint32_t hash = 0;
