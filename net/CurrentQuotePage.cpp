@@ -544,9 +544,18 @@ struct PlacesCarry {
     bool broken = false;         // set when the UTF-8 of a block is not well-formed
 };
 
+#if defined(__GNUC__) && defined(__x86_64__)
+// The same by one carry-less multiplication by all ones.
+__attribute__((target("pclmul"))) inline std::uint64_t PrefixXorClmul(std::uint64_t x) {
+    return static_cast<std::uint64_t>(
+        _mm_cvtsi128_si64(_mm_clmulepi64_si128(_mm_cvtsi64_si128(static_cast<long long>(x)), _mm_set1_epi8(-1), 0)));
+}
+#endif
+
 // The places of one block: closing quotes, and inside strings the backslashes that begin an
 // escape, controls and "<".
-inline std::uint64_t BlockPlaces(const RawMasks& m, PlacesCarry& carry) {
+template <std::uint64_t (*kPrefixXor)(std::uint64_t)>
+__attribute__((always_inline)) inline std::uint64_t BlockPlaces(const RawMasks& m, PlacesCarry& carry) {
     // The backslashes that begin an escape, and the bytes they escape (a backslash escaped is no
     // beginning). Backslashes are rare: a loop over them costs next to nothing.
     std::uint64_t escaped = carry.escape;
@@ -565,7 +574,7 @@ inline std::uint64_t BlockPlaces(const RawMasks& m, PlacesCarry& carry) {
     }
     // Inside: from an opening quote up to the byte before its closing one.
     const std::uint64_t quotes = m.quote & ~escaped;
-    const std::uint64_t inside = PrefixXor(quotes) ^ carry.inString;
+    const std::uint64_t inside = kPrefixXor(quotes) ^ carry.inString;
     carry.inString = static_cast<std::uint64_t>(static_cast<std::int64_t>(inside) >> 63);
     return (quotes & ~inside) | (inside & (starts | m.special));
 }
@@ -573,14 +582,14 @@ inline std::uint64_t BlockPlaces(const RawMasks& m, PlacesCarry& carry) {
 // Lists as offsets the places of `blocks` (at most 16) whole blocks from `p`, which lies `at`
 // bytes into the text; returns the end of the list. `out` has room for 64 entries per block and
 // 4 more.
-template <bool (*kRawMasks)(const unsigned char*, std::size_t, RawMasks*)>
+template <bool (*kRawMasks)(const unsigned char*, std::size_t, RawMasks*), std::uint64_t (*kPrefixXor)(std::uint64_t)>
 __attribute__((always_inline)) inline std::uint32_t* ListPlaces(const unsigned char* p, std::size_t blocks,
                                                                 std::uint32_t at, PlacesCarry& carry,
                                                                 std::uint32_t* out) {
     RawMasks raw[16];
     if (!kRawMasks(p, blocks, raw)) carry.broken = true;
     for (std::size_t b = 0; b < blocks; ++b, at += 64) {
-        std::uint64_t bits = BlockPlaces(raw[b], carry);
+        std::uint64_t bits = BlockPlaces<kPrefixXor>(raw[b], carry);
         // Four at a time whatever their number (the spare entries are written over): a block
         // mostly holds two or three, and a loop per place would stop at an unforeseen count.
         const int count = __builtin_popcountll(bits);
@@ -605,56 +614,59 @@ using ListPlacesFunction = std::uint32_t* (*)(const unsigned char*, std::size_t,
                                               std::uint32_t*);
 
 #if defined(__GNUC__) && defined(__x86_64__)
-// Every processor with AVX2 counts bits in one instruction.
-__attribute__((target("avx2,popcnt,bmi"))) std::uint32_t* ListPlacesAvx2(const unsigned char* p, std::size_t blocks,
-                                                                         std::uint32_t at, PlacesCarry& carry,
-                                                                         std::uint32_t* out) {
-    return ListPlaces<RawMasksAvx2>(p, blocks, at, carry, out);
+// Processors with AVX2 count bits in one instruction and multiply without carries.
+__attribute__((target("avx2,popcnt,bmi,pclmul"))) std::uint32_t* ListPlacesAvx2(const unsigned char* p,
+                                                                                std::size_t blocks, std::uint32_t at,
+                                                                                PlacesCarry& carry,
+                                                                                std::uint32_t* out) {
+    return ListPlaces<RawMasksAvx2, PrefixXorClmul>(p, blocks, at, carry, out);
 }
 #endif
 
 std::uint32_t* ListPlacesPlain(const unsigned char* p, std::size_t blocks, std::uint32_t at, PlacesCarry& carry,
                                std::uint32_t* out) {
 #if defined(__SSE2__)
-    return ListPlaces<RawMasksSse2>(p, blocks, at, carry, out);
+    return ListPlaces<RawMasksSse2, PrefixXor>(p, blocks, at, carry, out);
 #else
-    return ListPlaces<RawMasksPortable>(p, blocks, at, carry, out);
+    return ListPlaces<RawMasksPortable, PrefixXor>(p, blocks, at, carry, out);
 #endif
 }
 
 ListPlacesFunction ChooseListPlaces() {
 #if defined(__GNUC__) && defined(__x86_64__)
-    if (HasAvx2()) return ListPlacesAvx2;
+    static const bool extensions =
+        __builtin_cpu_supports("popcnt") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("pclmul");
+    if (HasAvx2() && extensions) return ListPlacesAvx2;
 #endif
     return ListPlacesPlain;
 }
 
-// The places inside strings, in order, of a text that begins outside a string. They are
-// found a kilobyte at a time and listed, so that taking the next one costs no unpredictable
-// branch.
+// The places inside strings, in order, of a text that begins outside a string, as offsets from
+// its start. They are found a kilobyte at a time and listed, so that taking the next one costs
+// no unpredictable branch; the reader keeps its place in the list in its own registers.
 class StringPlaces {
   public:
     void Start(const unsigned char* text, const unsigned char* end) {
         base_ = text;
         end_ = end;
-        next_ = list_;
-        listEnd_ = list_;
     }
 
     // Whether a block looked at is not well-formed UTF-8 (and the places stopped there).
     bool Broken() const { return carry_.broken; }
 
-    // The next place, `end` when there is none.
-    __attribute__((always_inline)) const unsigned char* Next() {
-        if (next_ == listEnd_ && !Find()) return end_;
-        return base_ + *next_++;
+    // Lists the places of the next batch of blocks into [next, listEnd), which stay valid up to
+    // the next call; false at the end of the text, or when the blocks looked at are not
+    // well-formed UTF-8.
+    bool Find(const std::uint32_t*& next, const std::uint32_t*& listEnd) {
+        if (!Find()) return false;
+        next = list_;
+        listEnd = listEnd_;
+        return true;
     }
 
   private:
     static constexpr std::size_t kBatch = 16;  // blocks of 64 bytes looked at per call
 
-    // Lists the places of the next batch of blocks; false at the end of the text, or when the
-    // blocks looked at are not well-formed UTF-8.
     bool Find() {
         const ListPlacesFunction list = ChooseListPlaces();
         // The AVX2 lister checks the UTF-8 of the blocks as it goes.
@@ -681,7 +693,6 @@ class StringPlaces {
             nextBlock_ += 64 * blocks;
             if (!listerChecksUtf8 && !CheckUtf8(std::min(nextBlock_, size))) carry_.broken = true;
             if (carry_.broken) return false;
-            next_ = list_;
             if (listEnd_ != list_) return true;
         }
     }
@@ -705,7 +716,6 @@ class StringPlaces {
     PlacesCarry carry_;
     // Offsets from `base_`.
     std::uint32_t list_[kBatch * 64 + 4];
-    const std::uint32_t* next_ = list_;
     const std::uint32_t* listEnd_ = list_;
 };
 
@@ -820,9 +830,20 @@ class StateScanner {
     }
     bool PageString(std::string_view& raw, bool& escaped);
 
+    // kInPage: the next place inside a string, `end_` when there is none.
+    __attribute__((always_inline)) const unsigned char* NextPlace() {
+        if (next_ == listEnd_ && !places_->Find(next_, listEnd_)) return end_;
+        return base_ + *next_++;
+    }
+
     const unsigned char* p_;
     const unsigned char* end_;
-    StringPlaces* places_;  // kInPage only
+    // kInPage only: the string places, the text they count from and the part of their list not
+    // yet taken.
+    StringPlaces* places_;
+    const unsigned char* base_ = nullptr;
+    const std::uint32_t* next_ = nullptr;
+    const std::uint32_t* listEnd_ = nullptr;
 };
 
 // A string at p_ (on its opening quote): `raw` receives the text between the quotes, `escaped`
@@ -831,10 +852,8 @@ template <bool kInPage>
 __attribute__((always_inline)) inline bool StateScanner<kInPage>::PageString(std::string_view& raw, bool& escaped) {
     const unsigned char* start = ++p_;
     escaped = false;
+    const unsigned char* at = NextPlace();
     for (;;) {
-        const unsigned char* at = places_->Next();
-        // The backslash of a surrogate pair's second half was read with the first.
-        if (at < p_) continue;
         if (at >= end_) return false;
         switch (*at) {
             case '"':
@@ -845,10 +864,14 @@ __attribute__((always_inline)) inline bool StateScanner<kInPage>::PageString(std
                 escaped = true;
                 p_ = at;
                 if (!Escape()) return false;
+                // The backslash of a surrogate pair's second half was read with the first.
+                do at = NextPlace();
+                while (at < p_);
                 break;
             case '<':
                 // The script element ends inside the string: the text is cut short there.
                 if (IsScriptEnd(at)) return false;
+                at = NextPlace();
                 break;
             default:  // a control
                 return false;
@@ -972,8 +995,58 @@ std::string Unescape(std::string_view raw) {
     return out;
 }
 
+// The length of the number of the common form at `p` (an integer part, maybe a fraction, no
+// exponent; all within 31 bytes), from masks of the 32 bytes at `p`: no loop or branch per
+// digit, no branch on whether there is a fraction (numbers of both forms alternate in no
+// foreseeable order), and no load that waits for the length of a part. 0 when the number is
+// not JSON, kOtherNumber when it has another form (an exponent, or too long for the masks):
+// the byte-by-byte reading decides. Reads 32 bytes.
+constexpr std::size_t kOtherNumber = ~std::size_t{0};
+#if defined(__SSE2__)
+__attribute__((always_inline)) inline std::size_t CommonNumberLength(const unsigned char* p) {
+    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16));
+    auto mask = [&](auto hits) {
+        return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(hits(low)))) |
+               static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(hits(high)))) << 16;
+    };
+    // Digits become -128..-119 (signed), everything else lies above.
+    const std::uint64_t digits = mask([](__m128i v) {
+        return _mm_cmplt_epi8(_mm_add_epi8(v, _mm_set1_epi8(static_cast<char>(0x80 - '0'))),
+                              _mm_set1_epi8(static_cast<char>(-128 + 10)));
+    });
+    const std::uint64_t points = mask([](__m128i v) { return _mm_cmpeq_epi8(v, _mm_set1_epi8('.')); });
+    const std::uint64_t zeros = mask([](__m128i v) { return _mm_cmpeq_epi8(v, _mm_set1_epi8('0')); });
+    // "e" and "E", and (harmlessly: they follow no number) "-" and "." with the same bit set.
+    const std::uint64_t exponents =
+        mask([](__m128i v) { return _mm_cmpeq_epi8(_mm_or_si128(v, _mm_set1_epi8(0x20)), _mm_set1_epi8('e')); });
+    const auto sign = static_cast<std::size_t>(*p == '-');
+    const auto integer = static_cast<std::size_t>(__builtin_ctzll(~(digits >> sign)));  // at most 32
+    // A leading zero stands alone: "01" is the number 0 and then a digit no JSON text allows.
+    if (integer == 0 || ((zeros >> sign) & 1 & (integer > 1))) return 0;
+    const std::size_t afterInteger = sign + integer;
+    const std::size_t point = (points >> afterInteger) & 1;
+    const auto fraction = static_cast<std::size_t>(__builtin_ctzll(~(digits >> (afterInteger + 1))));
+    // A point needs a digit behind it. Multiplied rather than chosen: a choice becomes a branch.
+    if (point & (fraction == 0)) return 0;
+    const std::size_t length = afterInteger + point * (fraction + 1);
+    if (length >= 32 || ((exponents >> length) & 1)) return kOtherNumber;
+    return length;
+}
+#endif
+
 template <bool kInPage>
 bool StateScanner<kInPage>::Number() {
+#if defined(__SSE2__)
+    if (end_ - p_ >= 32) {
+        const std::size_t length = CommonNumberLength(p_);
+        if (length == 0) return false;
+        if (length != kOtherNumber) {
+            p_ += length;
+            return true;
+        }
+    }
+#endif
     const unsigned char* start = p_;
     auto digit = [&] { return p_ < end_ && *p_ >= '0' && *p_ <= '9'; };
     if (*p_ == '-') ++p_;
@@ -1032,7 +1105,10 @@ bool StateScanner<kInPage>::Run(StateFields& fields) {
     }
     SkipBlanks();
     if (p_ >= end_ || *p_ != '{') return false;
-    if constexpr (kInPage) places_->Start(p_, end_);
+    if constexpr (kInPage) {
+        places_->Start(p_, end_);
+        base_ = p_;
+    }
 
     // The containers open around the value being read: the innermost in `top`, the ones around
     // it below (a state is seldom deeper than a dozen: the first levels need no allocation).
