@@ -654,20 +654,22 @@ class StringPlaces {
     // Whether a block looked at is not well-formed UTF-8 (and the places stopped there).
     bool Broken() const { return carry_.broken; }
 
-    // Lists the places of the next batch of blocks into [next, listEnd), which stay valid up to
-    // the next call; false at the end of the text, or when the blocks looked at are not
-    // well-formed UTF-8.
-    bool Find(const std::uint32_t*& next, const std::uint32_t*& listEnd) {
-        if (!Find()) return false;
-        next = list_;
-        listEnd = listEnd_;
-        return true;
+    struct List {
+        const std::uint32_t* begin;
+        const std::uint32_t* end;
+    };
+    // Lists the places of the next batch of blocks, valid up to the next call; an empty list at
+    // the end of the text, or when the blocks looked at are not well-formed UTF-8. (Returned
+    // rather than written through references, so that the reader's copy need not live in memory.)
+    List Find() {
+        if (!FindBatch()) return {list_, list_};
+        return {list_, listEnd_};
     }
 
   private:
     static constexpr std::size_t kBatch = 16;  // blocks of 64 bytes looked at per call
 
-    bool Find() {
+    bool FindBatch() {
         const ListPlacesFunction list = ChooseListPlaces();
         // The AVX2 lister checks the UTF-8 of the blocks as it goes.
         const bool listerChecksUtf8 = list != ListPlacesPlain;
@@ -770,8 +772,14 @@ class StateScanner {
     bool Run(StateFields& fields);
 
   private:
+    // The reading itself, on a copy of the scanner that is Run's own: its address never leaves
+    // Run, so its cursor and its place in the string list stay in registers (a scanner that
+    // others may see is reloaded from memory after every store of a byte).
+    __attribute__((always_inline)) inline bool Scan(StateFields& fields);
+
+  private:
     struct Frame {
-        bool object;
+        unsigned char closer;  // '}' or ']'
         Node node;
     };
     // The next byte that is not a blank; false at the end of the text.
@@ -790,7 +798,7 @@ class StateScanner {
         if (p_<end_&& * p_> ' ') return;
         while (p_ < end_ && (*p_ == ' ' || *p_ == '\t' || *p_ == '\n' || *p_ == '\r')) ++p_;
     }
-    bool Utf8Sequence() {
+    __attribute__((always_inline)) bool Utf8Sequence() {
         const int length = Utf8SequenceLength(p_, end_);
         p_ += length;
         return length != 0;
@@ -799,7 +807,7 @@ class StateScanner {
     // more than the scanning of most strings.
     __attribute__((always_inline)) inline bool String(std::string_view& raw, bool& escaped);
     // Behind the top-level value and its blanks: whether the text ends here.
-    bool AtEnd() const {
+    __attribute__((always_inline)) bool AtEnd() const {
         // The document reader takes a zero byte for the end of the text, and ignores what follows.
         if (p_ == end_ || *p_ == 0) return true;
         if constexpr (!kInPage) {
@@ -811,12 +819,12 @@ class StateScanner {
             return q == end_ || IsScriptEnd(q);
         }
     }
-    bool IsScriptEnd(const unsigned char* q) const {
+    __attribute__((always_inline)) bool IsScriptEnd(const unsigned char* q) const {
         return static_cast<std::size_t>(end_ - q) >= kScriptEnd.size() &&
                std::memcmp(q, kScriptEnd.data(), kScriptEnd.size()) == 0;
     }
     __attribute__((always_inline)) inline bool Number();
-    bool Literal(std::string_view word) {
+    __attribute__((always_inline)) bool Literal(std::string_view word) {
         if (static_cast<std::size_t>(end_ - p_) < word.size() || std::memcmp(p_, word.data(), word.size()) != 0)
             return false;
         p_ += word.size();
@@ -824,15 +832,20 @@ class StateScanner {
     }
 
     // At a backslash in a string: reads the escape it begins.
-    bool Escape() {
+    __attribute__((always_inline)) bool Escape() {
         p_ = ReadEscape(p_, end_);
         return p_ != nullptr;
     }
-    bool PageString(std::string_view& raw, bool& escaped);
+    __attribute__((always_inline)) inline bool PageString(std::string_view& raw, bool& escaped);
 
     // kInPage: the next place inside a string, `end_` when there is none.
     __attribute__((always_inline)) const unsigned char* NextPlace() {
-        if (next_ == listEnd_ && !places_->Find(next_, listEnd_)) return end_;
+        if (next_ == listEnd_) {
+            const StringPlaces::List list = places_->Find();
+            if (list.begin == list.end) return end_;
+            next_ = list.begin;
+            listEnd_ = list.end;
+        }
         return base_ + *next_++;
     }
 
@@ -996,49 +1009,41 @@ std::string Unescape(std::string_view raw) {
 }
 
 // The length of the number of the common form at `p` (an integer part, maybe a fraction, no
-// exponent; all within 31 bytes), from masks of the 32 bytes at `p`: no loop or branch per
+// exponent; all within 15 bytes), from masks of the 16 bytes at `p`: no loop or branch per
 // digit, no branch on whether there is a fraction (numbers of both forms alternate in no
 // foreseeable order), and no load that waits for the length of a part. 0 when the number is
 // not JSON, kOtherNumber when it has another form (an exponent, or too long for the masks):
-// the byte-by-byte reading decides. Reads 32 bytes.
+// the byte-by-byte reading decides. Reads 16 bytes.
 constexpr std::size_t kOtherNumber = ~std::size_t{0};
 #if defined(__SSE2__)
 __attribute__((always_inline)) inline std::size_t CommonNumberLength(const unsigned char* p) {
-    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16));
-    auto mask = [&](auto hits) {
-        return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(hits(low)))) |
-               static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(hits(high)))) << 16;
-    };
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    auto mask = [](__m128i hits) { return static_cast<std::uint32_t>(_mm_movemask_epi8(hits)); };
     // Digits become -128..-119 (signed), everything else lies above.
-    const std::uint64_t digits = mask([](__m128i v) {
-        return _mm_cmplt_epi8(_mm_add_epi8(v, _mm_set1_epi8(static_cast<char>(0x80 - '0'))),
-                              _mm_set1_epi8(static_cast<char>(-128 + 10)));
-    });
-    const std::uint64_t points = mask([](__m128i v) { return _mm_cmpeq_epi8(v, _mm_set1_epi8('.')); });
-    const std::uint64_t zeros = mask([](__m128i v) { return _mm_cmpeq_epi8(v, _mm_set1_epi8('0')); });
-    // "e" and "E", and (harmlessly: they follow no number) "-" and "." with the same bit set.
-    const std::uint64_t exponents =
-        mask([](__m128i v) { return _mm_cmpeq_epi8(_mm_or_si128(v, _mm_set1_epi8(0x20)), _mm_set1_epi8('e')); });
-    const auto sign = static_cast<std::size_t>(*p == '-');
-    const auto integer = static_cast<std::size_t>(__builtin_ctzll(~(digits >> sign)));  // at most 32
+    const std::uint32_t digits = mask(_mm_cmplt_epi8(_mm_add_epi8(v, _mm_set1_epi8(static_cast<char>(0x80 - '0'))),
+                                                     _mm_set1_epi8(static_cast<char>(-128 + 10))));
+    const std::uint32_t points = mask(_mm_cmpeq_epi8(v, _mm_set1_epi8('.')));
+    // "e" and "E" (and "E" and "e" with bit 5 set: nothing else that may follow a number).
+    const std::uint32_t exponents = mask(_mm_cmpeq_epi8(_mm_or_si128(v, _mm_set1_epi8(0x20)), _mm_set1_epi8('e')));
+    const auto sign = static_cast<std::uint32_t>(p[0] == '-');
+    const auto integer = static_cast<std::uint32_t>(__builtin_ctz(~(digits >> sign)));  // at most 16
     // A leading zero stands alone: "01" is the number 0 and then a digit no JSON text allows.
-    if (integer == 0 || ((zeros >> sign) & 1 & (integer > 1))) return 0;
-    const std::size_t afterInteger = sign + integer;
-    const std::size_t point = (points >> afterInteger) & 1;
-    const auto fraction = static_cast<std::size_t>(__builtin_ctzll(~(digits >> (afterInteger + 1))));
+    if (integer == 0 || (p[sign] == '0' && integer > 1)) return 0;
+    const std::uint32_t afterInteger = sign + integer;
+    const std::uint32_t point = (points >> afterInteger) & 1;
+    const auto fraction = static_cast<std::uint32_t>(__builtin_ctz(~(digits >> (afterInteger + 1))));
     // A point needs a digit behind it. Multiplied rather than chosen: a choice becomes a branch.
     if (point & (fraction == 0)) return 0;
-    const std::size_t length = afterInteger + point * (fraction + 1);
-    if (length >= 32 || ((exponents >> length) & 1)) return kOtherNumber;
+    const std::uint32_t length = afterInteger + point * (fraction + 1);
+    if (length >= 16 || ((exponents >> length) & 1)) return kOtherNumber;
     return length;
 }
 #endif
 
 template <bool kInPage>
-bool StateScanner<kInPage>::Number() {
+inline bool StateScanner<kInPage>::Number() {
 #if defined(__SSE2__)
-    if (end_ - p_ >= 32) {
+    if (end_ - p_ >= 16) {
         const std::size_t length = CommonNumberLength(p_);
         if (length == 0) return false;
         if (length != kOtherNumber) {
@@ -1098,7 +1103,13 @@ void MatchKey(Node parent, std::string_view key, Node& node, int& leaf) {
 }
 
 template <bool kInPage>
-bool StateScanner<kInPage>::Run(StateFields& fields) {
+__attribute__((noinline)) bool StateScanner<kInPage>::Run(StateFields& fields) {
+    StateScanner own(*this);
+    return own.Scan(fields);
+}
+
+template <bool kInPage>
+inline bool StateScanner<kInPage>::Scan(StateFields& fields) {
     if (p_ < end_ && *p_ == 0xEF) {
         if (end_ - p_ < 3 || p_[1] != 0xBB || p_[2] != 0xBF) return false;
         p_ += 3;
@@ -1112,23 +1123,27 @@ bool StateScanner<kInPage>::Run(StateFields& fields) {
 
     // The containers open around the value being read: the innermost in `top`, the ones around
     // it below (a state is seldom deeper than a dozen: the first levels need no allocation).
-    Frame top{true, kNoNode};
+    Frame top{'}', kNoNode};
     std::size_t depth = 0;
     constexpr std::size_t kFixed = 64;
     Frame below[kFixed];
     std::vector<Frame> deeper;
     auto push = [&](Frame frame) __attribute__((always_inline)) {
         if (depth > 0) {
-            if (depth - 1 < kFixed)
+            if (depth - 1 < kFixed) {
                 below[depth - 1] = top;
-            else
-                deeper.push_back(top);
+            } else {
+                // A copy: `top` itself, its address never taken, stays in registers.
+                const Frame saved = top;
+                deeper.push_back(saved);
+            }
         }
         top = frame;
         ++depth;
     };
+    // Only below the outermost container.
     auto pop = [&]() __attribute__((always_inline)) {
-        if (--depth == 0) return;
+        --depth;
         if (depth - 1 < kFixed) {
             top = below[depth - 1];
         } else {
@@ -1141,10 +1156,17 @@ bool StateScanner<kInPage>::Run(StateFields& fields) {
     unsigned char c;
 
     // The steps are places in the code rather than a variable: which step follows which is then
-    // mostly plain from where the reading is (a colon behind a key, a value behind a colon).
+    // mostly plain from where the reading is (a colon behind a key, a value behind a colon). The
+    // state is one line without blanks: they are looked for only where the expected byte is not.
 value:
-    if (!Peek(c)) return false;
-    switch (c) {
+    if (p_ >= end_) return false;
+    switch (*p_) {
+        case ' ':
+        case '\t':
+        case '\n':
+        case '\r':
+            SkipBlanks();
+            goto value;
         case '"': {
             std::string_view raw;
             bool escaped = false;
@@ -1157,9 +1179,11 @@ value:
             if (!Peek(c)) return false;
             if (c == '}') {
                 ++p_;
+                // The outermost object is empty.
+                if (depth == 0) goto done;
                 goto afterValue;
             }
-            push({true, valueNode});
+            push({'}', valueNode});
             goto member;
         case '[':
             ++p_;
@@ -1168,7 +1192,7 @@ value:
                 ++p_;
                 goto afterValue;
             }
-            push({false, kNoNode});
+            push({']', kNoNode});
             valueNode = kNoNode;
             valueLeaf = -1;
             goto value;
@@ -1199,21 +1223,24 @@ value:
     }
 
 afterValue:
-    if (depth == 0) {
-        SkipBlanks();
-        return AtEnd();
-    }
-    if (!Peek(c)) return false;
+    // Inside a container: the outermost one's end leads to `done`.
+    if (p_ >= end_) return false;
+    c = *p_;
     if (c == ',') {
         ++p_;
-        if (top.object) goto member;
+        if (top.closer == '}') goto member;
         valueNode = kNoNode;
         valueLeaf = -1;
         goto value;
     }
-    if (c != (top.object ? '}' : ']')) return false;
-    ++p_;
-    pop();
+    if (c == top.closer) {
+        ++p_;
+        if (depth == 1) goto done;
+        pop();
+        goto afterValue;
+    }
+    if (!IsBlank(static_cast<char>(c))) return false;
+    SkipBlanks();
     goto afterValue;
 
 member : {
@@ -1222,7 +1249,9 @@ member : {
     std::string_view raw;
     bool escaped = false;
     if (!String(raw, escaped)) return false;
-    if (!Peek(c) || c != ':') return false;
+    if (p_ >= end_ || *p_ != ':') {
+        if (!Peek(c) || c != ':') return false;
+    }
     ++p_;
     valueNode = kNoNode;
     valueLeaf = -1;
@@ -1238,6 +1267,10 @@ member : {
     }
     goto value;
 }
+
+done:
+    SkipBlanks();
+    return AtEnd();
 }
 
 // ---- from the fields to the stock ------------------------------------------------------------
