@@ -588,8 +588,10 @@ __attribute__((always_inline)) inline std::uint32_t* ListPlaces(const unsigned c
                                                                 std::uint32_t* out) {
     RawMasks raw[16];
     if (!kRawMasks(p, blocks, raw)) carry.broken = true;
+    // A copy of its own, kept in registers from block to block rather than in memory.
+    PlacesCarry own = carry;
     for (std::size_t b = 0; b < blocks; ++b, at += 64) {
-        std::uint64_t bits = BlockPlaces<kPrefixXor>(raw[b], carry);
+        std::uint64_t bits = BlockPlaces<kPrefixXor>(raw[b], own);
         // Four at a time whatever their number (the spare entries are written over): a block
         // mostly holds two or three, and a loop per place would stop at an unforeseen count.
         const int count = __builtin_popcountll(bits);
@@ -607,24 +609,31 @@ __attribute__((always_inline)) inline std::uint32_t* ListPlaces(const unsigned c
         }
         out += count;
     }
+    carry = own;
     return out;
 }
+
+// GCC makes the four stores of a turn one vector store, built from the places lane by lane: that
+// costs more than the stores.
+#if defined(__GNUC__) && !defined(__clang__)
+#define QUOTRIX_SCALAR_STORES __attribute__((optimize("no-tree-slp-vectorize")))
+#else
+#define QUOTRIX_SCALAR_STORES
+#endif
 
 using ListPlacesFunction = std::uint32_t* (*)(const unsigned char*, std::size_t, std::uint32_t, PlacesCarry&,
                                               std::uint32_t*);
 
 #if defined(__GNUC__) && defined(__x86_64__)
 // Processors with AVX2 count bits in one instruction and multiply without carries.
-__attribute__((target("avx2,popcnt,bmi,pclmul"))) std::uint32_t* ListPlacesAvx2(const unsigned char* p,
-                                                                                std::size_t blocks, std::uint32_t at,
-                                                                                PlacesCarry& carry,
-                                                                                std::uint32_t* out) {
+__attribute__((target("avx2,popcnt,bmi,pclmul"))) QUOTRIX_SCALAR_STORES std::uint32_t* ListPlacesAvx2(
+    const unsigned char* p, std::size_t blocks, std::uint32_t at, PlacesCarry& carry, std::uint32_t* out) {
     return ListPlaces<RawMasksAvx2, PrefixXorClmul>(p, blocks, at, carry, out);
 }
 #endif
 
-std::uint32_t* ListPlacesPlain(const unsigned char* p, std::size_t blocks, std::uint32_t at, PlacesCarry& carry,
-                               std::uint32_t* out) {
+QUOTRIX_SCALAR_STORES std::uint32_t* ListPlacesPlain(const unsigned char* p, std::size_t blocks, std::uint32_t at,
+                                                     PlacesCarry& carry, std::uint32_t* out) {
 #if defined(__SSE2__)
     return ListPlaces<RawMasksSse2, PrefixXor>(p, blocks, at, carry, out);
 #else
