@@ -763,6 +763,34 @@ const unsigned char* ReadEscape(const unsigned char* p, const unsigned char* end
     return p;
 }
 
+// What a value's first byte begins, as dense numbers: the scanner's choice is then one jump
+// through one table (a choice among the bytes themselves makes a chain of tests and two tables).
+enum ValueStart : std::uint8_t {
+    kNotAValue,
+    kBlankStart,
+    kStringStart,
+    kObjectStart,
+    kArrayStart,
+    kTrueStart,
+    kFalseStart,
+    kNullStart,
+    kNumberStart
+};
+constexpr std::array<std::uint8_t, 256> MakeValueStarts() {
+    std::array<std::uint8_t, 256> starts{};
+    for (const char c : {' ', '\t', '\n', '\r'}) starts[static_cast<unsigned char>(c)] = kBlankStart;
+    for (const char c : {'-', '0', '1', '2', '3', '4', '5', '6', '7', '8', '9'})
+        starts[static_cast<unsigned char>(c)] = kNumberStart;
+    starts['"'] = kStringStart;
+    starts['{'] = kObjectStart;
+    starts['['] = kArrayStart;
+    starts['t'] = kTrueStart;
+    starts['f'] = kFalseStart;
+    starts['n'] = kNullStart;
+    return starts;
+}
+constexpr std::array<std::uint8_t, 256> kValueStart = MakeValueStarts();
+
 // kInPage: the scanner reads the page itself from the state's first byte on, and finds the end
 // of the text where the plain reading cuts it (the first "</script>", the blanks and ";" before
 // it left out): this saves a search through the whole state. Its strings' ends are taken from
@@ -1169,21 +1197,18 @@ inline bool StateScanner<kInPage>::Scan(StateFields& fields) {
     // state is one line without blanks: they are looked for only where the expected byte is not.
 value:
     if (p_ >= end_) return false;
-    switch (*p_) {
-        case ' ':
-        case '\t':
-        case '\n':
-        case '\r':
+    switch (static_cast<ValueStart>(kValueStart[*p_])) {
+        case kBlankStart:
             SkipBlanks();
             goto value;
-        case '"': {
+        case kStringStart: {
             std::string_view raw;
             bool escaped = false;
             if (!String(raw, escaped)) return false;
             if (valueLeaf >= 0) fields.values[valueLeaf] = escaped ? Unescape(raw) : std::string(raw);
             goto afterValue;
         }
-        case '{':
+        case kObjectStart:
             ++p_;
             if (!Peek(c)) return false;
             if (c == '}') {
@@ -1194,7 +1219,7 @@ value:
             }
             push({'}', valueNode});
             goto member;
-        case '[':
+        case kArrayStart:
             ++p_;
             if (!Peek(c)) return false;
             if (c == ']') {
@@ -1205,31 +1230,22 @@ value:
             valueNode = kNoNode;
             valueLeaf = -1;
             goto value;
-        case 't':
+        case kTrueStart:
             if (!Literal("true")) return false;
             goto afterValue;
-        case 'f':
+        case kFalseStart:
             if (!Literal("false")) return false;
             goto afterValue;
-        case 'n':
+        case kNullStart:
             if (!Literal("null")) return false;
             goto afterValue;
-        case '-':
-        case '0':
-        case '1':
-        case '2':
-        case '3':
-        case '4':
-        case '5':
-        case '6':
-        case '7':
-        case '8':
-        case '9':
+        case kNumberStart:
             if (!Number()) return false;
             goto afterValue;
-        default:
+        case kNotAValue:
             return false;
     }
+    return false;
 
 afterValue:
     // Inside a container: the outermost one's end leads to `done`.
