@@ -875,11 +875,13 @@ class StateScanner {
     }
     __attribute__((always_inline)) inline bool PageString(std::string_view& raw, bool& escaped);
 
-    // kInPage: the next place inside a string, `end_` when there is none.
+    // kInPage: the next place inside a string; when there is none, kNoPlace, a zero byte that
+    // ends the string as a control does (so that the common path needs no check for it).
+    static constexpr unsigned char kNoPlace = 0;
     __attribute__((always_inline)) const unsigned char* NextPlace() {
         if (next_ == listEnd_) {
             const StringPlaces::List list = places_->Find();
-            if (list.begin == list.end) return end_;
+            if (list.begin == list.end) return &kNoPlace;
             next_ = list.begin;
             listEnd_ = list.end;
         }
@@ -904,19 +906,20 @@ __attribute__((always_inline)) inline bool StateScanner<kInPage>::PageString(std
     escaped = false;
     const unsigned char* at = NextPlace();
     for (;;) {
-        if (at >= end_) return false;
+        // Most strings hold no escape, no control and no "<".
+        if (*at == '"') [[likely]] {
+            raw = std::string_view(reinterpret_cast<const char*>(start), static_cast<std::size_t>(at - start));
+            p_ = at + 1;
+            return true;
+        }
         switch (*at) {
-            case '"':
-                raw = std::string_view(reinterpret_cast<const char*>(start), static_cast<std::size_t>(at - start));
-                p_ = at + 1;
-                return true;
             case '\\':
                 escaped = true;
                 p_ = at;
                 if (!Escape()) return false;
                 // The backslash of a surrogate pair's second half was read with the first.
                 do at = NextPlace();
-                while (at < p_);
+                while (at != &kNoPlace && at < p_);
                 break;
             case '<':
                 // The script element ends inside the string: the text is cut short there.
@@ -1197,7 +1200,10 @@ inline bool StateScanner<kInPage>::Scan(StateFields& fields) {
     // state is one line without blanks: they are looked for only where the expected byte is not.
 value:
     if (p_ >= end_) return false;
-    switch (static_cast<ValueStart>(kValueStart[*p_])) {
+    const auto start = static_cast<ValueStart>(kValueStart[*p_]);
+    // No bounds check before the jump: the table holds nothing else.
+    if (start > kNumberStart) __builtin_unreachable();
+    switch (start) {
         case kBlankStart:
             SkipBlanks();
             goto value;
@@ -1251,7 +1257,7 @@ afterValue:
     // Inside a container: the outermost one's end leads to `done`.
     if (p_ >= end_) return false;
     c = *p_;
-    if (c == ',') {
+    if (c == ',') [[likely]] {
         ++p_;
         if (top.closer == '}') goto member;
         valueNode = kNoNode;
@@ -1270,7 +1276,9 @@ afterValue:
 
 member : {
     // A key and its colon.
-    if (!Peek(c) || c != '"') return false;
+    if (p_ >= end_ || *p_ != '"') {
+        if (!Peek(c) || c != '"') return false;
+    }
     std::string_view raw;
     bool escaped = false;
     if (!String(raw, escaped)) return false;
