@@ -197,11 +197,22 @@ constexpr NodeName kLeaves[kLeafCount] = {
     {kFundPrices, "updateDate"},
 };
 
-bool IsWithin(Node node, Node ancestor) {
+constexpr bool IsWithin(Node node, Node ancestor) {
     for (; node != kNoNode; node = kNodes[node].parent)
         if (node == ancestor) return true;
     return false;
 }
+
+// For each node, the leaves below it, bit l for leaf l.
+static_assert(kLeafCount <= 32);
+constexpr std::array<std::uint32_t, kNodeCount> MakeLeavesWithin() {
+    std::array<std::uint32_t, kNodeCount> within{};
+    for (int n = 0; n < kNodeCount; ++n)
+        for (int l = 0; l < kLeafCount; ++l)
+            if (IsWithin(kLeaves[l].parent, static_cast<Node>(n))) within[n] |= std::uint32_t{1} << l;
+    return within;
+}
+constexpr std::array<std::uint32_t, kNodeCount> kLeavesWithin = MakeLeavesWithin();
 
 // The members each object on the paths leads to, in the order of the tables above (a later
 // entry with the same key wins, as in a search of both tables in turn).
@@ -1134,7 +1145,9 @@ void MatchKey(Node parent, std::string_view key, Node& node, int& leaf) {
     node = kNoNode;
     leaf = -1;
     for (const Child& child : kChildren[parent])
-        if (child.key.size() == key.size() && child.key == key) {
+        // The first bytes tell most keys apart without a call to compare them whole.
+        if (child.key.size() == key.size() && child.key[0] == key[0] &&
+            std::memcmp(child.key.data(), key.data(), key.size()) == 0) {
             if (child.leaf)
                 leaf = child.index;
             else
@@ -1294,8 +1307,8 @@ member : {
         MatchKey(parent, escaped ? std::string_view(decoded = Unescape(raw)) : raw, valueNode, valueLeaf);
         // A member met again replaces what the earlier one held.
         if (valueNode != kNoNode)
-            for (int l = 0; l < kLeafCount; ++l)
-                if (IsWithin(kLeaves[l].parent, valueNode)) fields.values[l].reset();
+            for (std::uint32_t within = kLeavesWithin[valueNode]; within != 0; within &= within - 1)
+                fields.values[__builtin_ctz(within)].reset();
         if (valueLeaf >= 0) fields.values[valueLeaf].reset();
     }
     goto value;
