@@ -123,6 +123,21 @@ TEST(StateValues, NumbersUpToTheEndOfThePage) {
     for (const std::string cut : {"1", "-", "12.", "12.5", "1e", "1e5", "0"}) ExpectBothReaders(head + cut, false, cut);
 }
 
+TEST(StateValues, PagesEndingInsideAString) {
+    // The string places run out before the string ends: the state is cut short, with AVX2 and
+    // without, whatever the string holds before the end.
+    const std::string head = "<html><script>window.__PRELOADED_STATE__ = {" + Members() + ",";
+    for (const bool avx2 : {false, true}) {
+        AllowAvx2(avx2);
+        for (const std::string cut : {"\"", "\"na", "\"name\":\"Toy", "\"a\":\"\\", "\"a\":\"\\u30", "\"a\":\"\\uD83D",
+                                      "\"a\":\"\\uD83D\\uDE0", "\"a\":\"x\\\"", "\"a\":\"<b", "\"a\":\"</script"})
+            for (std::size_t pad = 0; pad < 70; ++pad)
+                ExpectBothReaders(head + "\"pad\":\"" + std::string(pad, 'x') + "\"," + cut, false,
+                                  cut + " pad " + std::to_string(pad));
+    }
+    AllowAvx2(true);
+}
+
 TEST(StateValues, BlanksAroundEveryStructuralCharacter) {
     // The state is one line without blanks; blanks of every kind around the structural characters
     // and the literals must be skipped as anywhere else, other controls refused.
