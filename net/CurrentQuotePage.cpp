@@ -624,27 +624,21 @@ __attribute__((always_inline)) inline std::uint32_t* ListPlaces(const unsigned c
     return out;
 }
 
-// GCC makes the four stores of a turn one vector store, built from the places lane by lane: that
-// costs more than the stores.
-#if defined(__GNUC__) && !defined(__clang__)
-#define QUOTRIX_SCALAR_STORES __attribute__((optimize("no-tree-slp-vectorize")))
-#else
-#define QUOTRIX_SCALAR_STORES
-#endif
-
 using ListPlacesFunction = std::uint32_t* (*)(const unsigned char*, std::size_t, std::uint32_t, PlacesCarry&,
                                               std::uint32_t*);
 
 #if defined(__GNUC__) && defined(__x86_64__)
 // Processors with AVX2 count bits in one instruction and multiply without carries.
-__attribute__((target("avx2,popcnt,bmi,pclmul"))) QUOTRIX_SCALAR_STORES std::uint32_t* ListPlacesAvx2(
-    const unsigned char* p, std::size_t blocks, std::uint32_t at, PlacesCarry& carry, std::uint32_t* out) {
+__attribute__((target("avx2,popcnt,bmi,pclmul"))) std::uint32_t* ListPlacesAvx2(const unsigned char* p,
+                                                                                std::size_t blocks, std::uint32_t at,
+                                                                                PlacesCarry& carry,
+                                                                                std::uint32_t* out) {
     return ListPlaces<RawMasksAvx2, PrefixXorClmul>(p, blocks, at, carry, out);
 }
 #endif
 
-QUOTRIX_SCALAR_STORES std::uint32_t* ListPlacesPlain(const unsigned char* p, std::size_t blocks, std::uint32_t at,
-                                                     PlacesCarry& carry, std::uint32_t* out) {
+std::uint32_t* ListPlacesPlain(const unsigned char* p, std::size_t blocks, std::uint32_t at, PlacesCarry& carry,
+                               std::uint32_t* out) {
 #if defined(__SSE2__)
     return ListPlaces<RawMasksSse2, PrefixXor>(p, blocks, at, carry, out);
 #else
@@ -825,7 +819,6 @@ class StateScanner {
     // others may see is reloaded from memory after every store of a byte).
     __attribute__((always_inline)) inline bool Scan(StateFields& fields);
 
-  private:
     struct Frame {
         unsigned char closer;  // '}' or ']'
         Node node;
@@ -1074,7 +1067,7 @@ __attribute__((always_inline)) inline std::size_t CommonNumberLength(const unsig
     const std::uint32_t digits = mask(_mm_cmplt_epi8(_mm_add_epi8(v, _mm_set1_epi8(static_cast<char>(0x80 - '0'))),
                                                      _mm_set1_epi8(static_cast<char>(-128 + 10))));
     const std::uint32_t points = mask(_mm_cmpeq_epi8(v, _mm_set1_epi8('.')));
-    // "e" and "E" (and "E" and "e" with bit 5 set: nothing else that may follow a number).
+    // "e" and "E".
     const std::uint32_t exponents = mask(_mm_cmpeq_epi8(_mm_or_si128(v, _mm_set1_epi8(0x20)), _mm_set1_epi8('e')));
     const auto sign = static_cast<std::uint32_t>(p[0] == '-');
     const auto integer = static_cast<std::uint32_t>(__builtin_ctz(~(digits >> sign)));  // at most 16
