@@ -335,28 +335,30 @@ namespace {
 //   the attempt before them.
 class PageFacts {
   public:
-    PageFacts(std::string_view body, const std::u16string& wanted)
-        : body_(body), wanted_(wanted), marker_(MayHoldMainMarker(body, &escape_)) {}
+    PageFacts(std::string_view body, std::u16string_view wanted) : body_(body), wanted_(wanted), look_(body, wanted) {}
 
-    bool MayParse(PageEncoding code) const {
+    bool MayParse(PageEncoding code) {
+        const bool marker = look_.MayHoldMarker();
         switch (code) {
             case ENC_UTF8:
-                return marker_ && Utf8MayHold(body_, wanted_);
+                return marker && Utf8MayHold(body_, wanted_);
             case ENC_UTF7:
-                if (!marker_ && !Holds('+')) return false;
-                return wanted_.empty() || Utf7MayHold(body_, wanted_);
+                if (!marker && !look_.HoldsPlus()) return false;
+                return look_.Utf7MayHold();
             case ENC_SJIS:
-                return marker_;
+                return marker;
             case ENC_EUC:
-                return marker_ && (HoldsHighByte() || Holds('\0'));
+                return marker && (HoldsHighByte() || Holds('\0'));
             case ENC_JIS:
-                // Without a marker the look for it has seen every byte, ESC among them.
-                return (marker_ ? Holds('\x1B') : escape_) || (marker_ && Holds('\0'));
+                return look_.HoldsEscape() || (marker && Holds('\0'));
             case ENC_ASCII:
                 return false;
         }
         return true;
     }
+
+    // Where the state marker first begins (npos: nowhere), from the same look.
+    std::size_t StateMarker() { return look_.StateMarker(); }
 
   private:
     bool Holds(char c) const { return FindByte(body_, c) != std::string_view::npos; }
@@ -373,9 +375,8 @@ class PageFacts {
     }
 
     std::string_view body_;
-    const std::u16string& wanted_;
-    bool escape_ = false;  // set by the marker look when it answers false
-    bool marker_;
+    std::u16string_view wanted_;
+    PageLook look_;
 };
 
 }  // namespace
@@ -387,7 +388,7 @@ bool ParseQuoteBody(FetchContext& context, std::string_view body, std::uint32_t 
     if (decodingIndex != nullptr) *decodingIndex = -1;
     try {
         const std::u16string wanted = RequiredCharacters(*context.stock, mask);
-        const PageFacts facts(body, wanted);
+        PageFacts facts(body, wanted);
         std::string work;
         std::u16string text;
         for (std::size_t i = 0; i < kPageDecodings.size(); ++i) {
@@ -398,7 +399,7 @@ bool ParseQuoteBody(FetchContext& context, std::string_view body, std::uint32_t 
                 return true;
             }
         }
-        if (ParseCurrentQuotePage(body, *context.stock, mask, context.log)) {
+        if (ParseCurrentQuotePageAt(body, facts.StateMarker(), *context.stock, mask, context.log)) {
             PageLog(context.log, LOG_DTL, "Parse: current page");
             if (decodingIndex != nullptr) *decodingIndex = kCurrentPageReader;
             return true;
