@@ -328,11 +328,14 @@ namespace {
 //   of them finds one. ISO-2022-JP without an escape byte is the page itself up to its first zero
 //   byte, so the same holds.
 // - A text the page needs outside ASCII (its anchor, the labels the mask requires) comes in
-//   UTF-8 only from its UTF-8 bytes, and in UTF-7 only from base-64 runs behind a "+"; a UTF-7
-//   page without "+" keeps ASCII as it is.
+//   UTF-8 only from its UTF-8 bytes, and in UTF-7 only from base-64 runs behind a "+" (a run of
+//   fewer than three digits holds less than one character); a UTF-7 page without "+" keeps ASCII
+//   as it is.
 // - "ASCII" reads the same bytes through the same code page as "SJIS", and EUC or JIS without
 //   anything to convert gives the page itself: they yield the same text and the same answer as
 //   the attempt before them.
+// All of these come from one pass over the bytes (PageLook), which also finds where the state
+// object's marker begins, so that the state reader does not search the page again.
 class PageFacts {
   public:
     PageFacts(std::string_view body, std::u16string_view wanted) : body_(body), wanted_(wanted), look_(body, wanted) {}

@@ -300,8 +300,12 @@ __attribute__((target("avx2"), always_inline)) inline Avx2Places PlacesAvx2(cons
 
 // Whether any of the places is worth a look: a "<" or "D" before such a byte, a "+", an ESC.
 __attribute__((target("avx2"), always_inline)) inline __m256i Events(const Avx2Places& p) {
-    const __m256i first = _mm256_or_si256(_mm256_cmpeq_epi8(p.here, _mm256_set1_epi8('<')),
-                                          _mm256_cmpeq_epi8(p.here, _mm256_set1_epi8('D')));
+    // A "<" or a "D" equals the entry of a table for its low four bits (0x80, which no byte
+    // below 0x80 equals and which the table gives no byte above, stands for none).
+    const __m256i firsts = _mm256_setr_epi8(
+        -128, -128, -128, -128, 'D', -128, -128, -128, -128, -128, -128, -128, '<', -128, -128, -128,  //
+        -128, -128, -128, -128, 'D', -128, -128, -128, -128, -128, -128, -128, '<', -128, -128, -128);
+    const __m256i first = _mm256_cmpeq_epi8(_mm256_shuffle_epi8(firsts, p.here), p.here);
     const __m256i rare = _mm256_or_si256(_mm256_cmpeq_epi8(p.here, _mm256_set1_epi8('+')),
                                          _mm256_cmpeq_epi8(p.here, _mm256_set1_epi8('\x1B')));
     return _mm256_or_si256(_mm256_and_si256(first, p.opens), rare);
