@@ -1,5 +1,6 @@
 #include "net/QuotePage.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cinttypes>
 #include <cstring>
@@ -305,7 +306,14 @@ std::u16string RequiredCharacters(const CStock& stock, std::uint32_t mask) {
     if (stock.codeText == "998407") {
         all += u"日経平均";
     } else if (stock.codeText != "998405") {
-        all += ToUtf16(CodePage::Sjis, stock.codeText) + u"】";
+        // Code texts are digits, letters and a few signs, which every code page keeps as they are
+        // and which are left out below anyway: only a text with other bytes needs converting.
+        const bool plain = std::all_of(stock.codeText.begin(), stock.codeText.end(), [](char c) {
+            const auto b = static_cast<unsigned char>(c);
+            return b >= 0x20 && b < 0x7E && b != '\\';
+        });
+        if (!plain) all += ToUtf16(CodePage::Sjis, stock.codeText);
+        all += u"】";
     }
     if (mask & PARSE_PRICE)
         all += u"現在値";

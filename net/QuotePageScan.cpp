@@ -420,8 +420,16 @@ __attribute__((always_inline)) inline bool PageLook::Block(std::size_t at, std::
             std::memcmp(bytes_.data() + o - kStateLetters, kStateMarker.data(), kStateMarker.size()) == 0)
             state_ = o - kStateLetters;
     }
-    for (std::uint64_t m = pluses; m != 0 && !utf7_.Decided(); m &= m - 1)
-        utf7_.Read(bytes_, at + static_cast<std::size_t>(__builtin_ctzll(m)));
+    // The runs long enough to hold a character are rare; they are kept to be read when the
+    // question is asked (a page with a marker often parses before it is).
+    for (std::uint64_t m = pluses; m != 0 && !utf7_.Decided() && !runsOverflow_; m &= m - 1) {
+        const std::size_t plus = at + static_cast<std::size_t>(__builtin_ctzll(m));
+        if (!Utf7Runs::Yields(bytes_, plus)) continue;
+        if (runCount_ < kKeptRuns)
+            runs_[runCount_++] = plus;
+        else
+            runsOverflow_ = true;
+    }
     for (std::uint64_t m = openings; m != 0; m &= m - 1)
         if (MarkersAt(bytes_, at + static_cast<std::size_t>(__builtin_ctzll(m)))) {
             marker_ = true;
@@ -442,10 +450,16 @@ bool PageLook::HoldsEscape() {
 bool PageLook::HoldsPlus() const { return plus_ || FindByte(bytes_, '+', looked_) != npos; }
 
 bool PageLook::Utf7MayHold() {
-    // Each "+" is read once: those behind the place the pass ended are read the first time asked.
+    // Each "+" is read once and in order: the runs the pass kept, then every "+" behind the place
+    // it ended (or all of them again when it kept too many).
     if (!utf7Asked_) {
         utf7Asked_ = true;
-        for (std::size_t at = looked_; at < bytes_.size() && !utf7_.Decided(); ++at) {
+        std::size_t from = 0;
+        if (!runsOverflow_) {
+            for (std::size_t k = 0; k < runCount_; ++k) utf7_.Read(bytes_, runs_[k]);
+            from = looked_;
+        }
+        for (std::size_t at = from; at < bytes_.size() && !utf7_.Decided(); ++at) {
             at = FindByte(bytes_, '+', at);
             if (at == npos) break;
             utf7_.Read(bytes_, at);
@@ -553,9 +567,11 @@ bool Utf8MayHold(std::string_view bytes, std::u16string_view wanted) {
             form[2] = static_cast<char>(0x80 | (c & 0x3F));
             length = 3;
         }
-        // Kanji share a handful of lead bytes: a search by the first byte alone stops all over
-        // Japanese text.
-        if (FindText(bytes, std::string_view(form, length)) == std::string_view::npos) return false;
+        // Kanji share a handful of lead bytes: a search by the first byte stops all over Japanese
+        // text, so a three-byte form is looked for by its two trail bytes.
+        const std::string_view needle(form, length);
+        const std::size_t at = length == 3 ? FindTextByRare(bytes, needle, 1, 2) : FindText(bytes, needle);
+        if (at == std::string_view::npos) return false;
     }
     return true;
 }

@@ -113,6 +113,12 @@ class PageLook {
     bool escapeAsked_ = false;
     bool stateAsked_ = false;
     bool utf7Asked_ = false;
+    // The "+" before looked_ whose runs are long enough to hold a character, in order; when
+    // there are more, every "+" is read again from the start.
+    static constexpr std::size_t kKeptRuns = 16;
+    std::size_t runs_[kKeptRuns];
+    std::size_t runCount_ = 0;
+    bool runsOverflow_ = false;
     std::size_t looked_ = 0;
     std::size_t state_;  // the first state marker beginning before looked_ - 6, or npos
 };

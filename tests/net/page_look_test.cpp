@@ -92,6 +92,22 @@ TEST(PageLook, QuestionsAboutBytesBehindAMarkerAreAnsweredFromWhereThePassEnded)
     });
 }
 
+TEST(PageLook, ManyLongUtf7RunsBeforeAMarker) {
+    // The pass keeps the places of the runs long enough for a character until the question is
+    // asked; with more of them than it keeps, every run is read again from the start.
+    OnBothPaths([&](bool avx2) {
+        for (int runs : {0, 1, 15, 16, 17, 40})
+            for (const std::string& last : {std::string("+MBE-"), std::string("+AAA-")}) {
+                std::string page;
+                for (int i = 0; i < runs; ++i) page += "x+AAAA-" + std::string(static_cast<std::size_t>(i % 70), '.');
+                const std::string what = (avx2 ? "avx2 " : "") + std::to_string(runs) + last;
+                ExpectPlainAnswers(page + last + "<!--MAIN START-->", what + " before the marker");
+                ExpectPlainAnswers(page + "<!--MAIN START-->" + last, what + " behind the marker");
+                ExpectPlainAnswers(page + last, what + " without a marker");
+            }
+    });
+}
+
 TEST(PageLook, TheFirstOfTwoStateMarkersCounts) {
     const std::string state = "__PRELOADED_STATE__";
     OnBothPaths([&](bool) {
@@ -162,6 +178,28 @@ TEST(PageLook, TodaysPagesReadAsThePlainWayReadsThem) {
             }
         }
     });
+}
+
+}  // namespace
+}  // namespace quotrix
+
+namespace quotrix {
+namespace {
+
+TEST(RequiredCharacters, ACodeTextOutsideAsciiStillAddsItsCharacters) {
+    // An ASCII code text adds nothing (its characters are below U+0080); one with Shift-JIS
+    // bytes adds them, ahead of the anchor's bracket.
+    CStock listed("7203.t");
+    listed.BuildUrls();
+    EXPECT_EQ(RequiredCharacters(listed, PARSE_CHANGE), u"】前日比");
+    CStock odd("7203.t");
+    odd.codeText =
+        "\x82\x60"
+        "1";  // "Ａ1"
+    EXPECT_EQ(RequiredCharacters(odd, PARSE_CHANGE), u"Ａ】前日比");
+    odd.codeText = "A\\~";  // bytes some Shift-JIS tables map above U+007F
+    const std::u16string wanted = RequiredCharacters(odd, 0);
+    EXPECT_EQ(wanted.back(), u'】');
 }
 
 }  // namespace
