@@ -75,10 +75,10 @@ class Utf7Runs {
 
 // One pass over a page's raw bytes that answers the reader's questions together: whether a main-
 // block marker may be there (MayHoldMainMarker), and on the way, for the bytes it looks at,
-// whether any is ESC, the UTF-7 runs behind every "+" (for `wanted`) and where the state marker
-// first begins. The pass ends at the first marker, or at the end of a page without one (as
-// today's pages are); the questions about bytes further on are answered from there when asked,
-// so that nothing is looked at twice.
+// whether any is ESC or "+", which "+" begin a UTF-7 run long enough to hold a character (read
+// for `wanted` when asked), and where the state marker first begins. The pass ends at the first
+// marker, or at the end of a page without one (as today's pages are); the questions about bytes
+// further on are answered from there when asked, so that nothing is looked at twice.
 // Holds views of `bytes` and `wanted`, which must outlive it. One thread.
 class PageLook {
   public:
