@@ -79,7 +79,7 @@ class Utf7Runs {
 // for `wanted` when asked), and where the state marker first begins. The pass ends at the first
 // marker, or at the end of a page without one (as today's pages are); the questions about bytes
 // further on are answered from there when asked, so that nothing is looked at twice.
-// Holds views of `bytes` and `wanted`, which must outlive it. One thread.
+// Holds a view of `bytes`, which must outlive it. One thread.
 class PageLook {
   public:
     PageLook(std::string_view bytes, std::u16string_view wanted);
