@@ -20,6 +20,7 @@
 #include "model/Stock.h"
 #include "net/JapaneseText.h"
 #include "net/QuotePage.h"
+#include "net/QuotePageScan.h"
 #include "net/Search.h"
 #include "platform/TextCodec.h"
 
@@ -167,6 +168,31 @@ void BM_ParseSearchResults(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ParseSearchResults)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace quotrix
+
+namespace quotrix {
+namespace {
+
+// The looks at the raw bytes of today's page alone, as the reader asks them before the state
+// object is read: main-block marker, UTF-7 runs, ESC, the state marker's place.
+void BM_LookAtTodaysPage(benchmark::State& state) {
+    const std::string body = ReadFile("current/quote-7203-2025.html");
+    if (body.empty()) std::abort();
+    CStock stock("7203.t");
+    stock.BuildUrls();
+    const std::u16string wanted = RequiredCharacters(stock, ParseMaskFor(stock));
+    for (auto _ : state) {
+        PageLook look(body, wanted);
+        benchmark::DoNotOptimize(look.MayHoldMarker());
+        benchmark::DoNotOptimize(look.Utf7MayHold());
+        benchmark::DoNotOptimize(look.HoldsEscape());
+        benchmark::DoNotOptimize(look.StateMarker());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * body.size()));
+}
+BENCHMARK(BM_LookAtTodaysPage)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace quotrix

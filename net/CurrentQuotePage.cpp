@@ -32,8 +32,6 @@ namespace {
 
 using nlohmann::json;
 
-constexpr std::string_view kStateMarker = "__PRELOADED_STATE__";
-
 // The parse mask is the classic reader's.
 constexpr std::uint32_t kName = PARSE_NAME, kChange = PARSE_CHANGE, kPrice = PARSE_PRICE, kFundPrice = PARSE_FUND_PRICE,
                         kPrevClose = PARSE_PREV_CLOSE, kVolume = PARSE_VOLUME, kOpen = PARSE_OPEN, kHigh = PARSE_HIGH,
@@ -47,62 +45,9 @@ std::size_t FindIn(std::string_view text, std::string_view needle, std::size_t f
 
 constexpr std::string_view kScriptEnd = "</script>";
 
-// The marker sits in script code full of "_": it is looked for by its "O" and "E" (of
-// "LOADED"), letters that minified code and markup rarely put three apart.
-constexpr std::size_t kRareFirst = 6, kRareSecond = 9;
-
-#if defined(__GNUC__) && defined(__x86_64__)
-__attribute__((target("avx2"))) inline std::uint32_t StateMarkerPlaces(const char* at, __m256i first, __m256i second) {
-    const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + kRareFirst));
-    const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + kRareSecond));
-    return static_cast<std::uint32_t>(
-        _mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(x, first), _mm256_cmpeq_epi8(y, second))));
-}
-
-// The same search 64 places at a time, up to where fewer than 64 places are left; then the
-// sixteen-byte search goes on from where this one stopped. The "O" alone rules out most blocks;
-// only a block holding one is looked at for the "E" as well.
-__attribute__((target("avx2"))) std::size_t FindStateMarkerAvx2(std::string_view body, std::size_t& stopped) {
-    const std::size_t m = kStateMarker.size();
-    std::size_t i = 0;
-    if (body.size() >= m) {
-        const std::size_t last = body.size() - m;
-        const char* s = body.data();
-        const __m256i first = _mm256_set1_epi8(kStateMarker[kRareFirst]);
-        const __m256i second = _mm256_set1_epi8(kStateMarker[kRareSecond]);
-        for (; i + 63 <= last; i += 64) {
-            const __m256i x0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + kRareFirst));
-            const __m256i x1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + 32 + kRareFirst));
-            if (_mm256_testz_si256(_mm256_or_si256(_mm256_cmpeq_epi8(x0, first), _mm256_cmpeq_epi8(x1, first)),
-                                   _mm256_set1_epi8(-1)))
-                continue;
-            std::uint64_t mask = StateMarkerPlaces(s + i, first, second) |
-                                 std::uint64_t{StateMarkerPlaces(s + i + 32, first, second)} << 32;
-            for (; mask != 0; mask &= mask - 1) {
-                const std::size_t at = i + static_cast<std::size_t>(__builtin_ctzll(mask));
-                if (std::memcmp(s + at, kStateMarker.data(), m) == 0) return at;
-            }
-        }
-    }
-    stopped = i;
-    return std::string_view::npos;
-}
-#endif
-
-std::size_t FindStateMarker(std::string_view body) {
-    std::size_t from = 0;
-#if defined(__GNUC__) && defined(__x86_64__)
-    if (HasAvx2()) {
-        const std::size_t at = FindStateMarkerAvx2(body, from);
-        if (at != std::string_view::npos) return at;
-    }
-#endif
-    return FindTextByRare(body, kStateMarker, kRareFirst, kRareSecond, from);
-}
-
 // Where the state object's JSON text begins: behind the "=" that follows the marker.
-std::optional<std::size_t> StateStart(std::string_view body) {
-    std::size_t pos = FindStateMarker(body);
+std::optional<std::size_t> StateStart(std::string_view body, std::size_t marker) {
+    std::size_t pos = marker;
     if (pos == std::string_view::npos) return std::nullopt;
     pos += kStateMarker.size();
     while (pos < body.size() && IsBlank(body[pos])) ++pos;
@@ -112,8 +57,8 @@ std::optional<std::size_t> StateStart(std::string_view body) {
 
 // The JSON text of the state object: from behind "=" up to the end of its script element,
 // without a closing ";".
-std::optional<std::string_view> StateText(std::string_view body) {
-    const auto start = StateStart(body);
+std::optional<std::string_view> StateText(std::string_view body, std::size_t marker) {
+    const auto start = StateStart(body, marker);
     if (!start) return std::nullopt;
     const std::size_t pos = *start;
     std::size_t end = FindIn(body, kScriptEnd, pos);
@@ -1457,14 +1402,19 @@ bool HasPreloadedState(std::string_view body) { return FindStateMarker(body) != 
 
 bool ParseCurrentQuotePage(std::string_view body, CStock& copy, std::uint32_t mask, ThreadLog* log,
                            StateReader reader) {
+    return ParseCurrentQuotePageAt(body, FindStateMarker(body), copy, mask, log, reader);
+}
+
+bool ParseCurrentQuotePageAt(std::string_view body, std::size_t marker, CStock& copy, std::uint32_t mask,
+                             ThreadLog* log, StateReader reader) {
     StateFields fields;
     bool valid;
     if (reader == StateReader::Dom) {
-        const auto stateText = StateText(body);
+        const auto stateText = StateText(body, marker);
         if (!stateText) return false;
         valid = FieldsFromDocument(*stateText, fields);
     } else {
-        const auto start = StateStart(body);
+        const auto start = StateStart(body, marker);
         if (!start) return false;
         const std::string_view rest = body.substr(*start);
         // The string places are offsets of 32 bits.
@@ -1477,13 +1427,13 @@ bool ParseCurrentQuotePage(std::string_view body, CStock& copy, std::uint32_t ma
         }
         if (plain) {
             fields = StateFields{};
-            valid = StateScanner<false>(*StateText(body)).Run(fields);
+            valid = StateScanner<false>(*StateText(body, marker)).Run(fields);
         }
     }
     if (!valid) {
         if (log)
             log->Append(LOG_DTL, "Parse: state object broken (%u bytes)",
-                        static_cast<unsigned>(StateText(body)->size()));
+                        static_cast<unsigned>(StateText(body, marker)->size()));
         return false;
     }
     return ReadFields(fields, copy, mask, log);

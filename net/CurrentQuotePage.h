@@ -7,6 +7,7 @@
 // Pure functions over the page text; any thread.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -29,5 +30,10 @@ enum class StateReader { Scan, Dom };
 // mask requires.
 bool ParseCurrentQuotePage(std::string_view utf8Body, CStock& copy, std::uint32_t mask, ThreadLog* log,
                            StateReader reader = StateReader::Scan);
+
+// The same, with the place where the state marker first begins in the body already known
+// (FindStateMarker's answer, npos when there is none): the page is not searched again.
+bool ParseCurrentQuotePageAt(std::string_view utf8Body, std::size_t marker, CStock& copy, std::uint32_t mask,
+                             ThreadLog* log, StateReader reader = StateReader::Scan);
 
 }  // namespace quotrix

@@ -1,5 +1,6 @@
 #include "net/QuotePage.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cinttypes>
 #include <cstring>
@@ -305,7 +306,14 @@ std::u16string RequiredCharacters(const CStock& stock, std::uint32_t mask) {
     if (stock.codeText == "998407") {
         all += u"日経平均";
     } else if (stock.codeText != "998405") {
-        all += ToUtf16(CodePage::Sjis, stock.codeText) + u"】";
+        // Code texts are digits, letters and a few signs, which every code page keeps as they are
+        // and which are left out below anyway: only a text with other bytes needs converting.
+        const bool plain = std::all_of(stock.codeText.begin(), stock.codeText.end(), [](char c) {
+            const auto b = static_cast<unsigned char>(c);
+            return b >= 0x20 && b < 0x7E && b != '\\';
+        });
+        if (!plain) all += ToUtf16(CodePage::Sjis, stock.codeText);
+        all += u"】";
     }
     if (mask & PARSE_PRICE)
         all += u"現在値";
@@ -328,35 +336,40 @@ namespace {
 //   of them finds one. ISO-2022-JP without an escape byte is the page itself up to its first zero
 //   byte, so the same holds.
 // - A text the page needs outside ASCII (its anchor, the labels the mask requires) comes in
-//   UTF-8 only from its UTF-8 bytes, and in UTF-7 only from base-64 runs behind a "+"; a UTF-7
-//   page without "+" keeps ASCII as it is.
+//   UTF-8 only from its UTF-8 bytes, and in UTF-7 only from base-64 runs behind a "+" (a run of
+//   fewer than three digits holds less than one character); a UTF-7 page without "+" keeps ASCII
+//   as it is.
 // - "ASCII" reads the same bytes through the same code page as "SJIS", and EUC or JIS without
 //   anything to convert gives the page itself: they yield the same text and the same answer as
 //   the attempt before them.
+// All of these come from one pass over the bytes (PageLook), which also finds where the state
+// object's marker begins, so that the state reader does not search the page again.
 class PageFacts {
   public:
-    PageFacts(std::string_view body, const std::u16string& wanted)
-        : body_(body), wanted_(wanted), marker_(MayHoldMainMarker(body, &escape_)) {}
+    PageFacts(std::string_view body, std::u16string_view wanted) : body_(body), wanted_(wanted), look_(body, wanted) {}
 
-    bool MayParse(PageEncoding code) const {
+    bool MayParse(PageEncoding code) {
+        const bool marker = look_.MayHoldMarker();
         switch (code) {
             case ENC_UTF8:
-                return marker_ && Utf8MayHold(body_, wanted_);
+                return marker && Utf8MayHold(body_, wanted_);
             case ENC_UTF7:
-                if (!marker_ && !Holds('+')) return false;
-                return wanted_.empty() || Utf7MayHold(body_, wanted_);
+                if (!marker && !look_.HoldsPlus()) return false;
+                return look_.Utf7MayHold();
             case ENC_SJIS:
-                return marker_;
+                return marker;
             case ENC_EUC:
-                return marker_ && (HoldsHighByte() || Holds('\0'));
+                return marker && (HoldsHighByte() || Holds('\0'));
             case ENC_JIS:
-                // Without a marker the look for it has seen every byte, ESC among them.
-                return (marker_ ? Holds('\x1B') : escape_) || (marker_ && Holds('\0'));
+                return look_.HoldsEscape() || (marker && Holds('\0'));
             case ENC_ASCII:
                 return false;
         }
         return true;
     }
+
+    // Where the state marker first begins (npos: nowhere), from the same look.
+    std::size_t StateMarker() { return look_.StateMarker(); }
 
   private:
     bool Holds(char c) const { return FindByte(body_, c) != std::string_view::npos; }
@@ -373,9 +386,8 @@ class PageFacts {
     }
 
     std::string_view body_;
-    const std::u16string& wanted_;
-    bool escape_ = false;  // set by the marker look when it answers false
-    bool marker_;
+    std::u16string_view wanted_;
+    PageLook look_;
 };
 
 }  // namespace
@@ -387,7 +399,7 @@ bool ParseQuoteBody(FetchContext& context, std::string_view body, std::uint32_t 
     if (decodingIndex != nullptr) *decodingIndex = -1;
     try {
         const std::u16string wanted = RequiredCharacters(*context.stock, mask);
-        const PageFacts facts(body, wanted);
+        PageFacts facts(body, wanted);
         std::string work;
         std::u16string text;
         for (std::size_t i = 0; i < kPageDecodings.size(); ++i) {
@@ -398,7 +410,7 @@ bool ParseQuoteBody(FetchContext& context, std::string_view body, std::uint32_t 
                 return true;
             }
         }
-        if (ParseCurrentQuotePage(body, *context.stock, mask, context.log)) {
+        if (ParseCurrentQuotePageAt(body, facts.StateMarker(), *context.stock, mask, context.log)) {
             PageLog(context.log, LOG_DTL, "Parse: current page");
             if (decodingIndex != nullptr) *decodingIndex = kCurrentPageReader;
             return true;
