@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace quotrix {
@@ -83,6 +84,8 @@ class Utf7Runs {
 class PageLook {
   public:
     PageLook(std::string_view bytes, std::u16string_view wanted);
+    // The look keeps a view of the bytes: a page that dies before it would leave it dangling.
+    PageLook(std::string&& bytes, std::u16string_view wanted) = delete;
 
     bool MayHoldMarker() const { return marker_; }
     // Whether any byte of the page is ESC.

@@ -129,7 +129,8 @@ TEST(PageLook, Utf7RunsTooShortForACharacterAreNotRead) {
     for (int i = 0; i < 20000; ++i) many += "+09:";
     EXPECT_FALSE(Utf7MayHold(many, kWanted));
     EXPECT_TRUE(Utf7MayHold(many + "+MBE-", kWanted));
-    PageLook look(many + "+MBE-", kWanted);
+    const std::string page = many + "+MBE-";
+    PageLook look(page, kWanted);
     EXPECT_TRUE(look.Utf7MayHold());
     // Wanted characters beyond 32 distinct ones cannot be followed: "maybe".
     std::u16string wide;
