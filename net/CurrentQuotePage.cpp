@@ -1022,7 +1022,9 @@ __attribute__((always_inline)) inline std::size_t CommonNumberLength(const unsig
     const std::uint32_t point = (points >> afterInteger) & 1;
     const auto fraction = static_cast<std::uint32_t>(__builtin_ctz(~(digits >> (afterInteger + 1))));
     // A point needs a digit behind it. Multiplied rather than chosen: a choice becomes a branch.
-    if (point & (fraction == 0)) return 0;
+    // A point in the last byte has its digits beyond the masks; the length of 16 below hands the
+    // number to the byte-by-byte reading.
+    if (point & (fraction == 0) & (afterInteger < 15)) return 0;
     const std::uint32_t length = afterInteger + point * (fraction + 1);
     if (length >= 16 || ((exponents >> length) & 1)) return kOtherNumber;
     return length;

@@ -109,6 +109,25 @@ TEST(StateValues, NumbersOfEveryFormAtEveryPlaceOfABlock) {
     AllowAvx2(true);
 }
 
+TEST(StateValues, EveryLengthOfTheIntegerAndTheFraction) {
+    // The masks see sixteen bytes: a point or a digit may lie at any of them, or just beyond.
+    // Every split of up to twenty bytes into integer and fraction, with and without a sign.
+    const std::string head = "<html><script>window.__PRELOADED_STATE__ = {\"count\":";
+    const std::string tail = "," + Members() + "}</script></html>";
+    for (const bool avx2 : {false, true}) {
+        AllowAvx2(avx2);
+        for (const std::string sign : {"", "-"})
+            for (std::size_t integer = 1; integer <= 18; ++integer)
+                for (const std::string fraction : {"", ".", ".0", ".25", ".125", "e5", ".5e-1", ".x"}) {
+                    const std::string number = sign + "9" + std::string(integer - 1, '1') + fraction;
+                    const bool ok = fraction != "." && fraction != ".x";
+                    ExpectBothReaders(head + number + tail, ok, number);
+                    ExpectBothReaders(head + "[" + number + "," + number + "]" + tail, ok, "array " + number);
+                }
+    }
+    AllowAvx2(true);
+}
+
 TEST(StateValues, NumbersUpToTheEndOfThePage) {
     // No script end behind the state: the page ends a few bytes after the number, so that the
     // sixteen bytes the masks read are not all there.
