@@ -2,7 +2,8 @@
 # The CPU one pass over many stocks costs: `quotrix-cli watch --once` on a stock file of COUNT
 # stocks (default 1000) against the quote server on 127.0.0.1, serving today's pages at the
 # recorded page's size (or the classic site with --classic). Prints user, system and total CPU
-# seconds of the quotrix-cli process, the page faults, and the peak resident set.
+# seconds of the quotrix-cli process, the page faults, and the peak resident set; then what libcurl
+# alone spends on the same pages (bench/libcurl_floor).
 #
 #   bench/watch-pass.sh [--classic] [COUNT] [BUILD_DIR]      (default build/linux)
 #
@@ -40,22 +41,18 @@ awk -v n="$count" -v site="$site" -v u="$user" -v s="$sys" -v f="$faults" -v m="
     printf "watch --once, %d stocks, %s site: user %.2f s, system %.2f s, CPU %.2f s; %d page faults; peak %d KB\n",
            n, site, u, s, u + s, f, m }'
 
-# The same requests as the pass makes with the default checks: each stock's quote page, then its
-# news page.
-curl=$(command -v curl || true)
-if [ -n "$curl" ]; then
-    quote_path=/quote/%d.T
-    [ "$site" = classic ] && quote_path="/q?s=%d&d=nc"
-    seq 1301 $((1300 + count)) | awk -v a="$address" -v q="$quote_path" '{
-        printf "url = \"http://%s" q "\"\noutput = \"/dev/null\"\n", a, $1
-        printf "url = \"http://%s/news?s=%d\"\noutput = \"/dev/null\"\n", a, $1 }' >"$work/curl-list"
-    /usr/bin/time -f '%U %S' -o "$work/curl-time" "$curl" -s --noproxy '*' -K "$work/curl-list"
-    read -r curl_user curl_sys <"$work/curl-time"
-    awk -v n="$count" -v u="$user" -v s="$sys" -v cu="$curl_user" -v cs="$curl_sys" 'BEGIN {
+# The same requests as the pass makes with the default checks (each stock's quote page, then its
+# news page) by libcurl alone on as many threads: the least the transfers cost.
+floor=$build/bench/libcurl_floor
+if [ -x "$floor" ]; then
+    /usr/bin/time -f '%U %S' -o "$work/floor-time" "$floor" "$address" 1301 "$count" 10 \
+        "$([ "$site" = classic ] && echo classic || echo current)" >/dev/null
+    read -r floor_user floor_sys <"$work/floor-time"
+    awk -v n="$count" -v u="$user" -v s="$sys" -v cu="$floor_user" -v cs="$floor_sys" 'BEGIN {
         floor = cu + cs
-        printf "curl tool, the same %d pages on one connection: user %.2f s, system %.2f s, CPU %.2f s; watch/curl %.2f\n",
+        printf "libcurl alone, the same %d pages on 10 threads: user %.2f s, system %.2f s, CPU %.2f s; watch/libcurl %.2f\n",
                2 * n, cu, cs, floor, (floor > 0 ? (u + s) / floor : 0) }'
 else
-    echo "watch-pass: no curl tool, no floor line" >&2
+    echo "watch-pass: $floor is missing, no floor line" >&2
 fi
 [ "$failed" = 0 ] || echo "watch-pass: $failed rows of the table show a failure" >&2
