@@ -2,16 +2,19 @@
 // news page, on THREADS threads that share out the stocks as the pass's workers do, each with one
 // easy handle kept for all its requests (so one kept-alive connection per thread), the body
 // appended to a fresh string per page and nothing read. No multi handle, no time-outs, no
-// headers kept: the least any client built on libcurl spends on these transfers. watch-pass.sh
-// prints it beside the pass.
+// headers kept: the least any client built on libcurl spends on these transfers. With PAUSE_MS,
+// each request first waits that long plus 0 to 63 ms, as the pass spaces its requests: a thread
+// that wakes for every page finds its caches cold, and that costs CPU too. watch-pass.sh prints
+// both beside the pass.
 //
-//   libcurl_floor HOST:PORT FIRST COUNT THREADS [classic]
+//   libcurl_floor HOST:PORT FIRST COUNT THREADS [current|classic [PAUSE_MS]]
 //
 // Only the given address is asked (the benchmark serves from 127.0.0.1).
 #include <curl/curl.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -29,7 +32,7 @@ size_t Append(char* data, size_t size, size_t count, void* body) {
 
 int main(int argc, char** argv) {
     if (argc < 5) {
-        std::fprintf(stderr, "usage: libcurl_floor HOST:PORT FIRST COUNT THREADS [classic]\n");
+        std::fprintf(stderr, "usage: libcurl_floor HOST:PORT FIRST COUNT THREADS [current|classic [PAUSE_MS]]\n");
         return 2;
     }
     const std::string address = argv[1];
@@ -37,11 +40,13 @@ int main(int argc, char** argv) {
     const int count = std::atoi(argv[3]);
     const int threads = std::max(1, std::atoi(argv[4]));
     const bool classic = argc > 5 && std::string(argv[5]) == "classic";
+    const int pauseMs = argc > 6 ? std::atoi(argv[6]) : 0;
     if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) return 1;
 
     std::atomic<int> next{first};
     std::atomic<long long> bytes{0};
     std::atomic<int> failures{0};
+    std::atomic<unsigned> jitter{0};
     std::vector<std::thread> workers;
     for (int t = 0; t < threads; ++t)
         workers.emplace_back([&] {
@@ -61,6 +66,13 @@ int main(int argc, char** argv) {
                                              : classic ? "/q?s=" + std::to_string(code) + "&d=nc"
                                                        : "/quote/" + std::to_string(code) + ".T";
                     const std::string url = "http://" + address + path;
+                    if (pauseMs > 0) {
+                        unsigned x = jitter.fetch_add(0x9E3779B9u);
+                        x ^= x >> 15;
+                        x *= 0x2C1B3C6Du;
+                        x ^= x >> 12;
+                        std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs + (x & 63)));
+                    }
                     body = std::string();
                     curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
                     if (curl_easy_perform(easy) != CURLE_OK) ++failures;

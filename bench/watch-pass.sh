@@ -42,16 +42,19 @@ awk -v n="$count" -v site="$site" -v u="$user" -v s="$sys" -v f="$faults" -v m="
            n, site, u, s, u + s, f, m }'
 
 # The same requests as the pass makes with the default checks (each stock's quote page, then its
-# news page) by libcurl alone on as many threads: the least the transfers cost.
+# news page) by libcurl alone on as many threads: the least the transfers cost, first back to back,
+# then spaced as the pass spaces them (30 ms and up to 63 more before each request).
 floor=$build/bench/libcurl_floor
 if [ -x "$floor" ]; then
-    /usr/bin/time -f '%U %S' -o "$work/floor-time" "$floor" "$address" 1301 "$count" 10 \
-        "$([ "$site" = classic ] && echo classic || echo current)" >/dev/null
-    read -r floor_user floor_sys <"$work/floor-time"
-    awk -v n="$count" -v u="$user" -v s="$sys" -v cu="$floor_user" -v cs="$floor_sys" 'BEGIN {
-        floor = cu + cs
-        printf "libcurl alone, the same %d pages on 10 threads: user %.2f s, system %.2f s, CPU %.2f s; watch/libcurl %.2f\n",
-               2 * n, cu, cs, floor, (floor > 0 ? (u + s) / floor : 0) }'
+    kind=$([ "$site" = classic ] && echo classic || echo current)
+    for pause in 0 30; do
+        /usr/bin/time -f '%U %S' -o "$work/floor-time" "$floor" "$address" 1301 "$count" 10 "$kind" "$pause" >/dev/null
+        read -r floor_user floor_sys <"$work/floor-time"
+        awk -v n="$count" -v u="$user" -v s="$sys" -v cu="$floor_user" -v cs="$floor_sys" -v p="$pause" 'BEGIN {
+            floor = cu + cs
+            printf "libcurl alone, the same %d pages on 10 threads, %s: user %.2f s, system %.2f s, CPU %.2f s; watch/libcurl %.2f\n",
+                   2 * n, (p > 0 ? "spaced as the pass" : "back to back"), cu, cs, floor, (floor > 0 ? (u + s) / floor : 0) }'
+    done
 else
     echo "watch-pass: $floor is missing, no floor line" >&2
 fi
