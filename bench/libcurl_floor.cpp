@@ -17,6 +17,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -46,10 +47,11 @@ int main(int argc, char** argv) {
     std::atomic<int> next{first};
     std::atomic<long long> bytes{0};
     std::atomic<int> failures{0};
-    std::atomic<unsigned> jitter{0};
     std::vector<std::thread> workers;
     for (int t = 0; t < threads; ++t)
-        workers.emplace_back([&] {
+        workers.emplace_back([&, t] {
+            std::minstd_rand random(static_cast<unsigned>(t) + 1);
+            std::uniform_int_distribution<int> spread(0, 63);
             CURL* easy = curl_easy_init();
             if (easy == nullptr) {
                 ++failures;
@@ -66,13 +68,7 @@ int main(int argc, char** argv) {
                                              : classic ? "/q?s=" + std::to_string(code) + "&d=nc"
                                                        : "/quote/" + std::to_string(code) + ".T";
                     const std::string url = "http://" + address + path;
-                    if (pauseMs > 0) {
-                        unsigned x = jitter.fetch_add(0x9E3779B9u);
-                        x ^= x >> 15;
-                        x *= 0x2C1B3C6Du;
-                        x ^= x >> 12;
-                        std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs + (x & 63)));
-                    }
+                    if (pauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs + spread(random)));
                     body = std::string();
                     curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
                     if (curl_easy_perform(easy) != CURLE_OK) ++failures;
