@@ -16,6 +16,8 @@ if [ "${1:-}" = "--classic" ]; then
     shift
 fi
 count=${1:-1000}
+# The pass and its floor run on as many threads.
+threads=10
 build=${2:-build/linux}
 cli=$build/tools/quotrix-cli/quotrix-cli
 server=$build/tools/quote-server/quote-server
@@ -30,7 +32,7 @@ export HOME=$work XDG_CONFIG_HOME=$work/.config
 "$cli" settings set Setting QuoteAddressForm "$([ "$site" = current ] && echo 1 || echo 0)" >/dev/null
 # Every host the program may ask, so that no request leaves the machine.
 for key in HostDetail HostQuote HostTimeSeries HostNews HostBoard HostProfile HostPremiumQuote HostPremiumNews HostCurrent; do "$cli" settings set-text Setting "$key" "http://$address" >/dev/null; done
-"$cli" settings set Setting MaxThreads 10 >/dev/null
+"$cli" settings set Setting MaxThreads "$threads" >/dev/null
 # shellcheck disable=SC2046
 "$cli" new "$work/stocks.qtx" $(seq 1301 $((1300 + count))) >/dev/null
 
@@ -48,12 +50,12 @@ floor=$build/bench/libcurl_floor
 if [ -x "$floor" ]; then
     kind=$([ "$site" = classic ] && echo classic || echo current)
     for pause in 0 30; do
-        /usr/bin/time -f '%U %S' -o "$work/floor-time" "$floor" "$address" 1301 "$count" 10 "$kind" "$pause" >/dev/null
+        /usr/bin/time -f '%U %S' -o "$work/floor-time" "$floor" "$address" 1301 "$count" "$threads" "$kind" "$pause" >/dev/null
         read -r floor_user floor_sys <"$work/floor-time"
-        awk -v n="$count" -v u="$user" -v s="$sys" -v cu="$floor_user" -v cs="$floor_sys" -v p="$pause" 'BEGIN {
+        awk -v n="$count" -v t="$threads" -v u="$user" -v s="$sys" -v cu="$floor_user" -v cs="$floor_sys" -v p="$pause" 'BEGIN {
             floor = cu + cs
-            printf "libcurl alone, the same %d pages on 10 threads, %s: user %.2f s, system %.2f s, CPU %.2f s; watch/libcurl %.2f\n",
-                   2 * n, (p > 0 ? "spaced as the pass" : "back to back"), cu, cs, floor, (floor > 0 ? (u + s) / floor : 0) }'
+            printf "libcurl alone, the same %d pages on %d threads, %s: user %.2f s, system %.2f s, CPU %.2f s; watch/libcurl %.2f\n",
+                   2 * n, t, (p > 0 ? "spaced as the pass" : "back to back"), cu, cs, floor, (floor > 0 ? (u + s) / floor : 0) }'
     done
 else
     echo "watch-pass: $floor is missing, no floor line" >&2

@@ -19,7 +19,7 @@
 namespace quotrix {
 namespace {
 
-// The members the reader needs, behind whatever `before` holds.
+// The members the reader needs, written behind the values a test puts first.
 std::string Members() {
     return "\"mainStocksPriceBoard\":{\"priceBoard\":{\"code\":\"7203\",\"name\":\"Toyota\",\"price\":\"2,975\","
            "\"priceDateTime\":\"15:00\",\"priceChange\":\"+25\"}},\"mainStocksDetail\":{\"detail\":{"
